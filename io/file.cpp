@@ -1,0 +1,119 @@
+// Whole-file reading and all-or-nothing file replacement.
+#include "io/file.h"
+
+#include <array>
+#include <random>
+#include <system_error>
+#include <vector>
+
+namespace qlx::io {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (!ec) {
+        // Read the known size in one block; the loop below picks up anything the file gained.
+        bytes.resize(static_cast<std::size_t>(size));
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    std::array<char, 1 << 16> chunk{};
+    while (in) {
+        in.read(chunk.data(), chunk.size());
+        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+namespace {
+
+// A name beside the target that no other file has; the random part keeps two converters
+// working in one folder apart.
+fs::path temporaryBeside(const fs::path& target) {
+    std::random_device entropy;
+    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
+    const char* digits = "0123456789abcdef";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string suffix = ".";
+        auto value = generator();
+        for (int i = 0; i < 12; ++i, value >>= 4) {
+            suffix += digits[value & 15];
+        }
+        suffix += ".tmp";
+        fs::path candidate = target;
+        candidate += suffix;
+        std::error_code ec;
+        if (!fs::exists(candidate, ec) && !ec) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+bool existingTargetIsWritable(const fs::path& target) {
+    std::error_code ec;
+    const auto status = fs::status(target, ec);
+    if (ec || !fs::exists(status)) {
+        return true;
+    }
+    if (fs::is_directory(status)) {
+        return false;
+    }
+    // Opening for append changes nothing, yet fails on a file the user may not write.
+    std::ofstream probe(target, std::ios::binary | std::ios::app);
+    return static_cast<bool>(probe);
+}
+
+} // namespace
+
+bool replaceFile(const fs::path& target, const std::function<void(OutputSink&)>& produce) {
+    if (!existingTargetIsWritable(target)) {
+        return false;
+    }
+    const fs::path temporary = temporaryBeside(target);
+    if (temporary.empty()) {
+        return false;
+    }
+    bool written = false;
+    {
+        std::vector<char> buffer(1 << 20);
+        std::ofstream out;
+        out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        out.open(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        OutputSink sink(out);
+        produce(sink);
+        out.flush();
+        written = static_cast<bool>(out);
+        out.close();
+        written = written && !out.fail();
+    }
+    std::error_code ec;
+    if (written) {
+        const auto oldPermissions = fs::status(target, ec).permissions();
+        if (!ec && oldPermissions != fs::perms::unknown) {
+            fs::permissions(temporary, oldPermissions, ec);
+        }
+        ec.clear();
+        fs::rename(temporary, target, ec);
+        written = !ec;
+    }
+    if (!written) {
+        fs::remove(temporary, ec);
+    }
+    return written;
+}
+
+} // namespace qlx::io

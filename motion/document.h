@@ -1,0 +1,61 @@
+// The in-memory keyframe motion: its 30-byte header, the two model-name fields (one active per
+// version) and the four keyframe tables.
+#pragma once
+
+#include "motion/records.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace qlx::motion {
+
+enum class MotionVersion { Legacy, Current, Unrecognised };
+
+inline constexpr std::size_t kMagicSize = 26;
+inline constexpr std::size_t kHeaderSize = 30;
+inline constexpr std::size_t kShortModelNameSize = 10;
+inline constexpr std::size_t kLongModelNameSize = 20;
+
+struct MotionDocument {
+    // "Quorlane Motion Data 0002" and one NUL.
+    std::array<char, kMagicSize> magic = {'Q', 'u', 'o', 'r', 'l', 'a', 'n', 'e', ' ',
+                                          'M', 'o', 't', 'i', 'o', 'n', ' ', 'D', 'a',
+                                          't', 'a', ' ', '0', '0', '0', '2', '\0'};
+    std::int32_t headerWord = 0;
+    // "tavo"
+    std::array<char, kShortModelNameSize> shortModelName = {'t', 'a', 'v', 'o'};
+    // The Shift-JIS bytes of the default model's name.
+    std::array<char, kLongModelNameSize> longModelName = {'\x90', '\x58', '\x96', '\xEC',
+                                                          '\x83', '\x86', '\x83', '\x89'};
+    std::vector<BoneKey> bones;
+    std::vector<MorphKey> morphs;
+    std::vector<CameraKey> cameras;
+    std::vector<LightKey> lights;
+
+    // Read from bytes 21-25 of `magic` each time, so editing `magic` switches the version.
+    MotionVersion version() const;
+
+    // The active model name up to its first NUL (at most the field's width), or nothing when
+    // the version is unrecognised.
+    std::optional<std::string_view> modelName() const;
+
+    // Copies `text` (up to its first NUL) into the active field: at most the field's width,
+    // with a NUL after it only when shorter; later bytes keep their contents.
+    void setModelName(std::string_view text);
+};
+
+// The bytes of a fixed-width text field up to its first NUL, never beyond the field.
+std::string_view fieldText(std::span<const char> field);
+
+// Copies `text` (up to its first NUL) into `field`, at most `limit` bytes, and a NUL after it
+// when there is room below `field.size()`; the bytes after that NUL keep their contents.
+void copyText(std::string_view text, std::span<char> field, std::size_t limit);
+
+// Sets `magic` from a signature text: at most 25 bytes, then a NUL, so that the text's own
+// bytes 21-24 and its end decide the version.
+void setMagic(MotionDocument& document, std::string_view text);
+
+} // namespace qlx::motion

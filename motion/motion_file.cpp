@@ -1,0 +1,121 @@
+// Loading and saving the binary motion file: a 30-byte header, the active model name and four
+// counted blocks of fixed-size records, all moved as whole blocks.
+#include "motion/motion_file.h"
+
+#include "io/file.h"
+
+#include <cstring>
+
+namespace qlx::motion {
+
+namespace {
+
+// Walks a byte block front to back; every take fails rather than read past the end.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
+
+    bool take(void* target, std::size_t size) {
+        if (size > bytes_.size()) {
+            return false;
+        }
+        std::memcpy(target, bytes_.data(), size);
+        bytes_ = bytes_.subspan(size);
+        return true;
+    }
+    std::size_t remaining() const { return bytes_.size(); }
+
+private:
+    std::span<const std::byte> bytes_;
+};
+
+template <typename Record>
+bool loadTable(ByteReader& reader, std::vector<Record>& table) {
+    Uint32 count;
+    if (!reader.take(&count, sizeof count)) {
+        return false;
+    }
+    const std::size_t n = count.get();
+    // A count the rest of the file cannot hold is refused before anything is allocated for it.
+    if (n > reader.remaining() / sizeof(Record)) {
+        return false;
+    }
+    table.resize(n);
+    return reader.take(table.data(), n * sizeof(Record));
+}
+
+std::span<const char> activeModelName(const MotionDocument& document) {
+    if (document.version() == MotionVersion::Legacy) {
+        return document.shortModelName;
+    }
+    return document.longModelName;
+}
+
+template <typename Record>
+void saveTable(io::OutputSink& sink, const std::vector<Record>& table) {
+    const Uint32 count = static_cast<std::uint32_t>(table.size());
+    sink.write(std::as_bytes(std::span(&count, 1)));
+    sink.write(std::as_bytes(std::span(table)));
+}
+
+} // namespace
+
+bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes) {
+    ByteReader reader(bytes);
+    Int32 headerWord;
+    if (!reader.take(document.magic.data(), kMagicSize) ||
+        !reader.take(&headerWord, sizeof headerWord)) {
+        return false;
+    }
+    document.headerWord = headerWord.get();
+    switch (document.version()) {
+    case MotionVersion::Legacy:
+        if (!reader.take(document.shortModelName.data(), kShortModelNameSize)) {
+            return false;
+        }
+        break;
+    case MotionVersion::Current:
+        if (!reader.take(document.longModelName.data(), kLongModelNameSize)) {
+            return false;
+        }
+        break;
+    case MotionVersion::Unrecognised:
+        return false;
+    }
+    if (!loadTable(reader, document.bones) || !loadTable(reader, document.morphs) ||
+        !loadTable(reader, document.cameras) || !loadTable(reader, document.lights)) {
+        return false;
+    }
+    sortTables(document);
+    return true;
+}
+
+bool load(MotionDocument& document, const std::filesystem::path& path) {
+    const auto bytes = io::readFile(path);
+    return bytes && loadBytes(document, std::as_bytes(std::span(*bytes)));
+}
+
+bool save(const MotionDocument& document, const std::filesystem::path& path) {
+    // Refused before the output is touched, so an existing file keeps its bytes.
+    if (document.version() == MotionVersion::Unrecognised) {
+        return false;
+    }
+    for (const auto size : {document.bones.size(), document.morphs.size(),
+                            document.cameras.size(), document.lights.size()}) {
+        if (size > UINT32_MAX) {
+            return false;
+        }
+    }
+    return io::replaceFile(path, [&](io::OutputSink& sink) {
+        const Int32 headerWord = document.headerWord;
+        sink.write(std::as_bytes(std::span(document.magic)));
+        sink.write(std::as_bytes(std::span(&headerWord, 1)));
+        sink.write(std::as_bytes(activeModelName(document)));
+        saveTable(sink, document.bones);
+        saveTable(sink, document.morphs);
+        saveTable(sink, document.cameras);
+        saveTable(sink, document.lights);
+    });
+}
+
+} // namespace qlx::motion

@@ -1,0 +1,29 @@
+// The binary motion file (".qlx"): loading one into a fresh document, with each keyframe table
+// put in key order, and saving a document as it stands.
+#pragma once
+
+#include "motion/document.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <span>
+
+namespace qlx::motion {
+
+// Reads the file into a freshly constructed document. False when the file cannot be read, its
+// version suffix is not recognised, or it ends before the records its counts announce; the
+// document is then to be discarded.
+bool load(MotionDocument& document, const std::filesystem::path& path);
+
+// `load` on bytes already in memory.
+bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes);
+
+// Writes the document in its present order. False, with any existing file left as it was, when
+// the version is unrecognised or the file cannot be completely written.
+bool save(const MotionDocument& document, const std::filesystem::path& path);
+
+// Orders bone keys by name (unsigned bytes) then signed frame, the other tables by signed frame.
+// Keys that compare equal keep their order.
+void sortTables(MotionDocument& document);
+
+} // namespace qlx::motion

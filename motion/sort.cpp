@@ -1,0 +1,83 @@
+// Puts loaded keyframe tables in key order. Records are large and a sort would move each many
+// times, so small keys carrying the record's index are sorted and each record moves once.
+#include "motion/motion_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <tuple>
+
+namespace qlx::motion {
+
+namespace {
+
+// Flips the sign bit so signed frames order as unsigned integers.
+std::uint32_t frameKey(const Int32& frame) {
+    return static_cast<std::uint32_t>(frame.get()) ^ 0x80000000u;
+}
+
+template <typename Record, typename Key>
+void permute(std::vector<Record>& table, const std::vector<Key>& keys, auto indexOf) {
+    bool inOrder = true;
+    for (std::size_t i = 0; i < keys.size() && inOrder; ++i) {
+        inOrder = indexOf(keys[i]) == i;
+    }
+    if (inOrder) {
+        return;
+    }
+    std::vector<Record> sorted;
+    sorted.reserve(table.size());
+    for (const auto& key : keys) {
+        sorted.push_back(table[indexOf(key)]);
+    }
+    table.swap(sorted);
+}
+
+// The index breaks ties, which keeps equal keys in file order.
+template <typename Record>
+void sortByFrame(std::vector<Record>& table) {
+    std::vector<std::uint64_t> keys(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        keys[i] = std::uint64_t{frameKey(table[i].frame)} << 32 | i;
+    }
+    std::sort(keys.begin(), keys.end());
+    permute(table, keys, [](std::uint64_t key) { return static_cast<std::size_t>(key & 0xFFFFFFFFu); });
+}
+
+struct BoneSortKey {
+    std::uint64_t head;  // name bytes 0-7, first byte most significant
+    std::uint64_t tail;  // name bytes 8-14, then a zero byte
+    std::uint32_t frame; // sign-flipped frame
+    std::uint32_t index;
+    friend bool operator<(const BoneSortKey& a, const BoneSortKey& b) {
+        return std::tie(a.head, a.tail, a.frame, a.index) <
+               std::tie(b.head, b.tail, b.frame, b.index);
+    }
+};
+
+// Bytes after a name's first NUL read as zero, so comparing all 15 bytes as big-endian numbers
+// orders names as NUL-terminated unsigned byte strings, the shorter first.
+BoneSortKey boneSortKey(const BoneKey& key, std::uint32_t index) {
+    std::uint64_t words[2] = {0, 0};
+    for (std::size_t i = 0; i < key.name.size() && key.name[i] != '\0'; ++i) {
+        words[i / 8] |= std::uint64_t{static_cast<std::uint8_t>(key.name[i])} << (56 - 8 * (i % 8));
+    }
+    return {words[0], words[1], frameKey(key.frame), index};
+}
+
+} // namespace
+
+void sortTables(MotionDocument& document) {
+    // Counts come from 32-bit fields, so an index always fits in 32 bits.
+    std::vector<BoneSortKey> boneKeys(document.bones.size());
+    for (std::size_t i = 0; i < boneKeys.size(); ++i) {
+        boneKeys[i] = boneSortKey(document.bones[i], static_cast<std::uint32_t>(i));
+    }
+    std::sort(boneKeys.begin(), boneKeys.end());
+    permute(document.bones, boneKeys, [](const BoneSortKey& key) { return std::size_t{key.index}; });
+
+    sortByFrame(document.morphs);
+    sortByFrame(document.cameras);
+    sortByFrame(document.lights);
+}
+
+} // namespace qlx::motion
