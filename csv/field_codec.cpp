@@ -1,0 +1,140 @@
+// One value as one CSV field, and back.
+#include "csv/field_codec.h"
+
+#include "csv/number_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace qlx::csv {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// Each byte's two upper-case hex digits.
+constexpr auto kHexPairs = [] {
+    std::array<char, 512> pairs{};
+    constexpr const char* digits = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < 256; ++i) {
+        pairs[2 * i] = digits[i >> 4];
+        pairs[2 * i + 1] = digits[i & 15];
+    }
+    return pairs;
+}();
+
+template <typename T, typename Parse>
+void takeNumber(CsvRowView& row, T& target, Parse parse) {
+    if (row.empty()) {
+        return;
+    }
+    if (const auto value = parse(row.front())) {
+        target = *value;
+    }
+    row.popFront();
+}
+
+void copyName(std::string_view text, std::span<char> name) {
+    text = text.substr(0, std::min(text.find('\0'), name.size()));
+    std::memcpy(name.data(), text.data(), text.size());
+    if (text.size() < name.size()) {
+        name[text.size()] = '\0';
+    }
+}
+
+} // namespace
+
+void appendInt(CsvRow& row, std::int32_t value) {
+    row.endField(formatInt(row.beginField(kMaxNumberText), value));
+}
+
+void appendUnsigned(CsvRow& row, std::uint32_t value) {
+    row.endField(formatUnsigned(row.beginField(kMaxNumberText), value));
+}
+
+void appendFloat(CsvRow& row, float value) {
+    row.endField(formatFloat(row.beginField(kMaxNumberText), value));
+}
+
+void appendName(CsvRow& row, std::span<const char> name) {
+    const auto end = std::find(name.begin(), name.end(), '\0');
+    row.append(std::string_view(name.data(), static_cast<std::size_t>(end - name.begin())));
+}
+
+void appendHex(CsvRow& row, std::span<const std::uint8_t> block) {
+    char* out = row.beginField(2 + 2 * block.size());
+    *out++ = '0';
+    *out++ = 'x';
+    for (const std::uint8_t byte : block) {
+        std::memcpy(out, &kHexPairs[2 * std::size_t{byte}], 2);
+        out += 2;
+    }
+    row.endField(out);
+}
+
+void takeInt(CsvRowView& row, std::int32_t& target) { takeNumber(row, target, parseInt); }
+void takeUnsigned(CsvRowView& row, std::uint32_t& target) { takeNumber(row, target, parseUnsigned); }
+void takeFloat(CsvRowView& row, float& target) { takeNumber(row, target, parseFloat); }
+
+void takeName(CsvRowView& row, std::span<char> name) {
+    if (row.empty()) {
+        return;
+    }
+    copyName(row.front(), name);
+    row.popFront();
+}
+
+void takeTrimmedName(CsvRowView& row, std::span<char> name) {
+    if (row.empty()) {
+        return;
+    }
+    std::string_view text = row.front();
+    while (!text.empty() && isSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    copyName(text, name);
+    row.popFront();
+}
+
+void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
+    if (row.empty()) {
+        return;
+    }
+    const std::string_view field = row.front();
+    row.popFront();
+    const auto x = field.find('x');
+    if (x == field.npos) {
+        return;
+    }
+    const std::string_view digits = field.substr(x + 1);
+    // Pair k starts at 2k; the field's end counts as one non-digit character, so a pair that
+    // starts exactly there still sets its byte (to 0) and ends the reading.
+    for (std::size_t k = 0; k < block.size() && 2 * k <= digits.size(); ++k) {
+        const int high = 2 * k < digits.size() ? hexValue(digits[2 * k]) : -1;
+        if (high < 0) {
+            block[k] = 0;
+            continue;
+        }
+        const int low = 2 * k + 1 < digits.size() ? hexValue(digits[2 * k + 1]) : -1;
+        block[k] = static_cast<std::uint8_t>(16 * high + std::max(low, 0));
+    }
+}
+
+} // namespace qlx::csv

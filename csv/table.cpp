@@ -1,0 +1,139 @@
+// CSV rows and tables, and reading and writing them as files.
+#include "csv/table.h"
+
+#include "io/file.h"
+
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace qlx::csv {
+
+namespace {
+
+constexpr std::size_t kMaxLine = std::numeric_limits<std::uint32_t>::max();
+
+// Calls `fieldEnd` with the end of each field of `line`, counted from its first byte.
+template <typename FieldEnd>
+void splitFields(std::string_view line, FieldEnd fieldEnd) {
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    for (const char* p = begin; p != end;) {
+        const auto* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
+        if (comma == nullptr) {
+            fieldEnd(static_cast<std::uint32_t>(end - begin));
+            return;
+        }
+        fieldEnd(static_cast<std::uint32_t>(comma - begin));
+        p = comma + 1;
+    }
+}
+
+} // namespace
+
+CsvRowView CsvRow::view(std::size_t firstField) const {
+    CsvRowView view(text_.data(), ends_);
+    for (std::size_t i = 0; i < firstField && !view.empty(); ++i) {
+        view.popFront();
+    }
+    return view;
+}
+
+void CsvRow::append(std::string_view field) {
+    char* out = beginField(field.size());
+    std::memcpy(out, field.data(), field.size());
+    endField(out + field.size());
+}
+
+char* CsvRow::beginField(std::size_t maxSize) {
+    if (!ends_.empty()) {
+        text_ += ',';
+    }
+    const std::size_t start = text_.size();
+    text_.resize(start + maxSize);
+    return text_.data() + start;
+}
+
+void CsvRow::endField(const char* end) {
+    text_.resize(static_cast<std::size_t>(end - text_.data()));
+    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
+}
+
+void CsvRow::clear() {
+    text_.clear();
+    ends_.clear();
+}
+
+CsvRowView CsvTable::rowAt(std::size_t index) const {
+    const Row& row = rows_[index];
+    return {bytes_.data() + row.start,
+            std::span(ends_).subspan(static_cast<std::size_t>(row.firstField), fieldsOf(index))};
+}
+
+void CsvTable::appendRow(const CsvRow& row) {
+    rows_.push_back({bytes_.size(), ends_.size()});
+    bytes_ += row.text_;
+    bytes_ += "\r\n";
+    ends_.insert(ends_.end(), row.ends_.begin(), row.ends_.end());
+}
+
+bool CsvTable::appendLines(std::string bytes) {
+    const std::size_t oldBytes = bytes_.size();
+    const std::size_t oldRows = rows_.size();
+    const std::size_t oldFields = ends_.size();
+    if (bytes_.empty()) {
+        bytes_ = std::move(bytes);
+    } else {
+        bytes_ += bytes;
+    }
+    const char* const data = bytes_.data();
+    std::size_t pos = oldBytes;
+    for (;;) {
+        const auto* lf = static_cast<const char*>(std::memchr(data + pos, '\n', bytes_.size() - pos));
+        const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - data) : bytes_.size();
+        std::size_t textEnd = lineEnd;
+        if (lf != nullptr && textEnd > pos && data[textEnd - 1] == '\r') {
+            --textEnd;
+        }
+        if (textEnd - pos > kMaxLine) {
+            bytes_.resize(oldBytes);
+            rows_.resize(oldRows);
+            ends_.resize(oldFields);
+            return false;
+        }
+        rows_.push_back({pos, ends_.size()});
+        splitFields(std::string_view(data + pos, textEnd - pos),
+                    [this](std::uint32_t end) { ends_.push_back(end); });
+        if (lf == nullptr) {
+            return true;
+        }
+        pos = lineEnd + 1;
+    }
+}
+
+void splitLine(std::string_view line, CsvRow& row) {
+    row.clear();
+    splitFields(line, [&](std::uint32_t end) {
+        const std::uint32_t begin = row.fieldCount() == 0 ? 0 : static_cast<std::uint32_t>(row.text().size()) + 1;
+        row.append(line.substr(begin, end - begin));
+    });
+}
+
+std::string joinRow(const CsvRow& row) { return std::string(row.text()); }
+void appendRow(CsvTable& table, const CsvRow& row) { table.appendRow(row); }
+void clearRow(CsvRow& row) { row.clear(); }
+std::size_t rowCount(const CsvTable& table) { return table.rowCount(); }
+CsvRowView rowAt(const CsvTable& table, std::size_t index) { return table.rowAt(index); }
+
+bool readTable(const std::filesystem::path& path, CsvTable& table) {
+    auto bytes = io::readFile(path);
+    return bytes && table.appendLines(std::move(*bytes));
+}
+
+bool writeTable(const std::filesystem::path& path, const CsvTable& table) {
+    return io::replaceFile(path, [&](io::OutputSink& sink) {
+        table.forEachPiece([&](std::string_view piece) { sink.write(piece); });
+    });
+}
+
+} // namespace qlx::csv

@@ -1,0 +1,54 @@
+// Compares formatFloat with printf's %g for every one of the 2^32 float bit patterns, or for a
+// range of them: `float_format_check [first last]` (hex, inclusive). Prints the first mismatches
+// and a count; exits non-zero on any mismatch. Takes minutes per core.
+#include "csv/number_text.h"
+
+#include <atomic>
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::uint64_t first = 0;
+    std::uint64_t last = 0xFFFFFFFFu;
+    if (argc == 3) {
+        first = std::strtoull(argv[1], nullptr, 16);
+        last = std::strtoull(argv[2], nullptr, 16);
+    }
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    std::atomic<std::uint64_t> mismatches{0};
+    std::mutex printing;
+    std::vector<std::thread> workers;
+    const std::uint64_t total = last - first + 1;
+    for (unsigned t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            const std::uint64_t begin = first + total * t / threads;
+            const std::uint64_t end = first + total * (t + 1) / threads;
+            for (std::uint64_t bits = begin; bits < end; ++bits) {
+                const float value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
+                char expected[64];
+                char actual[qlx::csv::kMaxNumberText + 1];
+                std::snprintf(expected, sizeof expected, "%g", static_cast<double>(value));
+                *qlx::csv::formatFloat(actual, value) = '\0';
+                if (std::strcmp(expected, actual) != 0 && mismatches++ < 20) {
+                    const std::lock_guard lock(printing);
+                    std::printf("mismatch 0x%08llx: printf %s, formatFloat %s\n",
+                                static_cast<unsigned long long>(bits), expected, actual);
+                }
+            }
+        });
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    std::printf("%llu patterns from 0x%08llx to 0x%08llx, %llu mismatches\n",
+                static_cast<unsigned long long>(total), static_cast<unsigned long long>(first),
+                static_cast<unsigned long long>(last),
+                static_cast<unsigned long long>(mismatches.load()));
+    return mismatches == 0 ? 0 : 1;
+}
