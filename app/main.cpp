@@ -1,16 +1,11 @@
 // The program's entry point: wires the platform and the two conversions into the driver.
 #include "app/driver.h"
 #include "app/platform.h"
-
-namespace {
-
-// The conversions come with the converter; until then every conversion is refused.
-int notAvailable(const std::filesystem::path&) { return -1; }
-
-} // namespace
+#include "convert/conversion.h"
 
 int main(int argc, char** argv) {
-    using namespace qlx::app;
-    return runDriver(firstArgument(argc, argv), Conversions{notAvailable, notAvailable},
-                     systemPlatform());
+    using namespace qlx;
+    return app::runDriver(app::firstArgument(argc, argv),
+                          app::Conversions{convert::exportToCsv, convert::importFromCsv},
+                          app::systemPlatform());
 }

@@ -43,5 +43,38 @@ TEST(Executable, RefusesAnUnknownExtension) {
                                  "\x71\x82\xAA\x88\xE1\x82\xA2\x82\xDC\x82\xB7\n");
 }
 
+const std::string kFinished = "\x90\xB3\x8F\xED\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\n";
+
+// A CSV with a Japanese bone name goes to a binary file and back to the same CSV.
+TEST(Executable, ConvertsBothWays) {
+    ScratchDir dir;
+    const std::string csv = "Quorlane Motion Data 0002,0\r\n\x90\x58\x96\xEC\r\n1\r\n"
+                            "\x93\xAA,3,1,2,3,-0,0,0,0x" + std::string(128, 'A') +
+                            "\r\n0\r\n0\r\n0\r\n";
+    std::filesystem::create_directory(dir / "a b.c");
+    writeBytes(dir / "a b.c" / "take.csv", csv);
+    const std::string path = (dir / "a b.c" / "take.csv").string();
+    auto outcome = run(dir, "'" + path + "'");
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_EQ(outcome.errorText, path + "\n" + kFinished);
+    ASSERT_TRUE(std::filesystem::exists(dir / "a b.c" / "take.qlx"));
+
+    std::filesystem::remove(dir / "a b.c" / "take.csv");
+    const std::string binary = (dir / "a b.c" / "take.qlx").string();
+    outcome = run(dir, "'" + binary + "'");
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_EQ(readBytes(dir / "a b.c" / "take.csv"), csv);
+}
+
+TEST(Executable, ReportsAMissingFile) {
+    ScratchDir dir;
+    const auto outcome = run(dir, "'" + (dir / "missing.qlx").string() + "'");
+    EXPECT_EQ(outcome.exitStatus, 256 - 1);
+    EXPECT_EQ(outcome.errorText.substr(outcome.errorText.size() - 23),
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x83\x49\x81\x5B\x83\x76\x83\x93\x83\x47\x83"
+              "\x89\x81\x5B\n");
+    EXPECT_EQ(dir.entries().size(), 0u);
+}
+
 } // namespace
 } // namespace qlx::test

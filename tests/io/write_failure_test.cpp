@@ -1,5 +1,6 @@
 // Writes that fail part-way, as on a full disk: a file size limit makes the system refuse them.
 // The failing output must not be reported as written, and an existing target keeps its bytes.
+#include "csv/table.h"
 #include "motion/motion_file.h"
 
 #include "tests/support.h"
@@ -37,6 +38,20 @@ TEST(WriteFailure, MotionSaveReportsItAndKeepsTheTarget) {
     EXPECT_FALSE(withFileSizeLimit(4096, [&] { return motion::save(document, dir / "x.qlx"); }));
     EXPECT_EQ(readBytes(dir / "x.qlx"), "previous");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"x.qlx"});
+}
+
+TEST(WriteFailure, CsvWriteReportsItAndKeepsTheTarget) {
+    ScratchDir dir;
+    writeBytes(dir / "x.csv", "previous");
+    csv::CsvTable table;
+    csv::CsvRow row;
+    row.append(std::string(1000, 'a'));
+    for (int i = 0; i < 100; ++i) {
+        csv::appendRow(table, row);
+    }
+    EXPECT_FALSE(withFileSizeLimit(4096, [&] { return csv::writeTable(dir / "x.csv", table); }));
+    EXPECT_EQ(readBytes(dir / "x.csv"), "previous");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"x.csv"});
 }
 
 } // namespace
