@@ -72,31 +72,50 @@ CsvRowView CsvTable::rowAt(std::size_t index) const {
 
 void CsvTable::appendRow(const CsvRow& row) {
     rows_.push_back({bytes_.size(), ends_.size()});
-    bytes_ += row.text_;
-    bytes_ += "\r\n";
+    char* out = bytes_.extend(row.text_.size() + 2);
+    std::memcpy(out, row.text_.data(), row.text_.size());
+    std::memcpy(out + row.text_.size(), "\r\n", 2);
     ends_.insert(ends_.end(), row.ends_.begin(), row.ends_.end());
 }
 
-bool CsvTable::appendLines(std::string bytes) {
-    const std::size_t oldBytes = bytes_.size();
-    const std::size_t oldRows = rows_.size();
-    const std::size_t oldFields = ends_.size();
+void CsvTable::reserve(std::size_t bytes, std::size_t rows, std::size_t fields) {
+    bytes_.reserve(bytes_.size() + bytes);
+    rows_.reserve(rows_.size() + rows);
+    ends_.reserve(ends_.size() + fields);
+}
+
+bool CsvTable::appendLines(std::string_view bytes) {
+    const std::size_t from = bytes_.size();
+    bytes_.append(bytes);
+    return indexLines(from);
+}
+
+bool CsvTable::appendLines(io::Buffer bytes) {
     if (bytes_.empty()) {
         bytes_ = std::move(bytes);
-    } else {
-        bytes_ += bytes;
+        return indexLines(0);
     }
+    return appendLines(bytes.view());
+}
+
+// Adds the rows of the lines that start at `from`, the end of the bytes the table indexed.
+bool CsvTable::indexLines(std::size_t from) {
+    const std::size_t oldRows = rows_.size();
+    const std::size_t oldFields = ends_.size();
     const char* const data = bytes_.data();
-    std::size_t pos = oldBytes;
+    const std::size_t size = bytes_.size();
+    // Lines average well over ten bytes a field; a guess that saves most regrowth.
+    ends_.reserve(ends_.size() + (size - from) / 12);
+    std::size_t pos = from;
     for (;;) {
-        const auto* lf = static_cast<const char*>(std::memchr(data + pos, '\n', bytes_.size() - pos));
-        const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - data) : bytes_.size();
+        const auto* lf = static_cast<const char*>(std::memchr(data + pos, '\n', size - pos));
+        const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - data) : size;
         std::size_t textEnd = lineEnd;
         if (lf != nullptr && textEnd > pos && data[textEnd - 1] == '\r') {
             --textEnd;
         }
         if (textEnd - pos > kMaxLine) {
-            bytes_.resize(oldBytes);
+            bytes_.shrink(from);
             rows_.resize(oldRows);
             ends_.resize(oldFields);
             return false;

@@ -6,6 +6,8 @@
 // reading a file is one read and one pass, and writing one is a few large writes.
 #pragma once
 
+#include "io/buffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -66,18 +68,23 @@ public:
 
     // Appends one row per line of `bytes`; false, with the table unchanged, for a line too long
     // to index (4 GiB).
-    bool appendLines(std::string bytes);
+    bool appendLines(std::string_view bytes);
+    bool appendLines(io::Buffer bytes);
+    // Room for this many more bytes, rows and fields, so that building a table of known shape
+    // never moves it.
+    void reserve(std::size_t bytes, std::size_t rows, std::size_t fields);
 
     // Calls `write` with the table's text, CR LF after each row, in as few pieces as possible.
     template <typename Write>
     void forEachPiece(Write write) const;
 
 private:
+    bool indexLines(std::size_t from);
     struct Row {
         std::uint64_t start;      // offset of the row's first byte in `bytes_`
         std::uint64_t firstField; // index of its first field in `ends_`
     };
-    std::string bytes_;
+    io::Buffer bytes_;
     std::vector<Row> rows_;
     std::vector<std::uint32_t> ends_;
 
@@ -116,26 +123,27 @@ void CsvTable::forEachPiece(Write write) const {
         const std::size_t start = rows_[row].start;
         const std::size_t textEnd =
             start + (fields == 0 ? 0 : ends_[rows_[row].firstField + fields - 1]);
-        const bool inPlace = bytes_.size() - textEnd >= 2 && bytes_[textEnd] == '\r' &&
-                             bytes_[textEnd + 1] == '\n';
+        const std::string_view bytes = bytes_.view();
+        const bool inPlace = bytes.size() - textEnd >= 2 && bytes[textEnd] == '\r' &&
+                             bytes[textEnd + 1] == '\n';
         if (inPlace && start == pendingEnd) {
             pendingEnd = textEnd + 2;
             continue;
         }
         if (pendingEnd > pendingBegin) {
-            write(std::string_view(bytes_).substr(pendingBegin, pendingEnd - pendingBegin));
+            write(bytes.substr(pendingBegin, pendingEnd - pendingBegin));
         }
         if (inPlace) {
             pendingBegin = start;
             pendingEnd = textEnd + 2;
         } else {
-            write(std::string_view(bytes_).substr(start, textEnd - start));
+            write(bytes.substr(start, textEnd - start));
             write(std::string_view("\r\n"));
             pendingBegin = pendingEnd = textEnd;
         }
     }
     if (pendingEnd > pendingBegin) {
-        write(std::string_view(bytes_).substr(pendingBegin, pendingEnd - pendingBegin));
+        write(bytes_.view().substr(pendingBegin, pendingEnd - pendingBegin));
     }
 }
 

@@ -2,6 +2,8 @@
 // the CSV file so that a failed conversion never leaves a truncated or half-written output.
 #pragma once
 
+#include "io/buffer.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +16,10 @@
 namespace qlx::io {
 
 // The file's bytes, or nothing when it cannot be opened or a read fails before its end.
-std::optional<std::string> readFile(const std::filesystem::path& path);
+std::optional<Buffer> readFile(const std::filesystem::path& path);
+
+// The size of a regular file, or nothing for anything else (a missing file, a pipe).
+std::optional<std::size_t> regularFileSize(const std::filesystem::path& path);
 
 // Receives the bytes of a file being written; remembers whether every write succeeded.
 class OutputSink {

@@ -5,15 +5,16 @@
 #include "io/file.h"
 
 #include <cstring>
+#include <fstream>
 
 namespace qlx::motion {
 
 namespace {
 
 // Walks a byte block front to back; every take fails rather than read past the end.
-class ByteReader {
+class MemoryReader {
 public:
-    explicit ByteReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    explicit MemoryReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
 
     bool take(void* target, std::size_t size) {
         if (size > bytes_.size()) {
@@ -29,8 +30,31 @@ private:
     std::span<const std::byte> bytes_;
 };
 
-template <typename Record>
-bool loadTable(ByteReader& reader, std::vector<Record>& table) {
+// Reads a regular file of known size straight into the tables, without a copy of the whole.
+class StreamReader {
+public:
+    StreamReader(std::ifstream& in, std::size_t size) : in_(in), remaining_(size) {}
+
+    bool take(void* target, std::size_t size) {
+        if (size > remaining_) {
+            return false;
+        }
+        in_.read(static_cast<char*>(target), static_cast<std::streamsize>(size));
+        if (static_cast<std::size_t>(in_.gcount()) != size) {
+            return false;
+        }
+        remaining_ -= size;
+        return true;
+    }
+    std::size_t remaining() const { return remaining_; }
+
+private:
+    std::ifstream& in_;
+    std::size_t remaining_;
+};
+
+template <typename Reader, typename Record>
+bool loadTable(Reader& reader, std::vector<Record>& table) {
     Uint32 count;
     if (!reader.take(&count, sizeof count)) {
         return false;
@@ -44,24 +68,8 @@ bool loadTable(ByteReader& reader, std::vector<Record>& table) {
     return reader.take(table.data(), n * sizeof(Record));
 }
 
-std::span<const char> activeModelName(const MotionDocument& document) {
-    if (document.version() == MotionVersion::Legacy) {
-        return document.shortModelName;
-    }
-    return document.longModelName;
-}
-
-template <typename Record>
-void saveTable(io::OutputSink& sink, const std::vector<Record>& table) {
-    const Uint32 count = static_cast<std::uint32_t>(table.size());
-    sink.write(std::as_bytes(std::span(&count, 1)));
-    sink.write(std::as_bytes(std::span(table)));
-}
-
-} // namespace
-
-bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes) {
-    ByteReader reader(bytes);
+template <typename Reader>
+bool loadFrom(Reader& reader, MotionDocument& document) {
     Int32 headerWord;
     if (!reader.take(document.magic.data(), kMagicSize) ||
         !reader.take(&headerWord, sizeof headerWord)) {
@@ -90,9 +98,39 @@ bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes) {
     return true;
 }
 
+std::span<const char> activeModelName(const MotionDocument& document) {
+    if (document.version() == MotionVersion::Legacy) {
+        return document.shortModelName;
+    }
+    return document.longModelName;
+}
+
+template <typename Record>
+void saveTable(io::OutputSink& sink, const std::vector<Record>& table) {
+    const Uint32 count = static_cast<std::uint32_t>(table.size());
+    sink.write(std::as_bytes(std::span(&count, 1)));
+    sink.write(std::as_bytes(std::span(table)));
+}
+
+} // namespace
+
+bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes) {
+    MemoryReader reader(bytes);
+    return loadFrom(reader, document);
+}
+
 bool load(MotionDocument& document, const std::filesystem::path& path) {
+    if (const auto size = io::regularFileSize(path)) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            return false;
+        }
+        StreamReader reader(in, *size);
+        return loadFrom(reader, document);
+    }
+    // Not a regular file (a pipe, say): its size is known only once it is read.
     const auto bytes = io::readFile(path);
-    return bytes && loadBytes(document, std::as_bytes(std::span(*bytes)));
+    return bytes && loadBytes(document, std::as_bytes(std::span(bytes->data(), bytes->size())));
 }
 
 bool save(const MotionDocument& document, const std::filesystem::path& path) {

@@ -15,21 +15,28 @@ std::uint32_t frameKey(const Int32& frame) {
     return static_cast<std::uint32_t>(frame.get()) ^ 0x80000000u;
 }
 
-template <typename Record, typename Key>
-void permute(std::vector<Record>& table, const std::vector<Key>& keys, auto indexOf) {
-    bool inOrder = true;
-    for (std::size_t i = 0; i < keys.size() && inOrder; ++i) {
-        inOrder = indexOf(keys[i]) == i;
+// Puts record `indexOf(keys[i])` at position i, following each cycle of the permutation so that
+// every record moves once and no second table is needed.
+template <typename Record, typename Key, typename IndexOf>
+void permute(std::vector<Record>& table, const std::vector<Key>& keys, IndexOf indexOf) {
+    std::vector<bool> placed(table.size());
+    for (std::size_t start = 0; start < table.size(); ++start) {
+        if (placed[start] || indexOf(keys[start]) == start) {
+            continue;
+        }
+        const Record first = table[start];
+        std::size_t hole = start;
+        for (;;) {
+            placed[hole] = true;
+            const std::size_t source = indexOf(keys[hole]);
+            if (source == start) {
+                table[hole] = first;
+                break;
+            }
+            table[hole] = table[source];
+            hole = source;
+        }
     }
-    if (inOrder) {
-        return;
-    }
-    std::vector<Record> sorted;
-    sorted.reserve(table.size());
-    for (const auto& key : keys) {
-        sorted.push_back(table[indexOf(key)]);
-    }
-    table.swap(sorted);
 }
 
 // The index breaks ties, which keeps equal keys in file order.

@@ -16,10 +16,24 @@ TEST(File, ReadsWholeFilesAndRefusesMissingOnes) {
     ScratchDir dir;
     const std::string bytes = std::string("a\0b\r\n\x1A", 6) + std::string(200000, 'x');
     writeBytes(dir / "f", bytes);
-    EXPECT_EQ(readFile(dir / "f"), bytes);
+    EXPECT_EQ(readFile(dir / "f")->view(), bytes);
     writeBytes(dir / "empty", "");
-    EXPECT_EQ(readFile(dir / "empty"), "");
+    EXPECT_EQ(readFile(dir / "empty")->view(), "");
     EXPECT_FALSE(readFile(dir / "missing"));
+    EXPECT_FALSE(readFile(dir.path())) << "a folder is not a file";
+}
+
+TEST(File, BufferGrowsWithoutLosingBytes) {
+    Buffer buffer;
+    std::string expected;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string piece(static_cast<std::size_t>(i % 37), static_cast<char>('a' + i % 26));
+        buffer.append(piece);
+        expected += piece;
+    }
+    EXPECT_EQ(buffer.view(), expected);
+    buffer.shrink(10);
+    EXPECT_EQ(buffer.view(), expected.substr(0, 10));
 }
 
 TEST(File, ReplacesTargetOnlyWhenComplete) {
