@@ -32,7 +32,7 @@ public:
     }
 
     template <typename Record, typename Parse>
-    bool takeSection(std::vector<Record>& records, Parse parse) {
+    bool takeSection(io::LargeVector<Record>& records, Parse parse) {
         std::size_t count = 0;
         if (!takeCount(count)) {
             return false;
@@ -55,19 +55,10 @@ private:
 
 } // namespace
 
-int importFromCsv(const std::filesystem::path& path) {
-    const auto output = outputPath(path, ".qlx");
-    if (!output) {
-        return kStatusOpenError;
-    }
-    csv::CsvTable table;
-    if (!csv::readTable(path, table)) {
-        return kStatusOpenError;
-    }
+int tableToMotion(const csv::CsvTable& table, motion::MotionDocument& document) {
     if (csv::rowCount(table) < 3) {
         return kStatusIncomplete;
     }
-    motion::MotionDocument document;
     RowWalk walk(table);
     csv::CsvRowView header = walk.take();
     csv::parseHeaderRow(header, document);
@@ -80,6 +71,22 @@ int importFromCsv(const std::filesystem::path& path) {
         !walk.takeSection(document.cameras, csv::parseCameraRow) ||
         !walk.takeSection(document.lights, csv::parseLightRow)) {
         return kStatusIncomplete;
+    }
+    return kStatusOk;
+}
+
+int importFromCsv(const std::filesystem::path& path) {
+    const auto output = outputPath(path, ".qlx");
+    if (!output) {
+        return kStatusOpenError;
+    }
+    csv::CsvTable table;
+    if (!csv::readTable(path, table)) {
+        return kStatusOpenError;
+    }
+    motion::MotionDocument document;
+    if (const int status = tableToMotion(table, document); status != kStatusOk) {
+        return status;
     }
     return motion::save(document, *output) ? kStatusOk : kStatusWriteError;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "io/buffer.h"
+#include "io/large_allocator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -85,8 +86,8 @@ private:
         std::uint64_t firstField; // index of its first field in `ends_`
     };
     io::Buffer bytes_;
-    std::vector<Row> rows_;
-    std::vector<std::uint32_t> ends_;
+    io::LargeVector<Row> rows_;
+    io::LargeVector<std::uint32_t> ends_;
 
     std::size_t fieldsOf(std::size_t row) const {
         return (row + 1 < rows_.size() ? rows_[row + 1].firstField : ends_.size()) -

@@ -2,6 +2,8 @@
 // megabytes are read into it, and CSV tables are built in it.
 #pragma once
 
+#include "app/platform_memory.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -16,13 +18,13 @@ public:
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    char* data() { return data_.get(); }
-    const char* data() const { return data_.get(); }
-    std::string_view view() const { return {data_.get(), size_}; }
+    char* data() { return reinterpret_cast<char*>(data_.get()); }
+    const char* data() const { return reinterpret_cast<const char*>(data_.get()); }
+    std::string_view view() const { return {data(), size_}; }
 
     void reserve(std::size_t capacity) {
         if (capacity > capacity_) {
-            auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+            auto bigger = app::allocateLarge(capacity);
             if (size_ != 0) {
                 std::memcpy(bigger.get(), data_.get(), size_);
             }
@@ -35,7 +37,7 @@ public:
         if (capacity_ - size_ < count) {
             reserve(std::max(size_ + count, 2 * capacity_));
         }
-        char* out = data_.get() + size_;
+        char* out = data() + size_;
         size_ += count;
         return out;
     }
@@ -47,7 +49,7 @@ public:
     void shrink(std::size_t size) { size_ = size < size_ ? size : size_; }
 
 private:
-    std::unique_ptr<char[]> data_;
+    std::unique_ptr<std::byte[], app::LargeBlockFree> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };

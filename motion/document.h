@@ -2,6 +2,7 @@
 // version) and the four keyframe tables.
 #pragma once
 
+#include "io/large_allocator.h"
 #include "motion/records.h"
 
 #include <array>
@@ -30,10 +31,10 @@ struct MotionDocument {
     // The Shift-JIS bytes of the default model's name.
     std::array<char, kLongModelNameSize> longModelName = {'\x90', '\x58', '\x96', '\xEC',
                                                           '\x83', '\x86', '\x83', '\x89'};
-    std::vector<BoneKey> bones;
-    std::vector<MorphKey> morphs;
-    std::vector<CameraKey> cameras;
-    std::vector<LightKey> lights;
+    io::LargeVector<BoneKey> bones;
+    io::LargeVector<MorphKey> morphs;
+    io::LargeVector<CameraKey> cameras;
+    io::LargeVector<LightKey> lights;
 
     // Read from bytes 21-25 of `magic` each time, so editing `magic` switches the version.
     MotionVersion version() const;

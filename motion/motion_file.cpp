@@ -54,7 +54,7 @@ private:
 };
 
 template <typename Reader, typename Record>
-bool loadTable(Reader& reader, std::vector<Record>& table) {
+bool loadTable(Reader& reader, io::LargeVector<Record>& table) {
     Uint32 count;
     if (!reader.take(&count, sizeof count)) {
         return false;
@@ -106,7 +106,7 @@ std::span<const char> activeModelName(const MotionDocument& document) {
 }
 
 template <typename Record>
-void saveTable(io::OutputSink& sink, const std::vector<Record>& table) {
+void saveTable(io::OutputSink& sink, const io::LargeVector<Record>& table) {
     const Uint32 count = static_cast<std::uint32_t>(table.size());
     sink.write(std::as_bytes(std::span(&count, 1)));
     sink.write(std::as_bytes(std::span(table)));

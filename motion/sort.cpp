@@ -18,7 +18,7 @@ std::uint32_t frameKey(const Int32& frame) {
 // Puts record `indexOf(keys[i])` at position i, following each cycle of the permutation so that
 // every record moves once and no second table is needed.
 template <typename Record, typename Key, typename IndexOf>
-void permute(std::vector<Record>& table, const std::vector<Key>& keys, IndexOf indexOf) {
+void permute(io::LargeVector<Record>& table, const io::LargeVector<Key>& keys, IndexOf indexOf) {
     std::vector<bool> placed(table.size());
     for (std::size_t start = 0; start < table.size(); ++start) {
         if (placed[start] || indexOf(keys[start]) == start) {
@@ -41,8 +41,8 @@ void permute(std::vector<Record>& table, const std::vector<Key>& keys, IndexOf i
 
 // The index breaks ties, which keeps equal keys in file order.
 template <typename Record>
-void sortByFrame(std::vector<Record>& table) {
-    std::vector<std::uint64_t> keys(table.size());
+void sortByFrame(io::LargeVector<Record>& table) {
+    io::LargeVector<std::uint64_t> keys(table.size());
     for (std::size_t i = 0; i < table.size(); ++i) {
         keys[i] = std::uint64_t{frameKey(table[i].frame)} << 32 | i;
     }
@@ -75,7 +75,7 @@ BoneSortKey boneSortKey(const BoneKey& key, std::uint32_t index) {
 
 void sortTables(MotionDocument& document) {
     // Counts come from 32-bit fields, so an index always fits in 32 bits.
-    std::vector<BoneSortKey> boneKeys(document.bones.size());
+    io::LargeVector<BoneSortKey> boneKeys(document.bones.size());
     for (std::size_t i = 0; i < boneKeys.size(); ++i) {
         boneKeys[i] = boneSortKey(document.bones[i], static_cast<std::uint32_t>(i));
     }
