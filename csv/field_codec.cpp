@@ -50,7 +50,9 @@ void takeNumber(CsvRowView& row, T& target, Parse parse) {
 
 void copyName(std::string_view text, std::span<char> name) {
     text = text.substr(0, std::min(text.find('\0'), name.size()));
-    std::memcpy(name.data(), text.data(), text.size());
+    if (!text.empty()) {
+        std::memcpy(name.data(), text.data(), text.size());
+    }
     if (text.size() < name.size()) {
         name[text.size()] = '\0';
     }

@@ -13,13 +13,19 @@ namespace {
 
 constexpr std::size_t kMaxLine = std::numeric_limits<std::uint32_t>::max();
 
+// memchr over a range that may be empty (and then may have no address at all).
+const char* findByte(const char* begin, const char* end, char byte) {
+    return begin == end ? nullptr
+                        : static_cast<const char*>(std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
+}
+
 // Calls `fieldEnd` with the end of each field of `line`, counted from its first byte.
 template <typename FieldEnd>
 void splitFields(std::string_view line, FieldEnd fieldEnd) {
     const char* const begin = line.data();
     const char* const end = begin + line.size();
     for (const char* p = begin; p != end;) {
-        const auto* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
+        const char* comma = findByte(p, end, ',');
         if (comma == nullptr) {
             fieldEnd(static_cast<std::uint32_t>(end - begin));
             return;
@@ -41,7 +47,9 @@ CsvRowView CsvRow::view(std::size_t firstField) const {
 
 void CsvRow::append(std::string_view field) {
     char* out = beginField(field.size());
-    std::memcpy(out, field.data(), field.size());
+    if (!field.empty()) {
+        std::memcpy(out, field.data(), field.size());
+    }
     endField(out + field.size());
 }
 
@@ -73,7 +81,7 @@ CsvRowView CsvTable::rowAt(std::size_t index) const {
 void CsvTable::appendRow(const CsvRow& row) {
     rows_.push_back({bytes_.size(), ends_.size()});
     char* out = bytes_.extend(row.text_.size() + 2);
-    std::memcpy(out, row.text_.data(), row.text_.size());
+    row.text_.copy(out, row.text_.size());
     std::memcpy(out + row.text_.size(), "\r\n", 2);
     ends_.insert(ends_.end(), row.ends_.begin(), row.ends_.end());
 }
@@ -108,7 +116,7 @@ bool CsvTable::indexLines(std::size_t from) {
     ends_.reserve(ends_.size() + (size - from) / 12);
     std::size_t pos = from;
     for (;;) {
-        const auto* lf = static_cast<const char*>(std::memchr(data + pos, '\n', size - pos));
+        const char* lf = findByte(data + pos, data + size, '\n');
         const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - data) : size;
         std::size_t textEnd = lineEnd;
         if (lf != nullptr && textEnd > pos && data[textEnd - 1] == '\r') {

@@ -47,7 +47,7 @@ std::optional<Buffer> readFile(const fs::path& path) {
 
 namespace {
 
-// A name beside the target that no other file has; the random part keeps two converters
+// A name in the target's folder that no other file has; the random part keeps two converters
 // working in one folder apart.
 fs::path temporaryBeside(const fs::path& target) {
     std::random_device entropy;
@@ -60,8 +60,9 @@ fs::path temporaryBeside(const fs::path& target) {
             suffix += digits[value & 15];
         }
         suffix += ".tmp";
-        fs::path candidate = target;
-        candidate += suffix;
+        // A short name of its own, so that a target whose name is near the system's limit
+        // still has a temporary file beside it.
+        const fs::path candidate = target.parent_path() / (".qlx" + suffix);
         std::error_code ec;
         if (!fs::exists(candidate, ec) && !ec) {
             return candidate;

