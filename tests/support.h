@@ -42,6 +42,10 @@ private:
     std::filesystem::path path_;
 };
 
+// Makes a C locale that writes a decimal comma where the system can, and returns its name for
+// setlocale; empty where it cannot.
+std::string makeCommaDecimalLocale();
+
 inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -47,3 +47,5 @@ if command -v clang++ >/dev/null; then
 else
   echo "== Fuzz targets skipped: clang++ is not installed"
 fi
+
+bash tools/test_windows.sh

@@ -3,12 +3,13 @@
 #include "csv/field_codec.h"
 #include "csv/number_text.h"
 
+#include "tests/support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <locale>
 #include <random>
 #include <string>
@@ -22,27 +23,15 @@ struct CommaDecimals : std::numpunct<char> {
     std::string do_grouping() const override { return "\3"; }
 };
 
-// A C locale with a decimal comma: one the machine has, or one generated for the test.
+// A C locale with a decimal comma: one the system has, or one made for the test.
 std::string commaLocaleName() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252"}) {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German"}) {
         if (std::setlocale(LC_ALL, name) != nullptr) {
             std::setlocale(LC_ALL, "C");
             return name;
         }
     }
-    const auto folder = std::filesystem::temp_directory_path() / "qlx-test-locales";
-    std::filesystem::create_directories(folder);
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() +
-                                "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0 && !std::filesystem::exists(folder / "de_DE.UTF-8")) {
-        return {};
-    }
-    setenv("LOCPATH", folder.c_str(), 1);
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
-        return {};
-    }
-    std::setlocale(LC_ALL, "C");
-    return "de_DE.UTF-8";
+    return test::makeCommaDecimalLocale();
 }
 
 TEST(Locale, NumbersIgnoreTheProcessLocale) {

@@ -17,7 +17,11 @@
 namespace qlx::csv {
 namespace {
 
+// printf's %g; a NaN's sign is written as glibc writes it ("-nan"), on every system.
 std::string printfG(float value) {
+    if (std::isnan(value)) {
+        return std::signbit(value) ? "-nan" : "nan";
+    }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
     return buffer;

@@ -1,0 +1,19 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (POSIX threads), self-contained: the
+# C and C++ runtimes are linked in, so the program needs only DLLs every Windows has.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Tests run under Wine on Linux.
+find_program(QLX_WINE NAMES wine64 wine PATHS /usr/lib/wine)
+if(QLX_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QLX_WINE})
+endif()

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The Windows leg: cross-builds QLXConverter.exe and the test suite with MinGW-w64, runs the
+# suite under Wine, checks the executable's imports, and runs the executable on a conversion
+# each way (one with a Japanese file name, Wine's code page left Western), a failure and no
+# argument, comparing its files with the Linux build's byte for byte.
+# Expects the Linux build in build/ (tools/test.sh makes it first).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ -z "$wine" ]; then
+  echo "== Windows leg skipped: the MinGW-w64 cross compiler or Wine is not installed"
+  exit 0
+fi
+export WINEDEBUG=-all
+jobs=$(nproc 2>/dev/null || echo 2)
+
+echo "== Windows build (MinGW-w64) and tests under Wine ($("$wine" --version))"
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DQLX_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-windows -j"$jobs"
+exe=build-windows/QLXConverter.exe
+
+# Wine's first start sets up its prefix and takes a while.
+timeout 300 "$wine" wineboot --init >/dev/null 2>&1 || true
+ctest --test-dir build-windows --output-on-failure --timeout 600
+
+echo "-- imports of QLXConverter.exe"
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | sort | tr '\n' ' ')
+echo "$imports"
+for dll in $imports; do
+  case "${dll^^}" in
+    KERNEL32.DLL|MSVCRT.DLL|USER32.DLL|SHELL32.DLL) ;;
+    *) echo "unexpected DLL import: $dll"; exit 1 ;;
+  esac
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/linux" "$work/windows" "$work/fail"
+cp examples/walk.csv "$work/linux/walk.csv"
+cp examples/walk.csv "$work/windows/歩き.csv"
+build/QLXConverter "$work/linux/walk.csv" 2>/dev/null
+cp "$work/linux/walk.qlx" "$work/linux/back.qlx"
+cp "$work/linux/walk.qlx" "$work/windows/back.qlx"
+build/QLXConverter "$work/linux/back.qlx" 2>/dev/null
+
+# Each run pauses five seconds: run them side by side, each in its own folder. Every run
+# records its exit status, which is not 0 for the failure case.
+converter=$(realpath "$exe")
+run() { # name folder arguments...
+  local name=$1 folder=$2
+  shift 2
+  local status=0
+  (cd "$folder" && "$wine" "$converter" "$@") >"$work/$name.out" 2>&1 || status=$?
+  echo "$status" >"$work/$name.status"
+}
+run import "$work/windows" "歩き.csv" &
+run export "$work/windows" "back.qlx" &
+run fail "$work/fail" "missing.qlx" &
+run usage "$work" &
+wait
+
+failures=0
+check() {
+  if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
+finished=$(printf '\x90\xB3\x8F\xED\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD')
+open_error=$(printf '\x83\x74\x83\x40\x83\x43\x83\x8B\x83\x49\x81\x5B\x83\x76\x83\x93\x83\x47\x83\x89\x81\x5B')
+check "import of a Japanese file name exits 0" '[ "$(cat "$work/import.status")" = 0 ]'
+check "import echoes the name as code page 932" 'grep -qF "$(printf "\x95\xE0\x82\xAB.csv")" "$work/import.out"'
+check "import reports success" 'grep -qF "$finished" "$work/import.out"'
+check "import output equals the Linux build's" 'cmp "$work/windows/歩き.qlx" "$work/linux/walk.qlx"'
+check "export exits 0" '[ "$(cat "$work/export.status")" = 0 ]'
+check "export output equals the Linux build's" 'cmp "$work/windows/back.csv" "$work/linux/back.csv"'
+check "a missing file exits with -1" '[ "$(cat "$work/fail.status")" = 255 ]'
+check "a missing file reports a file open error" 'grep -qF "$open_error" "$work/fail.out"'
+check "a failure leaves no file" '[ -z "$(ls -A "$work/fail")" ]'
+check "no argument exits 0" '[ "$(cat "$work/usage.status")" = 0 ]'
+check "no argument prints the usage" 'grep -qF "QLXConverter Usage : " "$work/usage.out"'
+if [ "$failures" -ne 0 ]; then
+  echo "Windows executable checks: $failures failed"
+  exit 1
+fi
+echo "Windows executable checks: 11 passed, 0 failed"
