@@ -13,7 +13,9 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 } // namespace
 
-void LargeBlockFree::operator()(void* block) const { std::free(block); }
+void LargeBlockFree::operator()(void* block) const {
+    std::free(block);
+}
 
 std::unique_ptr<std::byte[], LargeBlockFree> allocateLarge(std::size_t bytes) {
     void* block = nullptr;

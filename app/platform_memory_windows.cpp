@@ -6,7 +6,9 @@
 
 namespace qlx::app {
 
-void LargeBlockFree::operator()(void* block) const { std::free(block); }
+void LargeBlockFree::operator()(void* block) const {
+    std::free(block);
+}
 
 std::unique_ptr<std::byte[], LargeBlockFree> allocateLarge(std::size_t bytes) {
     void* block = std::malloc(bytes == 0 ? 1 : bytes);

@@ -23,7 +23,9 @@ void ringBell(Signal) {
     }
 }
 
-void pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+void pause(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
 
 // Names under which systems provide the Japanese Shift-JIS locale; many have none, and the
 // program then carries on with the locale it has.
@@ -40,7 +42,9 @@ void useJapaneseLocale() {
 
 } // namespace
 
-Platform systemPlatform() { return {writeError, ringBell, pause, useJapaneseLocale}; }
+Platform systemPlatform() {
+    return {writeError, ringBell, pause, useJapaneseLocale};
+}
 
 std::optional<Argument> firstArgument(int argc, char** argv) {
     if (argc < 2) {

@@ -5,9 +5,9 @@
 #include <clocale>
 #include <cstdio>
 #include <locale>
+#include <shellapi.h>
 #include <stdexcept>
 #include <windows.h>
-#include <shellapi.h>
 
 namespace qlx::app {
 
@@ -18,9 +18,13 @@ void writeError(std::string_view bytes) {
     std::fflush(stderr);
 }
 
-void messageBeep(Signal signal) { MessageBeep(static_cast<UINT>(signal)); }
+void messageBeep(Signal signal) {
+    MessageBeep(static_cast<UINT>(signal));
+}
 
-void pause(std::chrono::milliseconds duration) { Sleep(static_cast<DWORD>(duration.count())); }
+void pause(std::chrono::milliseconds duration) {
+    Sleep(static_cast<DWORD>(duration.count()));
+}
 
 // Some C++ runtimes cannot build named locales; the C runtime's then carries the code page.
 void useJapaneseLocale() {
@@ -45,7 +49,9 @@ std::string codePage932(const std::wstring& text) {
 
 } // namespace
 
-Platform systemPlatform() { return {writeError, messageBeep, pause, useJapaneseLocale}; }
+Platform systemPlatform() {
+    return {writeError, messageBeep, pause, useJapaneseLocale};
+}
 
 // The narrow argv holds the path in the system's ANSI code page, which cannot spell every
 // name; the wide command line can.

@@ -55,8 +55,7 @@ const std::vector<std::string>& sampleTexts() {
     return texts;
 }
 
-template <typename Format>
-void formatEach(benchmark::State& state, Format format) {
+template <typename Format> void formatEach(benchmark::State& state, Format format) {
     const auto& values = sampleValues();
     char buffer[64];
     std::size_t i = 0;
@@ -77,13 +76,18 @@ void AppendFloat(benchmark::State& state) {
         csv::appendFloat(row, values[i++ & 4095]);
     }
 }
-void FormatFloat(benchmark::State& state) { formatEach(state, csv::formatFloat); }
+void FormatFloat(benchmark::State& state) {
+    formatEach(state, csv::formatFloat);
+}
 void Snprintf(benchmark::State& state) {
-    formatEach(state, [](char* out, float v) { return std::snprintf(out, 64, "%g", static_cast<double>(v)); });
+    formatEach(state, [](char* out, float v) {
+        return std::snprintf(out, 64, "%g", static_cast<double>(v));
+    });
 }
 void ToChars(benchmark::State& state) {
     formatEach(state, [](char* out, float v) {
-        return std::to_chars(out, out + 64, static_cast<double>(v), std::chars_format::general, 6).ptr;
+        return std::to_chars(out, out + 64, static_cast<double>(v), std::chars_format::general, 6)
+            .ptr;
     });
 }
 void StreamOut(benchmark::State& state) {
@@ -94,8 +98,7 @@ void StreamOut(benchmark::State& state) {
     });
 }
 
-template <typename Parse>
-void parseEach(benchmark::State& state, Parse parse) {
+template <typename Parse> void parseEach(benchmark::State& state, Parse parse) {
     const auto& texts = sampleTexts();
     std::size_t i = 0;
     for (auto _ : state) {
@@ -120,7 +123,9 @@ void TakeFloat(benchmark::State& state) {
         benchmark::DoNotOptimize(value);
     }
 }
-void ParseFloat(benchmark::State& state) { parseEach(state, [](const std::string& t) { return csv::parseFloat(t); }); }
+void ParseFloat(benchmark::State& state) {
+    parseEach(state, [](const std::string& t) { return csv::parseFloat(t); });
+}
 void Strtof(benchmark::State& state) {
     parseEach(state, [](const std::string& t) { return std::strtof(t.c_str(), nullptr); });
 }

@@ -65,24 +65,32 @@ void runConversion(benchmark::State& state, bool exporting) {
             io::replaceFile(folder / "floor.out", [&](io::OutputSink& sink) { sink.write(block); });
         });
         const double seconds = secondsOf([&] {
-            benchmark::DoNotOptimize(exporting ? convert::exportToCsv(work) : convert::importFromCsv(work));
+            benchmark::DoNotOptimize(exporting ? convert::exportToCsv(work)
+                                               : convert::importFromCsv(work));
         });
         conversionSeconds += seconds;
         state.SetIterationTime(seconds);
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["keys/s"] = benchmark::Counter(keysIn(bones) * iterations / conversionSeconds);
-    state.counters["MB/s"] = benchmark::Counter(
-        static_cast<double>(fs::file_size(input) + fs::file_size(output)) * iterations / conversionSeconds / 1e6);
+    state.counters["MB/s"] =
+        benchmark::Counter(static_cast<double>(fs::file_size(input) + fs::file_size(output)) *
+                           iterations / conversionSeconds / 1e6);
     state.counters["floor_ms"] = benchmark::Counter(floorSeconds / iterations * 1e3);
     state.counters["x_floor"] = benchmark::Counter(conversionSeconds / floorSeconds);
 }
 
-void Export(benchmark::State& state) { runConversion(state, true); }
-void Import(benchmark::State& state) { runConversion(state, false); }
+void Export(benchmark::State& state) {
+    runConversion(state, true);
+}
+void Import(benchmark::State& state) {
+    runConversion(state, false);
+}
 
-BENCHMARK(Export)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(Import)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Export)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+BENCHMARK(Import)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(
+    benchmark::kMillisecond);
 
 } // namespace
 } // namespace qlx::bench

@@ -26,7 +26,8 @@ long peakKilobytes() {
 
 double measure(const std::string& self, const char* direction, const fs::path& path) {
     const fs::path report = path.parent_path() / "peak.txt";
-    const std::string command = "'" + self + "' " + direction + " '" + path.string() + "' > '" + report.string() + "'";
+    const std::string command =
+        "'" + self + "' " + direction + " '" + path.string() + "' > '" + report.string() + "'";
     if (std::system(command.c_str()) != 0) {
         return -1;
     }
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
     using namespace qlx;
     if (argc == 3) {
         const std::string direction = argv[1];
-        const int status = direction == "export" ? convert::exportToCsv(argv[2]) : convert::importFromCsv(argv[2]);
+        const int status =
+            direction == "export" ? convert::exportToCsv(argv[2]) : convert::importFromCsv(argv[2]);
         std::printf("%ld\n", peakKilobytes());
         return status == 0 ? 0 : 1;
     }
@@ -64,7 +66,9 @@ int main(int argc, char** argv) {
     const auto binary = static_cast<double>(fs::file_size(folder / "source.qlx"));
     const auto text = static_cast<double>(fs::file_size(folder / "back.csv"));
     std::printf("1M bone keys: binary %.0f MB, CSV %.0f MB\n", binary / 1e6, text / 1e6);
-    std::printf("export peak %.0f MB = %.2f x (input + output)\n", exportPeak / 1e6, exportPeak / (binary + text));
-    std::printf("import peak %.0f MB = %.2f x (input + output)\n", importPeak / 1e6, importPeak / (binary + text));
+    std::printf("export peak %.0f MB = %.2f x (input + output)\n", exportPeak / 1e6,
+                exportPeak / (binary + text));
+    std::printf("import peak %.0f MB = %.2f x (input + output)\n", importPeak / 1e6,
+                importPeak / (binary + text));
     return exportPeak > 0 && importPeak > 0 ? 0 : 1;
 }

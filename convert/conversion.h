@@ -12,9 +12,9 @@
 namespace qlx::convert {
 
 inline constexpr int kStatusOk = 0;
-inline constexpr int kStatusOpenError = -1;     // the input cannot be read or is refused
-inline constexpr int kStatusIncomplete = -2;    // the CSV rows do not make up a whole motion
-inline constexpr int kStatusWriteError = -3;    // the output cannot be written
+inline constexpr int kStatusOpenError = -1;  // the input cannot be read or is refused
+inline constexpr int kStatusIncomplete = -2; // the CSV rows do not make up a whole motion
+inline constexpr int kStatusWriteError = -3; // the output cannot be written
 
 // "take.qlx" to "take.csv": 0, -1 or -3.
 int exportToCsv(const std::filesystem::path& path);

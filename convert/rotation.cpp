@@ -11,7 +11,9 @@ namespace {
 
 constexpr float kDegenerateThreshold = 1e-6f;
 
-float rounded(double value) { return static_cast<float>(value); }
+float rounded(double value) {
+    return static_cast<float>(value);
+}
 
 } // namespace
 

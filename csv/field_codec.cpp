@@ -11,7 +11,9 @@ namespace qlx::csv {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -37,8 +39,7 @@ constexpr auto kHexPairs = [] {
     return pairs;
 }();
 
-template <typename T, typename Parse>
-void takeNumber(CsvRowView& row, T& target, Parse parse) {
+template <typename T, typename Parse> void takeNumber(CsvRowView& row, T& target, Parse parse) {
     if (row.empty()) {
         return;
     }
@@ -88,9 +89,15 @@ void appendHex(CsvRow& row, std::span<const std::uint8_t> block) {
     row.endField(out);
 }
 
-void takeInt(CsvRowView& row, std::int32_t& target) { takeNumber(row, target, parseInt); }
-void takeUnsigned(CsvRowView& row, std::uint32_t& target) { takeNumber(row, target, parseUnsigned); }
-void takeFloat(CsvRowView& row, float& target) { takeNumber(row, target, parseFloat); }
+void takeInt(CsvRowView& row, std::int32_t& target) {
+    takeNumber(row, target, parseInt);
+}
+void takeUnsigned(CsvRowView& row, std::uint32_t& target) {
+    takeNumber(row, target, parseUnsigned);
+}
+void takeFloat(CsvRowView& row, float& target) {
+    takeNumber(row, target, parseFloat);
+}
 
 void takeName(CsvRowView& row, std::span<char> name) {
     if (row.empty()) {

@@ -12,10 +12,11 @@ namespace {
 using motion::Float32;
 using motion::Int32;
 
-void append(CsvRow& row, const Float32& value) { appendFloat(row, value.get()); }
+void append(CsvRow& row, const Float32& value) {
+    appendFloat(row, value.get());
+}
 
-template <std::size_t N>
-void append(CsvRow& row, const std::array<Float32, N>& values) {
+template <std::size_t N> void append(CsvRow& row, const std::array<Float32, N>& values) {
     for (const auto& value : values) {
         appendFloat(row, value.get());
     }
@@ -33,8 +34,7 @@ void take(CsvRowView& row, Float32& field) {
     field = value;
 }
 
-template <std::size_t N>
-void take(CsvRowView& row, std::array<Float32, N>& fields) {
+template <std::size_t N> void take(CsvRowView& row, std::array<Float32, N>& fields) {
     for (auto& field : fields) {
         take(row, field);
     }

@@ -13,9 +13,9 @@ namespace qlx::csv {
 
 namespace {
 
-constexpr std::array<double, 23> kPowersOfTen = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // value * 10^power in at most three correctly rounded steps: a relative error below 2^-51.
 double scaleByPowerOfTen(double value, int power) {
@@ -122,14 +122,19 @@ char* layOut(char* out, SixDigits rounded) {
     out += integerDigits;
     if (significant > integerDigits) {
         *out++ = '.';
-        std::memcpy(out, digits + integerDigits, static_cast<std::size_t>(significant - integerDigits));
+        std::memcpy(out, digits + integerDigits,
+                    static_cast<std::size_t>(significant - integerDigits));
         out += significant - integerDigits;
     }
     return out;
 }
 
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view skipSpace(std::string_view text) {
     std::size_t i = 0;
@@ -191,8 +196,8 @@ std::optional<float> parseFloat(std::string_view text) {
     // Digits and an optional fraction, collecting up to 19 significant digits exactly.
     std::uint64_t mantissa = 0;
     int significantDigits = 0;
-    int droppedDigits = 0;   // integer digits beyond the 19 kept
-    int fractionDigits = 0;  // fraction digits kept
+    int droppedDigits = 0;  // integer digits beyond the 19 kept
+    int fractionDigits = 0; // fraction digits kept
     bool anyDigit = false;
     auto takeDigit = [&](char c, bool inFraction) {
         anyDigit = true;
@@ -313,7 +318,8 @@ std::optional<std::int32_t> parseInt(std::string_view text) {
     if (!parsed) {
         return std::nullopt;
     }
-    const std::uint64_t limit = parsed->negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+    const std::uint64_t limit =
+        parsed->negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
     if (parsed->magnitude > limit) {
         return std::nullopt;
     }

@@ -16,12 +16,12 @@ constexpr std::size_t kMaxLine = std::numeric_limits<std::uint32_t>::max();
 // memchr over a range that may be empty (and then may have no address at all).
 const char* findByte(const char* begin, const char* end, char byte) {
     return begin == end ? nullptr
-                        : static_cast<const char*>(std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
+                        : static_cast<const char*>(
+                              std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
 }
 
 // Calls `fieldEnd` with the end of each field of `line`, counted from its first byte.
-template <typename FieldEnd>
-void splitFields(std::string_view line, FieldEnd fieldEnd) {
+template <typename FieldEnd> void splitFields(std::string_view line, FieldEnd fieldEnd) {
     const char* const begin = line.data();
     const char* const end = begin + line.size();
     for (const char* p = begin; p != end;) {
@@ -141,16 +141,27 @@ bool CsvTable::indexLines(std::size_t from) {
 void splitLine(std::string_view line, CsvRow& row) {
     row.clear();
     splitFields(line, [&](std::uint32_t end) {
-        const std::uint32_t begin = row.fieldCount() == 0 ? 0 : static_cast<std::uint32_t>(row.text().size()) + 1;
+        const std::uint32_t begin =
+            row.fieldCount() == 0 ? 0 : static_cast<std::uint32_t>(row.text().size()) + 1;
         row.append(line.substr(begin, end - begin));
     });
 }
 
-std::string joinRow(const CsvRow& row) { return std::string(row.text()); }
-void appendRow(CsvTable& table, const CsvRow& row) { table.appendRow(row); }
-void clearRow(CsvRow& row) { row.clear(); }
-std::size_t rowCount(const CsvTable& table) { return table.rowCount(); }
-CsvRowView rowAt(const CsvTable& table, std::size_t index) { return table.rowAt(index); }
+std::string joinRow(const CsvRow& row) {
+    return std::string(row.text());
+}
+void appendRow(CsvTable& table, const CsvRow& row) {
+    table.appendRow(row);
+}
+void clearRow(CsvRow& row) {
+    row.clear();
+}
+std::size_t rowCount(const CsvTable& table) {
+    return table.rowCount();
+}
+CsvRowView rowAt(const CsvTable& table, std::size_t index) {
+    return table.rowAt(index);
+}
 
 bool readTable(const std::filesystem::path& path, CsvTable& table) {
     auto bytes = io::readFile(path);

@@ -24,8 +24,7 @@ namespace qlx::csv {
 class CsvRowView {
 public:
     CsvRowView() = default;
-    CsvRowView(const char* text, std::span<const std::uint32_t> ends)
-        : text_(text), ends_(ends) {}
+    CsvRowView(const char* text, std::span<const std::uint32_t> ends) : text_(text), ends_(ends) {}
 
     bool empty() const { return next_ == ends_.size(); }
     std::size_t fieldCount() const { return ends_.size() - next_; }
@@ -76,8 +75,7 @@ public:
     void reserve(std::size_t bytes, std::size_t rows, std::size_t fields);
 
     // Calls `write` with the table's text, CR LF after each row, in as few pieces as possible.
-    template <typename Write>
-    void forEachPiece(Write write) const;
+    template <typename Write> void forEachPiece(Write write) const;
 
 private:
     bool indexLines(std::size_t from);
@@ -113,8 +111,7 @@ bool readTable(const std::filesystem::path& path, CsvTable& table);
 // the file cannot be completely written.
 bool writeTable(const std::filesystem::path& path, const CsvTable& table);
 
-template <typename Write>
-void CsvTable::forEachPiece(Write write) const {
+template <typename Write> void CsvTable::forEachPiece(Write write) const {
     // Rows built here, and lines read with CR LF and without a trailing comma, already stand
     // in the buffer as they are written: runs of them go out as one piece.
     std::size_t pendingBegin = 0;
@@ -125,8 +122,8 @@ void CsvTable::forEachPiece(Write write) const {
         const std::size_t textEnd =
             start + (fields == 0 ? 0 : ends_[rows_[row].firstField + fields - 1]);
         const std::string_view bytes = bytes_.view();
-        const bool inPlace = bytes.size() - textEnd >= 2 && bytes[textEnd] == '\r' &&
-                             bytes[textEnd + 1] == '\n';
+        const bool inPlace =
+            bytes.size() - textEnd >= 2 && bytes[textEnd] == '\r' && bytes[textEnd + 1] == '\n';
         if (inPlace && start == pendingEnd) {
             pendingEnd = textEnd + 2;
             continue;

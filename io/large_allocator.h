@@ -9,24 +9,23 @@
 
 namespace qlx::io {
 
-template <typename T>
-struct LargeAllocator {
+template <typename T> struct LargeAllocator {
     using value_type = T;
 
     LargeAllocator() = default;
     template <typename U>
     LargeAllocator(const LargeAllocator<U>&) {} // NOLINT: allocators convert implicitly
 
-    T* allocate(std::size_t count) { return reinterpret_cast<T*>(app::allocateLarge(count * sizeof(T)).release()); }
+    T* allocate(std::size_t count) {
+        return reinterpret_cast<T*>(app::allocateLarge(count * sizeof(T)).release());
+    }
     void deallocate(T* block, std::size_t) { app::LargeBlockFree{}(block); }
 
-    template <typename U>
-    friend bool operator==(const LargeAllocator&, const LargeAllocator<U>&) {
+    template <typename U> friend bool operator==(const LargeAllocator&, const LargeAllocator<U>&) {
         return true;
     }
 };
 
-template <typename T>
-using LargeVector = std::vector<T, LargeAllocator<T>>;
+template <typename T> using LargeVector = std::vector<T, LargeAllocator<T>>;
 
 } // namespace qlx::io

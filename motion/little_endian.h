@@ -9,8 +9,7 @@
 
 namespace qlx::motion {
 
-template <typename T>
-class LittleEndian {
+template <typename T> class LittleEndian {
     static_assert(sizeof(T) == 4 && std::is_trivially_copyable_v<T>);
 
 public:

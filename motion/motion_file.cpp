@@ -70,8 +70,7 @@ bool loadTable(Reader& reader, io::LargeVector<Record>& table) {
     return reader.take(table.data(), n * sizeof(Record));
 }
 
-template <typename Reader>
-bool loadFrom(Reader& reader, MotionDocument& document) {
+template <typename Reader> bool loadFrom(Reader& reader, MotionDocument& document) {
     Int32 headerWord;
     if (!reader.take(document.magic.data(), kMagicSize) ||
         !reader.take(&headerWord, sizeof headerWord)) {
@@ -140,8 +139,8 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
     if (document.version() == MotionVersion::Unrecognised) {
         return false;
     }
-    for (const auto size : {document.bones.size(), document.morphs.size(),
-                            document.cameras.size(), document.lights.size()}) {
+    for (const auto size : {document.bones.size(), document.morphs.size(), document.cameras.size(),
+                            document.lights.size()}) {
         if (size > UINT32_MAX) {
             return false;
         }

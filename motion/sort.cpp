@@ -40,14 +40,14 @@ void permute(io::LargeVector<Record>& table, const io::LargeVector<Key>& keys, I
 }
 
 // The index breaks ties, which keeps equal keys in file order.
-template <typename Record>
-void sortByFrame(io::LargeVector<Record>& table) {
+template <typename Record> void sortByFrame(io::LargeVector<Record>& table) {
     io::LargeVector<std::uint64_t> keys(table.size());
     for (std::size_t i = 0; i < table.size(); ++i) {
         keys[i] = std::uint64_t{frameKey(table[i].frame)} << 32 | i;
     }
     std::sort(keys.begin(), keys.end());
-    permute(table, keys, [](std::uint64_t key) { return static_cast<std::size_t>(key & 0xFFFFFFFFu); });
+    permute(table, keys,
+            [](std::uint64_t key) { return static_cast<std::size_t>(key & 0xFFFFFFFFu); });
 }
 
 struct BoneSortKey {
@@ -80,7 +80,8 @@ void sortTables(MotionDocument& document) {
         boneKeys[i] = boneSortKey(document.bones[i], static_cast<std::uint32_t>(i));
     }
     std::sort(boneKeys.begin(), boneKeys.end());
-    permute(document.bones, boneKeys, [](const BoneSortKey& key) { return std::size_t{key.index}; });
+    permute(document.bones, boneKeys,
+            [](const BoneSortKey& key) { return std::size_t{key.index}; });
 
     sortByFrame(document.morphs);
     sortByFrame(document.cameras);

@@ -3,6 +3,8 @@
 
 namespace qlx::test {
 
-std::string makeCommaDecimalLocale() { return {}; }
+std::string makeCommaDecimalLocale() {
+    return {};
+}
 
 } // namespace qlx::test

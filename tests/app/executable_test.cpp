@@ -18,8 +18,8 @@ struct Outcome {
 
 Outcome run(const ScratchDir& dir, const std::string& arguments) {
     const auto errorFile = dir / "stderr.txt";
-    const std::string command = std::string("'") + QLX_EXECUTABLE + "' " + arguments + " 2>'" +
-                                errorFile.string() + "'";
+    const std::string command =
+        std::string("'") + QLX_EXECUTABLE + "' " + arguments + " 2>'" + errorFile.string() + "'";
     const int raw = std::system(command.c_str());
     Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000, readBytes(errorFile)};
     std::filesystem::remove(errorFile);
@@ -49,8 +49,8 @@ const std::string kFinished = "\x90\xB3\x8F\xED\x8F\x49\x97\xB9\x82\xB5\x82\xDC\
 TEST(Executable, ConvertsBothWays) {
     ScratchDir dir;
     const std::string csv = "Quorlane Motion Data 0002,0\r\n\x90\x58\x96\xEC\r\n1\r\n"
-                            "\x93\xAA,3,1,2,3,-0,0,0,0x" + std::string(128, 'A') +
-                            "\r\n0\r\n0\r\n0\r\n";
+                            "\x93\xAA,3,1,2,3,-0,0,0,0x" +
+                            std::string(128, 'A') + "\r\n0\r\n0\r\n0\r\n";
     std::filesystem::create_directory(dir / "a b.c");
     writeBytes(dir / "a b.c" / "take.csv", csv);
     const std::string path = (dir / "a b.c" / "take.csv").string();

@@ -45,7 +45,8 @@ const SmallMotion& smallMotion() {
 
 // Runs a conversion on `input` written as `name` in a fresh folder that already holds an output
 // file; returns the status after checking what the folder holds.
-int convertInFolder(const std::string& name, const std::string& input, const std::string& outputName) {
+int convertInFolder(const std::string& name, const std::string& input,
+                    const std::string& outputName) {
     ScratchDir dir;
     writeBytes(dir / name, input);
     writeBytes(dir / outputName, "previous output");
@@ -62,14 +63,16 @@ int convertInFolder(const std::string& name, const std::string& input, const std
 TEST(FaultMatrix, EveryTruncatedBinaryIsRefused) {
     const std::string& binary = smallMotion().binary;
     for (std::size_t size = 0; size < binary.size(); ++size) {
-        EXPECT_EQ(convertInFolder("take.qlx", binary.substr(0, size), "take.csv"), kStatusOpenError) << size;
+        EXPECT_EQ(convertInFolder("take.qlx", binary.substr(0, size), "take.csv"), kStatusOpenError)
+            << size;
     }
     EXPECT_EQ(convertInFolder("take.qlx", binary, "take.csv"), kStatusOk);
 }
 
 TEST(FaultMatrix, EveryCountAtTheLimitIsRefused) {
     const std::string& binary = smallMotion().binary;
-    const std::size_t offsets[] = {50, 54 + 2 * 111, 58 + 2 * 111 + 2 * 23, 62 + 2 * 111 + 2 * 23 + 61};
+    const std::size_t offsets[] = {50, 54 + 2 * 111, 58 + 2 * 111 + 2 * 23,
+                                   62 + 2 * 111 + 2 * 23 + 61};
     for (const std::size_t offset : offsets) {
         ASSERT_EQ(binary[offset], offset == offsets[2] ? 1 : 2);
         std::string changed = binary;
@@ -94,9 +97,12 @@ TEST(FaultMatrix, EveryTruncatedCsvGivesItsStatus) {
 TEST(FaultMatrix, OverrunningCountsFailAtOnce) {
     const std::string header = "Quorlane Motion Data 0002,0\r\nm\r\n";
     for (const std::string_view counts :
-         {"4294967295\r\n0\r\n0\r\n0\r\n", "0\r\n4294967295\r\n0\r\n0\r\n", "0\r\n0\r\n4294967295\r\n0\r\n",
-          "0\r\n0\r\n0\r\n4294967295\r\n", "3\r\n,1\r\n,2\r\n0\r\n0\r\n0\r\n"}) {
-        EXPECT_EQ(convertInFolder("take.csv", header + std::string(counts), "take.qlx"), kStatusIncomplete) << counts;
+         {"4294967295\r\n0\r\n0\r\n0\r\n", "0\r\n4294967295\r\n0\r\n0\r\n",
+          "0\r\n0\r\n4294967295\r\n0\r\n", "0\r\n0\r\n0\r\n4294967295\r\n",
+          "3\r\n,1\r\n,2\r\n0\r\n0\r\n0\r\n"}) {
+        EXPECT_EQ(convertInFolder("take.csv", header + std::string(counts), "take.qlx"),
+                  kStatusIncomplete)
+            << counts;
     }
 }
 
@@ -119,13 +125,15 @@ TEST(FaultMatrix, OutputsThatCannotBeWritten) {
 }
 
 TEST(FaultMatrix, AwkwardPathsConvert) {
-    const std::string names[] = {
-        "with spaces/take one.qlx",
-        "dots.in.folder/take.qlx",
-        "\x93\xFA\x96\x7B\x8C\xEA/\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.qlx", // Shift-JIS
-        "\xE6\x97\xA5\xE6\x9C\xAC/\xE3\x83\xA2\xE3\x83\xBC\xE3\x82\xB7\xE3\x83\xA7\xE3\x83\xB3.qlx", // UTF-8
-        std::string(200, 'f') + "/" + std::string(240, 'n') + ".qlx",
-    };
+    const std::string names[] =
+        {
+            "with spaces/take one.qlx",
+            "dots.in.folder/take.qlx",
+            "\x93\xFA\x96\x7B\x8C\xEA/\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.qlx", // Shift-JIS
+            "\xE6\x97\xA5\xE6\x9C\xAC/"
+            "\xE3\x83\xA2\xE3\x83\xBC\xE3\x82\xB7\xE3\x83\xA7\xE3\x83\xB3.qlx", // UTF-8
+            std::string(200, 'f') + "/" + std::string(240, 'n') + ".qlx",
+        };
     for (const auto& name : names) {
         ScratchDir dir;
         const auto input = dir / name;

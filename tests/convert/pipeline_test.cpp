@@ -34,8 +34,7 @@ const std::string kWorkedExample =
     "1\r\n"
     "0,0.6,0.6,0.6,-0.5,-1,0.5\r\n";
 
-template <std::size_t N>
-void setName(std::array<char, N>& field, std::string_view text) {
+template <std::size_t N> void setName(std::array<char, N>& field, std::string_view text) {
     field.fill('\0');
     std::memcpy(field.data(), text.data(), std::min(text.size(), N));
 }
@@ -90,8 +89,9 @@ TEST(Pipelines, ExportWritesSectionsInOrder) {
     MotionDocument document;
     ASSERT_TRUE(motion::save(document, dir / "empty.qlx"));
     ASSERT_EQ(exportToCsv(dir / "empty.qlx"), kStatusOk);
-    EXPECT_EQ(readBytes(dir / "empty.csv"),
-              "Quorlane Motion Data 0002,0\r\n\x90\x58\x96\xEC\x83\x86\x83\x89\r\n0\r\n0\r\n0\r\n0\r\n");
+    EXPECT_EQ(
+        readBytes(dir / "empty.csv"),
+        "Quorlane Motion Data 0002,0\r\n\x90\x58\x96\xEC\x83\x86\x83\x89\r\n0\r\n0\r\n0\r\n0\r\n");
 
     std::memcpy(document.magic.data() + 21, "file", 5);
     document.bones.resize(2);
@@ -107,8 +107,8 @@ TEST(Pipelines, ExportWritesSectionsInOrder) {
         lines.push_back(text.substr(pos, end - pos).substr(0, 8));
         pos = end + 2;
     }
-    EXPECT_EQ(lines, (std::vector<std::string>{"Quorlane", "tavo", "2", ",0,0,0,0", ",9,0,0,0",
-                                               "0", "1", "0,0,0,0,", "0"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"Quorlane", "tavo", "2", ",0,0,0,0", ",9,0,0,0", "0",
+                                               "1", "0,0,0,0,", "0"}));
 }
 
 TEST(Pipelines, ExportFailuresLeaveFilesAlone) {
@@ -144,24 +144,35 @@ TEST(Pipelines, ImportChecksTheRowsItNeeds) {
     } cases[] = {
         {"six lines", header + "0\r\n0\r\n0\r\n0\r\n", kStatusOk},
         {"six lines without final line end", header + "0\r\n0\r\n0\r\n0", kStatusOk},
-        {"export with lights, final line end", header + "0\r\n0\r\n0\r\n1\r\n0,0,0,0,0,0,0\r\n", kStatusOk},
-        {"export with lights, no final line end", header + "0\r\n0\r\n0\r\n1\r\n0,0,0,0,0,0,0", kStatusIncomplete},
+        {"export with lights, final line end", header + "0\r\n0\r\n0\r\n1\r\n0,0,0,0,0,0,0\r\n",
+         kStatusOk},
+        {"export with lights, no final line end", header + "0\r\n0\r\n0\r\n1\r\n0,0,0,0,0,0,0",
+         kStatusIncomplete},
         {"no lights, no final line end", header + "1\r\n" + bone + "0\r\n0\r\n0", kStatusOk},
         {"empty file", "", kStatusIncomplete},
         {"three lines", header + "0", kStatusIncomplete},
         {"four lines", header + "0\r\n0", kStatusIncomplete},
-        {"bone count overruns", header + "1000\r\n" + bone + bone + "0\r\n0\r\n0\r\n", kStatusIncomplete},
-        {"count of 2^32-1", header + "4294967295\r\n" + bone + "0\r\n0\r\n0\r\n", kStatusIncomplete},
+        {"bone count overruns", header + "1000\r\n" + bone + bone + "0\r\n0\r\n0\r\n",
+         kStatusIncomplete},
+        {"count of 2^32-1", header + "4294967295\r\n" + bone + "0\r\n0\r\n0\r\n",
+         kStatusIncomplete},
         {"light count overruns", header + "0\r\n0\r\n0\r\n2\r\n0\r\n", kStatusIncomplete},
         {"count row without field", header + "\r\n0\r\n0\r\n0\r\n", kStatusIncomplete},
         {"count that is no number", header + "x\r\n0\r\n0\r\n0\r\n", kStatusIncomplete},
         {"count read as a bone row", header + "2\r\n" + bone + "0\r\n0\r\n0\r\n0\r\n", kStatusOk},
-        {"extra fields and rows", "Quorlane Motion Data 0002,0,x\r\nmodel,y\r\n0,z\r\n0\r\n0\r\n0\r\nmore\r\nrows\r\n", kStatusOk},
-        {"empty model name line", "Quorlane Motion Data 0002,0\r\n\r\n0\r\n0\r\n0\r\n0\r\n", kStatusOk},
-        {"model name of one comma", "Quorlane Motion Data 0002,0\r\n,\r\n0\r\n0\r\n0\r\n0\r\n", kStatusOk},
-        {"legacy header", "Quorlane Motion Data file,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n", kStatusOk},
-        {"unknown suffix", "Quorlane Motion Data 0003,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n", kStatusWriteError},
-        {"suffix cut short", "Quorlane Motion Data 00,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n", kStatusWriteError},
+        {"extra fields and rows",
+         "Quorlane Motion Data 0002,0,x\r\nmodel,y\r\n0,z\r\n0\r\n0\r\n0\r\nmore\r\nrows\r\n",
+         kStatusOk},
+        {"empty model name line", "Quorlane Motion Data 0002,0\r\n\r\n0\r\n0\r\n0\r\n0\r\n",
+         kStatusOk},
+        {"model name of one comma", "Quorlane Motion Data 0002,0\r\n,\r\n0\r\n0\r\n0\r\n0\r\n",
+         kStatusOk},
+        {"legacy header", "Quorlane Motion Data file,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n",
+         kStatusOk},
+        {"unknown suffix", "Quorlane Motion Data 0003,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n",
+         kStatusWriteError},
+        {"suffix cut short", "Quorlane Motion Data 00,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n",
+         kStatusWriteError},
         {"short header text", "abc,0\r\nmodel\r\n0\r\n0\r\n0\r\n0\r\n", kStatusOk},
     };
     for (const auto& c : cases) {
@@ -178,7 +189,8 @@ TEST(Pipelines, ImportChecksTheRowsItNeeds) {
 
 TEST(Pipelines, ImportStatesOfModelNameAndVersion) {
     ScratchDir dir;
-    writeBytes(dir / "legacy.csv", "Quorlane Motion Data file,5\r\nabcdefghijklmnop\r\n0\r\n0\r\n0\r\n0\r\n");
+    writeBytes(dir / "legacy.csv",
+               "Quorlane Motion Data file,5\r\nabcdefghijklmnop\r\n0\r\n0\r\n0\r\n0\r\n");
     ASSERT_EQ(importFromCsv(dir / "legacy.csv"), kStatusOk);
     const std::string bytes = readBytes(dir / "legacy.qlx");
     EXPECT_EQ(bytes, std::string("Quorlane Motion Data file\0\5\0\0\0", 30) + "abcdefghij" +
@@ -342,13 +354,14 @@ void expectSameExport(const std::string& second, const std::string& first, std::
         if (bone && a[row] != b[row]) {
             ++moved;
             auto rotation = [](const std::vector<std::string>& fields) {
-                return boneRotationFromDegrees({std::stof(fields[5]), std::stof(fields[6]),
-                                                std::stof(fields[7])});
+                return boneRotationFromDegrees(
+                    {std::stof(fields[5]), std::stof(fields[6]), std::stof(fields[7])});
             };
             const Quaternion p = rotation(a[row]);
             const Quaternion q = rotation(b[row]);
             auto dotOf = [](const Quaternion& u, const Quaternion& v) {
-                return double{u.x} * v.x + double{u.y} * v.y + double{u.z} * v.z + double{u.w} * v.w;
+                return double{u.x} * v.x + double{u.y} * v.y + double{u.z} * v.z +
+                       double{u.w} * v.w;
             };
             const double dot = dotOf(p, q) / std::sqrt(dotOf(p, p) * dotOf(q, q));
             ASSERT_GT(std::fabs(dot), 1 - 1e-8) << row << ": the same rotation within 0.02 degrees";
@@ -413,7 +426,8 @@ TEST(Pipelines, RandomMotionsRoundTrip) {
             ASSERT_EQ(back.lights[i].frame, original.lights[i].frame);
             for (std::size_t k = 0; k < 3; ++k) {
                 expectCarried(back.lights[i].colour[k].get(), original.lights[i].colour[k].get());
-                expectCarried(back.lights[i].direction[k].get(), original.lights[i].direction[k].get());
+                expectCarried(back.lights[i].direction[k].get(),
+                              original.lights[i].direction[k].get());
             }
         }
     }

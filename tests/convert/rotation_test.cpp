@@ -11,7 +11,8 @@ namespace {
 
 // Within a few units in the last single-precision place.
 void expectClose(float actual, float expected, const char* what) {
-    const float tolerance = 4 * std::nextafter(std::fabs(expected), INFINITY) - 4 * std::fabs(expected);
+    const float tolerance =
+        4 * std::nextafter(std::fabs(expected), INFINITY) - 4 * std::fabs(expected);
     EXPECT_NEAR(actual, expected, std::max(tolerance, 1e-6f)) << what;
 }
 
@@ -97,10 +98,12 @@ TEST(Rotation, AnglesSurviveARoundTrip) {
 }
 
 TEST(Rotation, DegenerateKeysKeepTheirTurn) {
-    for (const Quaternion q : {Quaternion{0.5f, 0.5f, -0.5f, 0.5f}, Quaternion{-0.5f, 0.5f, 0.5f, 0.5f},
-                               Quaternion{0.5f, -0.5f, 0.5f, 0.5f}, Quaternion{0.5f, 0.5f, 0.5f, -0.5f}}) {
+    for (const Quaternion q :
+         {Quaternion{0.5f, 0.5f, -0.5f, 0.5f}, Quaternion{-0.5f, 0.5f, 0.5f, 0.5f},
+          Quaternion{0.5f, -0.5f, 0.5f, 0.5f}, Quaternion{0.5f, 0.5f, 0.5f, -0.5f}}) {
         const Quaternion back = boneRotationFromDegrees(boneRotationToDegrees(q));
-        const float sign = (back.w * q.w + back.x * q.x + back.y * q.y + back.z * q.z) < 0 ? -1.0f : 1.0f;
+        const float sign =
+            (back.w * q.w + back.x * q.x + back.y * q.y + back.z * q.z) < 0 ? -1.0f : 1.0f;
         EXPECT_NEAR(sign * back.x, q.x, 1e-6f);
         EXPECT_NEAR(sign * back.y, q.y, 1e-6f);
         EXPECT_NEAR(sign * back.z, q.z, 1e-6f);

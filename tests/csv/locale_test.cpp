@@ -25,7 +25,8 @@ struct CommaDecimals : std::numpunct<char> {
 
 // A C locale with a decimal comma: one the system has, or one made for the test.
 std::string commaLocaleName() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German"}) {
+    for (const char* name :
+         {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German"}) {
         if (std::setlocale(LC_ALL, name) != nullptr) {
             std::setlocale(LC_ALL, "C");
             return name;
@@ -51,7 +52,8 @@ TEST(Locale, NumbersIgnoreTheProcessLocale) {
     }
 
     const std::string cName = commaLocaleName();
-    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+    const std::locale previous =
+        std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
     const bool cLocaleSet = !cName.empty() && std::setlocale(LC_ALL, cName.c_str()) != nullptr;
     if (cLocaleSet) {
         char probe[32];

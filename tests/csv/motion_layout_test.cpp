@@ -23,8 +23,7 @@ CsvRow rowOf(std::string_view line) {
     return row;
 }
 
-template <std::size_t N>
-void setName(std::array<char, N>& field, std::string_view text) {
+template <std::size_t N> void setName(std::array<char, N>& field, std::string_view text) {
     field.fill('\0');
     std::memcpy(field.data(), text.data(), std::min(text.size(), N));
 }

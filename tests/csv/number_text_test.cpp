@@ -32,7 +32,9 @@ std::string format(float value) {
     return {buffer, formatFloat(buffer, value)};
 }
 
-std::uint32_t bitsOf(float value) { return std::bit_cast<std::uint32_t>(value); }
+std::uint32_t bitsOf(float value) {
+    return std::bit_cast<std::uint32_t>(value);
+}
 
 void expectLikePrintf(float value) {
     ASSERT_EQ(format(value), printfG(value)) << "bits 0x" << std::hex << bitsOf(value);
@@ -49,14 +51,27 @@ TEST(NumberText, FormatsSpecialClassesLikePrintf) {
                                  std::numeric_limits<float>::min(),
                                  std::numeric_limits<float>::denorm_min(),
                                  std::bit_cast<float>(0x007FFFFFu), // largest subnormal
-                                 0.5f, -45.0f, 0.1f, 3.14159265f, 123456.0f, 1234567.0f,
-                                 0.00001f, 1e6f, 999999.0f, 0.0001f, 1234.5f, 1234565.0f,
-                                 1234575.0f, 0.000123456f, 999999.5f, 9999995.0f};
+                                 0.5f,
+                                 -45.0f,
+                                 0.1f,
+                                 3.14159265f,
+                                 123456.0f,
+                                 1234567.0f,
+                                 0.00001f,
+                                 1e6f,
+                                 999999.0f,
+                                 0.0001f,
+                                 1234.5f,
+                                 1234565.0f,
+                                 1234575.0f,
+                                 0.000123456f,
+                                 999999.5f,
+                                 9999995.0f};
     // Powers of ten and their neighbours, over the whole float range.
     for (int exponent = -45; exponent <= 38; ++exponent) {
         const auto power = static_cast<float>(std::pow(10.0, exponent));
-        values.insert(values.end(), {power, std::nextafter(power, 0.0f),
-                                     std::nextafter(power, INFINITY)});
+        values.insert(values.end(),
+                      {power, std::nextafter(power, 0.0f), std::nextafter(power, INFINITY)});
     }
     // Values at each rounding boundary of six digits: d.ddddd5 x 10^e and its neighbours.
     std::mt19937 random(1);
@@ -89,7 +104,9 @@ TEST(NumberText, FormatsRandomBitPatternsLikePrintf) {
     }
 }
 
-float strtofC(const std::string& text) { return std::strtof(text.c_str(), nullptr); }
+float strtofC(const std::string& text) {
+    return std::strtof(text.c_str(), nullptr);
+}
 
 TEST(NumberText, ParsesWhatItWritesLikeStrtof) {
     std::mt19937 random(7);
@@ -151,16 +168,36 @@ TEST(NumberText, ParsesLikeStreamExtraction) {
         std::string text;
         std::optional<float> value;
     } cases[] = {
-        {"1.5", 1.5f},           {" \t\r\n\v\f42", 42.0f},  {"+2.5", 2.5f},
-        {"-0", -0.0f},           {"12abc", 12.0f},         {"1.5;x", 1.5f},
-        {".5", 0.5f},            {"5.", 5.0f},             {"1e", 1.0f},
-        {"1e+", 1.0f},           {"1.5e+006", 1.5e6f},     {"1.23457e+06", 1234570.0f},
-        {"2E3", 2000.0f},        {"0x1F", 0.0f},           {"1e-50", 0.0f},
-        {"-1e-50", -0.0f},       {"1e39", std::nullopt},   {"-3.5e38", std::nullopt},
-        {"inf", inf},            {"-inf", -inf},           {"INFINITY", inf},
-        {"", std::nullopt},      {"x", std::nullopt},      {"-", std::nullopt},
-        {".", std::nullopt},     {"+-1", std::nullopt},    {"+-inf", std::nullopt},
-        {"e5", std::nullopt},    {"1 2", 1.0f},            {"00012.5000", 12.5f},
+        {"1.5", 1.5f},
+        {" \t\r\n\v\f42", 42.0f},
+        {"+2.5", 2.5f},
+        {"-0", -0.0f},
+        {"12abc", 12.0f},
+        {"1.5;x", 1.5f},
+        {".5", 0.5f},
+        {"5.", 5.0f},
+        {"1e", 1.0f},
+        {"1e+", 1.0f},
+        {"1.5e+006", 1.5e6f},
+        {"1.23457e+06", 1234570.0f},
+        {"2E3", 2000.0f},
+        {"0x1F", 0.0f},
+        {"1e-50", 0.0f},
+        {"-1e-50", -0.0f},
+        {"1e39", std::nullopt},
+        {"-3.5e38", std::nullopt},
+        {"inf", inf},
+        {"-inf", -inf},
+        {"INFINITY", inf},
+        {"", std::nullopt},
+        {"x", std::nullopt},
+        {"-", std::nullopt},
+        {".", std::nullopt},
+        {"+-1", std::nullopt},
+        {"+-inf", std::nullopt},
+        {"e5", std::nullopt},
+        {"1 2", 1.0f},
+        {"00012.5000", 12.5f},
         {"0.000000000000000000000000000000000000000000001", 1e-45f},
         {"123456789012345678901234567890", 1.2345679e29f},
     };

@@ -116,9 +116,14 @@ TEST(CsvTable, AppendsReadRowsAfterExistingOnes) {
 }
 
 TEST(CsvTable, WriteThenReadGivesTheRowsBack) {
-    const std::vector<Fields> rows = {
-        {"Quorlane Motion Data 0002", "0"}, {"\x90\x58\x96\xEC"}, {}, {"a", "", "b"}, {"1"},
-        {"last empty", ""}, {"a,b"}, {""}};
+    const std::vector<Fields> rows = {{"Quorlane Motion Data 0002", "0"},
+                                      {"\x90\x58\x96\xEC"},
+                                      {},
+                                      {"a", "", "b"},
+                                      {"1"},
+                                      {"last empty", ""},
+                                      {"a,b"},
+                                      {""}};
     CsvTable table;
     CsvRow row;
     for (const auto& fields : rows) {

@@ -38,7 +38,8 @@ void checkFloat(const std::string& text) {
         if (parsed) {
             std::abort();
         }
-    } else if (!parsed || std::bit_cast<std::uint32_t>(*parsed) != std::bit_cast<std::uint32_t>(expected)) {
+    } else if (!parsed ||
+               std::bit_cast<std::uint32_t>(*parsed) != std::bit_cast<std::uint32_t>(expected)) {
         std::abort();
     }
 }
@@ -51,7 +52,8 @@ void checkInt(const std::string& text) {
     char* end = nullptr;
     errno = 0;
     const long long expected = std::strtoll(text.c_str(), &end, 10);
-    const bool valid = end != text.c_str() && errno != ERANGE && expected >= INT32_MIN && expected <= INT32_MAX;
+    const bool valid =
+        end != text.c_str() && errno != ERANGE && expected >= INT32_MIN && expected <= INT32_MAX;
     if (valid != parsed.has_value() || (valid && *parsed != expected)) {
         std::abort();
     }

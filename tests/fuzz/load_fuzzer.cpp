@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // Every table is sorted, so loading the loaded document's image changes nothing.
-    if (document.bones.size() * sizeof(BoneKey) > size || document.morphs.size() * sizeof(MorphKey) > size) {
+    if (document.bones.size() * sizeof(BoneKey) > size ||
+        document.morphs.size() * sizeof(MorphKey) > size) {
         std::abort();
     }
     return 0;

@@ -16,8 +16,7 @@ namespace {
 using namespace qlx;
 
 // Names as a person could type them in a CSV cell: no comma, no line end, no white space.
-template <std::size_t N>
-void sanitise(std::array<char, N>& name) {
+template <std::size_t N> void sanitise(std::array<char, N>& name) {
     for (auto& c : name) {
         if (c == ',' || c == ' ' || (c >= '\t' && c <= '\r')) {
             c = 'x';
@@ -25,8 +24,7 @@ void sanitise(std::array<char, N>& name) {
     }
 }
 
-template <typename Record>
-void fill(FuzzedDataProvider& input, io::LargeVector<Record>& table) {
+template <typename Record> void fill(FuzzedDataProvider& input, io::LargeVector<Record>& table) {
     table.resize(input.ConsumeIntegralInRange<std::size_t>(0, 6));
     for (auto& record : table) {
         const auto bytes = input.ConsumeBytes<std::uint8_t>(sizeof(Record));
@@ -42,8 +40,7 @@ void check(bool condition, int line) {
 }
 #define require(condition) check(condition, __LINE__)
 
-template <std::size_t N>
-bool sameText(const std::array<char, N>& a, const std::array<char, N>& b) {
+template <std::size_t N> bool sameText(const std::array<char, N>& a, const std::array<char, N>& b) {
     return motion::fieldText(a) == motion::fieldText(b);
 }
 
@@ -57,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     document.headerWord = input.ConsumeIntegral<std::int32_t>();
     std::string modelName = input.ConsumeBytesAsString(20);
-    std::replace_if(modelName.begin(), modelName.end(), [](char c) { return c == '\r' || c == '\n'; }, 'x');
+    std::replace_if(
+        modelName.begin(), modelName.end(), [](char c) { return c == '\r' || c == '\n'; }, 'x');
     document.setModelName(modelName);
     fill(input, document.bones);
     fill(input, document.morphs);
@@ -84,8 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     require(back.magic == document.magic && back.headerWord == document.headerWord);
     require(!modelNameSurvives || back.modelName() == document.modelName());
-    require(back.bones.size() == document.bones.size() && back.morphs.size() == document.morphs.size() &&
-            back.cameras.size() == document.cameras.size() && back.lights.size() == document.lights.size());
+    require(back.bones.size() == document.bones.size() &&
+            back.morphs.size() == document.morphs.size() &&
+            back.cameras.size() == document.cameras.size() &&
+            back.lights.size() == document.lights.size());
     for (std::size_t i = 0; i < back.bones.size(); ++i) {
         require(sameText(back.bones[i].name, document.bones[i].name));
         require(back.bones[i].frame == document.bones[i].frame);

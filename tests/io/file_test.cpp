@@ -62,7 +62,8 @@ TEST(File, KeepsPermissionsOfTheReplacedFile) {
     const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(dir / "out", perms);
     const auto before = fs::status(dir / "out").permissions();
-    ASSERT_TRUE(replaceFile(dir / "out", [](OutputSink& sink) { sink.write(std::string_view("n")); }));
+    ASSERT_TRUE(
+        replaceFile(dir / "out", [](OutputSink& sink) { sink.write(std::string_view("n")); }));
     EXPECT_EQ(fs::status(dir / "out").permissions(), before);
 }
 

@@ -11,7 +11,9 @@ namespace {
 
 const std::string kDefaultModelName = "\x90\x58\x96\xEC\x83\x86\x83\x89";
 
-std::string bytesOf(std::span<const char> field) { return {field.begin(), field.end()}; }
+std::string bytesOf(std::span<const char> field) {
+    return {field.begin(), field.end()};
+}
 
 TEST(MotionDocument, Defaults) {
     const MotionDocument document;
@@ -95,9 +97,11 @@ TEST(MotionDocument, SignatureTextDecidesTheVersion) {
     };
     const std::string base = "Quorlane Motion Data ";
     const Case cases[] = {
-        {"abc", MotionVersion::Current,
-         std::string("abc\0lane Motion Data 0002\0", 26)},
-        {base, MotionVersion::Unrecognised, base + std::string("\0" "002\0", 5)},
+        {"abc", MotionVersion::Current, std::string("abc\0lane Motion Data 0002\0", 26)},
+        {base, MotionVersion::Unrecognised,
+         base + std::string("\0"
+                            "002\0",
+                            5)},
         {base + "fil", MotionVersion::Unrecognised, base + std::string("fil\0\0", 5)},
         {base + "file", MotionVersion::Legacy, base + std::string("file\0", 5)},
         {base + "file and more", MotionVersion::Legacy, base + std::string("file\0", 5)},

@@ -33,7 +33,9 @@ struct FileImage {
     void fill(std::size_t count, char value) { bytes.append(count, value); }
 };
 
-std::string legacyMagic() { return std::string("Quorlane Motion Data file\0", 26); }
+std::string legacyMagic() {
+    return std::string("Quorlane Motion Data file\0", 26);
+}
 
 FileImage header(bool legacy) {
     FileImage image;
@@ -157,12 +159,12 @@ TEST(MotionFile, LoadSortsEachTable) {
         EXPECT_EQ(key.position[0].get(), static_cast<float>(key.frame.get()));
     }
     EXPECT_EQ(bones, (std::vector<std::pair<std::string, int>>{{"A", -1},
-                                                                {"A", 2},
-                                                                {"A", 10},
-                                                                {"AB", -100},
-                                                                {"B", 5},
-                                                                {"abcdefghijklmno", 1},
-                                                                {"\x90\x58", 0}}));
+                                                               {"A", 2},
+                                                               {"A", 10},
+                                                               {"AB", -100},
+                                                               {"B", 5},
+                                                               {"abcdefghijklmno", 1},
+                                                               {"\x90\x58", 0}}));
     // Equal frames keep their file order.
     EXPECT_EQ(fieldText(document.morphs[0].name), "y");
     EXPECT_EQ(fieldText(document.morphs[1].name), "x");
@@ -277,7 +279,6 @@ TEST(MotionFile, SaveReplacesLongerFileCompletely) {
     EXPECT_EQ(readBytes(dir / "x.qlx").size(), 66u);
     EXPECT_EQ(dir.entries().size(), 1u);
 }
-
 
 } // namespace
 } // namespace qlx::motion
