@@ -2,6 +2,7 @@
 // the import's row-count rules, and round trips over random motions.
 #include "convert/conversion.h"
 
+#include "bench/motion_generator.h"
 #include "convert/rotation.h"
 #include "motion/motion_file.h"
 #include "tests/support.h"
@@ -214,96 +215,6 @@ TEST(Pipelines, OutputPathReplacesFourCharactersFromTheLastDot) {
     EXPECT_FALSE(outputPath("take", ".csv"));
 }
 
-// A random motion with every kind of awkward value the binary file can hold.
-MotionDocument randomMotion(std::uint32_t seed, bool legacy) {
-    std::mt19937 random(seed);
-    auto byte = [&] { return static_cast<char>(random() % 256); };
-    auto name = [&](std::array<char, 15>& field) {
-        // Names without commas, white space or NULs inside; some fill all 15 bytes.
-        const std::size_t length = 1 + random() % 15;
-        field.fill('\0');
-        for (std::size_t i = 0; i < length; ++i) {
-            char c;
-            do {
-                c = byte();
-            } while (c == ',' || c == '\0' || c == '\n' || c == '\r' || c == ' ' ||
-                     (c >= '\t' && c <= '\r'));
-            field[i] = c;
-        }
-    };
-    auto value = [&]() -> float {
-        switch (random() % 8) {
-        case 0:
-            return std::bit_cast<float>(static_cast<std::uint32_t>(random()));
-        case 1:
-            return random() % 2 ? INFINITY : -INFINITY;
-        case 2:
-            return NAN;
-        default:
-            return std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random);
-        }
-    };
-    auto frame = [&] { return static_cast<std::int32_t>(random()) >> (random() % 32); };
-    MotionDocument document;
-    if (legacy) {
-        std::memcpy(document.magic.data() + 21, "file", 5);
-    }
-    document.headerWord = static_cast<std::int32_t>(random());
-    document.setModelName(legacy ? "legacy_mdl" : "\x90\x58\x96\xEC model name xx");
-    document.bones.resize(3000);
-    for (auto& key : document.bones) {
-        name(key.name);
-        key.frame = frame();
-        for (auto& v : key.position) {
-            v = value();
-        }
-        std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-        float q[4];
-        float norm = 0;
-        for (auto& c : q) {
-            c = unit(random);
-            norm += c * c;
-        }
-        for (std::size_t i = 0; i < 4; ++i) {
-            key.rotation[i] = q[i] / std::sqrt(norm);
-        }
-        for (auto& b : key.interpolation) {
-            b = static_cast<std::uint8_t>(byte());
-        }
-    }
-    document.morphs.resize(3000);
-    for (auto& key : document.morphs) {
-        name(key.name);
-        key.frame = frame();
-        key.weight = value();
-    }
-    document.cameras.resize(3000);
-    for (auto& key : document.cameras) {
-        key.frame = frame();
-        key.distance = value();
-        for (auto& v : key.position) {
-            v = value();
-        }
-        for (auto& v : key.rotation) {
-            v = std::uniform_real_distribution<float>(-7.0f, 7.0f)(random);
-        }
-        for (auto& b : cameraTail(key)) {
-            b = static_cast<std::uint8_t>(byte());
-        }
-    }
-    document.lights.resize(3000);
-    for (auto& key : document.lights) {
-        key.frame = frame();
-        for (auto& v : key.colour) {
-            v = value();
-        }
-        for (auto& v : key.direction) {
-            v = value();
-        }
-    }
-    return document;
-}
-
 // Equal to six significant digits, infinities and NaN included.
 void expectCarried(float actual, float expected) {
     if (std::isnan(expected)) {
@@ -316,22 +227,15 @@ void expectCarried(float actual, float expected) {
 }
 
 std::vector<std::vector<std::string>> splitCsv(const std::string& text) {
+    csv::CsvTable table;
+    table.appendLines(std::string_view(text));
     std::vector<std::vector<std::string>> rows;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto end = text.find("\r\n", pos);
+    for (std::size_t r = 0; r < csv::rowCount(table); ++r) {
         std::vector<std::string> fields;
-        const std::string line = text.substr(pos, end - pos);
-        for (std::size_t start = 0;;) {
-            const auto comma = line.find(',', start);
-            fields.push_back(line.substr(start, comma - start));
-            if (comma == line.npos) {
-                break;
-            }
-            start = comma + 1;
+        for (auto row = csv::rowAt(table, r); !row.empty(); row.popFront()) {
+            fields.emplace_back(row.front());
         }
         rows.push_back(fields);
-        pos = end + 2;
     }
     return rows;
 }
@@ -373,7 +277,13 @@ void expectSameExport(const std::string& second, const std::string& first, std::
 TEST(Pipelines, RandomMotionsRoundTrip) {
     for (const bool legacy : {false, true}) {
         ScratchDir dir;
-        MotionDocument original = randomMotion(legacy ? 2 : 1, legacy);
+        MotionDocument original =
+            bench::generateMotion({3000, 3000, 3000, 3000, true}, legacy ? 2 : 1);
+        if (legacy) {
+            std::memcpy(original.magic.data() + 21, "file", 5);
+        }
+        original.headerWord = legacy ? -5 : 123456789;
+        original.setModelName(legacy ? "legacy_mdl" : "\x90\x58\x96\xEC model name xx");
         ASSERT_TRUE(motion::save(original, dir / "m.qlx"));
         motion::sortTables(original);
         ASSERT_EQ(exportToCsv(dir / "m.qlx"), kStatusOk);
