@@ -2,12 +2,12 @@
 # Builds everything and runs every test: the unit and executable tests, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a bounded time, and the
 # Windows build under Wine when the cross tools are present. Used by CI and developers alike.
-#   QLX_FUZZ_SECONDS   seconds per fuzz target (default 45)
+#   QLX_FUZZ_SECONDS   seconds per fuzz target (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
-fuzz_seconds=${QLX_FUZZ_SECONDS:-45}
+fuzz_seconds=${QLX_FUZZ_SECONDS:-60}
 
 echo "== Release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
