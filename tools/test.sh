@@ -8,18 +8,21 @@ cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${QLX_FUZZ_SECONDS:-60}
+legs=0 # legs that ran; any failure stops the script before the summary
 
 echo "== Release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 # The executable tests sleep five seconds each, so run more tests than there are cores.
 ctest --test-dir build -j"$((jobs * 2))" --output-on-failure
+legs=$((legs + 1))
 
 echo "== Sanitizer build (ASan, UBSan) and tests"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQLX_SANITIZE=ON \
   -DQLX_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize -j"$((jobs * 2))" --output-on-failure
+legs=$((legs + 1))
 
 if command -v clang++ >/dev/null; then
   echo "== Fuzz targets, ${fuzz_seconds} s each, from the committed corpora"
@@ -44,8 +47,16 @@ if command -v clang++ >/dev/null; then
     fi
   done
   [ "$status" -eq 0 ] || exit 1
+  legs=$((legs + 1))
 else
   echo "== Fuzz targets skipped: clang++ is not installed"
 fi
 
 bash tools/test_windows.sh
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null &&
+    { command -v wine64 || command -v wine || [ -x /usr/lib/wine/wine64 ]; } >/dev/null; then
+  legs=$((legs + 1))
+fi
+
+echo "== Every leg that ran passed"
+echo "legs: $legs passed, 0 failed"
