@@ -5,9 +5,12 @@
 #include <clocale>
 #include <cstdio>
 #include <locale>
-#include <shellapi.h>
 #include <stdexcept>
+
+// windows.h must come before the other system headers.
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace qlx::app {
 
