@@ -140,13 +140,5 @@ TEST(MotionDocument, ResizedTablesHoldDefaultRecords) {
     EXPECT_EQ(document.bones[1].frame.get(), 0);
 }
 
-TEST(MotionDocument, BoneDefaultInterpolationRuns) {
-    const std::string hex = "14141414141414146B6B6B6B6B6B6B6B141414141414146B6B6B6B6B6B6B6B01"
-                            "1414141414146B6B6B6B6B6B6B6B010014141414146B6B6B6B6B6B6B6B010000";
-    for (std::size_t i = 0; i < 64; ++i) {
-        EXPECT_EQ(kBoneDefaultInterpolation[i], std::stoi(hex.substr(2 * i, 2), nullptr, 16)) << i;
-    }
-}
-
 } // namespace
 } // namespace qlx::motion
