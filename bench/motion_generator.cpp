@@ -14,10 +14,16 @@ namespace {
 
 // Shift-JIS bone names as a rig might have them, and ASCII ones.
 std::vector<std::string> namePool(std::size_t count, const char* prefix) {
-    const std::vector<std::string> japanese = {
-        "\x83\x5A\x83\x93\x83\x5E\x81\x5B", "\x89\x45\x98\x72", "\x8D\xB6\x98\x72", "\x93\xAA",
-        "\x8E\xF1", "\x89\xBA\x94\xBC\x90\x67", "\x8F\xE3\x94\xBC\x90\x67", "\x89\x45\x91\xAB",
-        "\x8D\xB6\x91\xAB", "\x82\xDC\x82\xCE\x82\xBD\x82\xAB"};
+    const std::vector<std::string> japanese = {"\x83\x5A\x83\x93\x83\x5E\x81\x5B",
+                                               "\x89\x45\x98\x72",
+                                               "\x8D\xB6\x98\x72",
+                                               "\x93\xAA",
+                                               "\x8E\xF1",
+                                               "\x89\xBA\x94\xBC\x90\x67",
+                                               "\x8F\xE3\x94\xBC\x90\x67",
+                                               "\x89\x45\x91\xAB",
+                                               "\x8D\xB6\x91\xAB",
+                                               "\x82\xDC\x82\xCE\x82\xBD\x82\xAB"};
     std::vector<std::string> names;
     for (std::size_t i = 0; i < count; ++i) {
         names.push_back(i < japanese.size() ? japanese[i] + std::to_string(i % 3)

@@ -125,15 +125,14 @@ TEST(FaultMatrix, OutputsThatCannotBeWritten) {
 }
 
 TEST(FaultMatrix, AwkwardPathsConvert) {
-    const std::string names[] =
-        {
-            "with spaces/take one.qlx",
-            "dots.in.folder/take.qlx",
-            "\x93\xFA\x96\x7B\x8C\xEA/\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.qlx", // Shift-JIS
-            "\xE6\x97\xA5\xE6\x9C\xAC/"
-            "\xE3\x83\xA2\xE3\x83\xBC\xE3\x82\xB7\xE3\x83\xA7\xE3\x83\xB3.qlx", // UTF-8
-            std::string(200, 'f') + "/" + std::string(240, 'n') + ".qlx",
-        };
+    const std::string names[] = {
+        "with spaces/take one.qlx",
+        "dots.in.folder/take.qlx",
+        "\x93\xFA\x96\x7B\x8C\xEA/\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.qlx", // Shift-JIS
+        "\xE6\x97\xA5\xE6\x9C\xAC/"
+        "\xE3\x83\xA2\xE3\x83\xBC\xE3\x82\xB7\xE3\x83\xA7\xE3\x83\xB3.qlx", // UTF-8
+        std::string(200, 'f') + "/" + std::string(240, 'n') + ".qlx",
+    };
     for (const auto& name : names) {
         ScratchDir dir;
         const auto input = dir / name;
