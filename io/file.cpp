@@ -87,8 +87,14 @@ bool existingTargetIsWritable(const fs::path& target) {
 
 } // namespace
 
-bool replaceFile(const fs::path& target, const std::function<void(OutputSink&)>& produce) {
-    if (!existingTargetIsWritable(target)) {
+bool replaceFile(const fs::path& linkOrTarget, const std::function<void(OutputSink&)>& produce) {
+    // An output reached through a symbolic link is replaced where the link points; the link
+    // stays a link.
+    std::error_code linkError;
+    const fs::path target = fs::is_symlink(linkOrTarget, linkError)
+                                ? fs::weakly_canonical(linkOrTarget, linkError)
+                                : linkOrTarget;
+    if (linkError || !existingTargetIsWritable(target)) {
         return false;
     }
     const fs::path temporary = temporaryBeside(target);

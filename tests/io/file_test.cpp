@@ -55,6 +55,20 @@ TEST(File, RefusesTargetsThatCannotBeWritten) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"folder"});
 }
 
+TEST(File, ReplacesWhereALinkPoints) {
+    ScratchDir dir;
+    writeBytes(dir / "real.csv", "old");
+    std::error_code ec;
+    std::filesystem::create_symlink(dir / "real.csv", dir / "link.csv", ec);
+    if (ec) {
+        GTEST_SKIP() << "this system cannot make symbolic links here";
+    }
+    ASSERT_TRUE(replaceFile(dir / "link.csv",
+                            [](OutputSink& sink) { sink.write(std::string_view("new")); }));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
+    EXPECT_EQ(readBytes(dir / "real.csv"), "new");
+}
+
 TEST(File, KeepsPermissionsOfTheReplacedFile) {
     ScratchDir dir;
     writeBytes(dir / "out", "old");
