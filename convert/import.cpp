@@ -2,7 +2,6 @@
 // save it. Nothing is written unless the walk succeeds.
 #include "convert/conversion.h"
 
-#include "csv/field_codec.h"
 #include "csv/motion_layout.h"
 #include "csv/number_text.h"
 #include "motion/motion_file.h"
