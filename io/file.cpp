@@ -89,11 +89,11 @@ bool existingTargetIsWritable(const fs::path& target) {
 
 bool replaceFile(const fs::path& linkOrTarget, const std::function<void(OutputSink&)>& produce) {
     // An output reached through a symbolic link is replaced where the link points; the link
-    // stays a link.
+    // stays a link. A target that does not exist yet is no link.
     std::error_code linkError;
-    const fs::path target = fs::is_symlink(linkOrTarget, linkError)
-                                ? fs::weakly_canonical(linkOrTarget, linkError)
-                                : linkOrTarget;
+    const bool isLink = fs::is_symlink(fs::symlink_status(linkOrTarget, linkError));
+    linkError.clear();
+    const fs::path target = isLink ? fs::weakly_canonical(linkOrTarget, linkError) : linkOrTarget;
     if (linkError || !existingTargetIsWritable(target)) {
         return false;
     }
