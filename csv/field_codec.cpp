@@ -2,6 +2,7 @@
 #include "csv/field_codec.h"
 
 #include "csv/number_text.h"
+#include "motion/document.h"
 
 #include <algorithm>
 #include <array>
@@ -10,10 +11,6 @@
 namespace qlx::csv {
 
 namespace {
-
-bool isSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -49,16 +46,6 @@ template <typename T, typename Parse> void takeNumber(CsvRowView& row, T& target
     row.popFront();
 }
 
-void copyName(std::string_view text, std::span<char> name) {
-    text = text.substr(0, std::min(text.find('\0'), name.size()));
-    if (!text.empty()) {
-        std::memcpy(name.data(), text.data(), text.size());
-    }
-    if (text.size() < name.size()) {
-        name[text.size()] = '\0';
-    }
-}
-
 } // namespace
 
 void appendInt(CsvRow& row, std::int32_t value) {
@@ -74,8 +61,7 @@ void appendFloat(CsvRow& row, float value) {
 }
 
 void appendName(CsvRow& row, std::span<const char> name) {
-    const auto end = std::find(name.begin(), name.end(), '\0');
-    row.append(std::string_view(name.data(), static_cast<std::size_t>(end - name.begin())));
+    row.append(motion::fieldText(name));
 }
 
 void appendHex(CsvRow& row, std::span<const std::uint8_t> block) {
@@ -103,7 +89,7 @@ void takeName(CsvRowView& row, std::span<char> name) {
     if (row.empty()) {
         return;
     }
-    copyName(row.front(), name);
+    motion::copyText(row.front(), name, name.size());
     row.popFront();
 }
 
@@ -118,7 +104,7 @@ void takeTrimmedName(CsvRowView& row, std::span<char> name) {
     while (!text.empty() && isSpace(text.back())) {
         text.remove_suffix(1);
     }
-    copyName(text, name);
+    motion::copyText(text, name, name.size());
     row.popFront();
 }
 

@@ -129,9 +129,6 @@ char* layOut(char* out, SixDigits rounded) {
     return out;
 }
 
-bool isSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }

@@ -10,6 +10,12 @@
 
 namespace qlx::csv {
 
+// White space as readers skip it before a number or trim it from a name: space, tab, line feed,
+// vertical tab, form feed and carriage return.
+inline bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // Room enough for any text written below.
 inline constexpr std::size_t kMaxNumberText = 16;
 
