@@ -2,7 +2,8 @@
 // a conversion's status as a message, a signal, a pause and the exit status.
 #pragma once
 
-#include "app/platform.h"
+#include "convert/status.h"
+#include "platform/process.h"
 
 #include <filesystem>
 #include <functional>
@@ -11,21 +12,22 @@
 
 namespace qlx::app {
 
-// A conversion takes the input path and returns 0 or a negative status.
-using Conversion = std::function<int(const std::filesystem::path&)>;
+using convert::Status;
+
+// A conversion takes the input path and returns its status.
+using Conversion = std::function<Status(const std::filesystem::path&)>;
 
 struct Conversions {
     Conversion exportToCsv;   // for a path ending in ".qlx"
     Conversion importFromCsv; // for a path ending in ".csv"
 };
 
-inline constexpr int kStatusBadExtension = -4;
-
-// The message for a status, as code page 932 bytes.
-std::string_view statusMessage(int status);
+// The message for a status, as code page 932 bytes; any value outside the table has the
+// unknown-error message.
+std::string_view statusMessage(Status status);
 
 // Runs the program once and returns its exit status.
-int runDriver(const std::optional<Argument>& argument, const Conversions& conversions,
-              const Platform& platform);
+int runDriver(const std::optional<platform::Argument>& argument, const Conversions& conversions,
+              const platform::Platform& platform);
 
 } // namespace qlx::app

@@ -1,7 +1,8 @@
 // The field codec's number text against its baselines in the same run: snprintf and strtof,
 // <charconv>, and the stream operators.
 #include "csv/field_codec.h"
-#include "csv/number_text.h"
+#include "csv/number_format.h"
+#include "csv/number_parse.h"
 
 #include <benchmark/benchmark.h>
 

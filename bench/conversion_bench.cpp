@@ -1,9 +1,10 @@
 // End-to-end conversions, file to file, against the I/O floor measured in the same run: reading
 // the input's bytes and writing a file of the output's size.
-#include "bench/motion_generator.h"
 #include "convert/conversion.h"
-#include "io/file.h"
+#include "io/read_file.h"
+#include "io/replace_file.h"
 #include "motion/motion_file.h"
+#include "tests/support/motion_generator.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +16,8 @@
 #include <string>
 
 namespace qlx::bench {
+
+using test::generateMotion;
 namespace {
 
 namespace fs = std::filesystem;

@@ -4,9 +4,9 @@
 //
 //   qlx_peak_memory                      generate the motion if needed, measure both directions
 //   qlx_peak_memory export|import PATH   one conversion; prints its peak resident bytes
-#include "bench/motion_generator.h"
 #include "convert/conversion.h"
 #include "motion/motion_file.h"
+#include "tests/support/motion_generator.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -48,15 +48,15 @@ int main(int argc, char** argv) {
     using namespace qlx;
     if (argc == 3) {
         const std::string direction = argv[1];
-        const int status =
+        const auto status =
             direction == "export" ? convert::exportToCsv(argv[2]) : convert::importFromCsv(argv[2]);
         std::printf("%ld\n", peakKilobytes());
-        return status == 0 ? 0 : 1;
+        return status == convert::Status::Ok ? 0 : 1;
     }
     const fs::path folder = fs::temp_directory_path() / "qlx-peak-memory";
     fs::create_directories(folder);
     if (!fs::exists(folder / "source.qlx")) {
-        motion::save(bench::generateMotion(1'000'000), folder / "source.qlx");
+        motion::save(test::generateMotion(1'000'000), folder / "source.qlx");
     }
     fs::copy_file(folder / "source.qlx", folder / "take.qlx", fs::copy_options::overwrite_existing);
     const double exportPeak = measure(argv[0], "export", folder / "take.qlx");

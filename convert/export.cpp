@@ -1,8 +1,10 @@
 // Binary motion file to CSV: load, lay the document out as rows, write the table in one go.
 #include "convert/conversion.h"
-
+#include "convert/extension.h"
+#include "convert/motion_layout.h"
+#include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
-#include "csv/motion_layout.h"
+#include "csv/table_file.h"
 #include "motion/motion_file.h"
 
 namespace qlx::convert {
@@ -13,12 +15,12 @@ namespace {
 template <typename Record, typename Format>
 void emitSection(csv::CsvTable& table, csv::CsvRow& row, const io::LargeVector<Record>& records,
                  Format format) {
-    csv::clearRow(row);
+    row.clear();
     csv::appendUnsigned(row, static_cast<std::uint32_t>(records.size()));
-    csv::appendRow(table, row);
+    table.appendRow(row);
     for (const auto& record : records) {
         format(row, record);
-        csv::appendRow(table, row);
+        table.appendRow(row);
     }
 }
 
@@ -39,29 +41,29 @@ bool motionToTable(const motion::MotionDocument& document, csv::CsvTable& table)
                   6 + bones + morphs + cameras + lights,
                   7 + 9 * bones + 3 * morphs + 9 * cameras + 7 * lights);
     csv::CsvRow row;
-    csv::formatHeaderRow(row, document);
-    csv::appendRow(table, row);
-    csv::clearRow(row);
+    formatHeaderRow(row, document);
+    table.appendRow(row);
+    row.clear();
     row.append(*modelName);
-    csv::appendRow(table, row);
-    emitSection(table, row, document.bones, csv::formatBoneRow);
-    emitSection(table, row, document.morphs, csv::formatMorphRow);
-    emitSection(table, row, document.cameras, csv::formatCameraRow);
-    emitSection(table, row, document.lights, csv::formatLightRow);
+    table.appendRow(row);
+    emitSection(table, row, document.bones, formatBoneRow);
+    emitSection(table, row, document.morphs, formatMorphRow);
+    emitSection(table, row, document.cameras, formatCameraRow);
+    emitSection(table, row, document.lights, formatLightRow);
     return true;
 }
 
-int exportToCsv(const std::filesystem::path& path) {
+Status exportToCsv(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".csv");
     if (!output) {
-        return kStatusOpenError;
+        return Status::OpenError;
     }
     motion::MotionDocument document;
     csv::CsvTable table;
     if (!motion::load(document, path) || !motionToTable(document, table)) {
-        return kStatusOpenError;
+        return Status::OpenError;
     }
-    return csv::writeTable(*output, table) ? kStatusOk : kStatusWriteError;
+    return csv::writeTable(*output, table) ? Status::Ok : Status::WriteError;
 }
 
 } // namespace qlx::convert

@@ -1,19 +1,24 @@
 // CSV to binary motion file: read the table, walk its rows by position into a fresh document,
 // save it. Nothing is written unless the walk succeeds.
 #include "convert/conversion.h"
-
-#include "csv/motion_layout.h"
-#include "csv/number_text.h"
+#include "convert/extension.h"
+#include "convert/motion_layout.h"
+#include "convert/pipeline_steps.h"
+#include "csv/number_parse.h"
+#include "csv/table_file.h"
 #include "motion/motion_file.h"
 
 namespace qlx::convert {
 
 namespace {
 
-// Walks the table's rows from a position; every step fails rather than read past the end.
+// Walks the table's rows from the first; every step fails rather than read past the end.
 class RowWalk {
 public:
-    explicit RowWalk(const csv::CsvTable& table) : table_(table), rows_(csv::rowCount(table)) {}
+    explicit RowWalk(const csv::CsvTable& table) : table_(table), rows_(table.rowCount()) {}
+
+    // The next row; the caller checks first that there is one.
+    csv::CsvRowView nextRow() { return table_.rowAt(next_++); }
 
     // A count row: it must hold a number, and every record row it announces must be followed
     // by a further row, which is checked before anything is allocated for the records.
@@ -21,7 +26,7 @@ public:
         if (next_ >= rows_) {
             return false;
         }
-        const csv::CsvRowView row = csv::rowAt(table_, next_++);
+        const csv::CsvRowView row = nextRow();
         const auto value = row.empty() ? std::nullopt : csv::parseUnsigned(row.front());
         if (!value) {
             return false;
@@ -38,13 +43,11 @@ public:
         }
         records.resize(count);
         for (auto& record : records) {
-            csv::CsvRowView row = csv::rowAt(table_, next_++);
+            csv::CsvRowView row = nextRow();
             parse(row, record);
         }
         return true;
     }
-
-    csv::CsvRowView take() { return csv::rowAt(table_, next_++); }
 
 private:
     const csv::CsvTable& table_;
@@ -54,40 +57,40 @@ private:
 
 } // namespace
 
-int tableToMotion(const csv::CsvTable& table, motion::MotionDocument& document) {
-    if (csv::rowCount(table) < 3) {
-        return kStatusIncomplete;
+Status tableToMotion(const csv::CsvTable& table, motion::MotionDocument& document) {
+    if (table.rowCount() < 3) {
+        return Status::Incomplete;
     }
     RowWalk walk(table);
-    csv::CsvRowView header = walk.take();
-    csv::parseHeaderRow(header, document);
+    csv::CsvRowView header = walk.nextRow();
+    parseHeaderRow(header, document);
     // A line without fields is an empty model name, as the export writes one.
-    const csv::CsvRowView modelName = walk.take();
+    const csv::CsvRowView modelName = walk.nextRow();
     document.setModelName(modelName.empty() ? std::string_view() : modelName.front());
 
-    if (!walk.takeSection(document.bones, csv::parseBoneRow) ||
-        !walk.takeSection(document.morphs, csv::parseMorphRow) ||
-        !walk.takeSection(document.cameras, csv::parseCameraRow) ||
-        !walk.takeSection(document.lights, csv::parseLightRow)) {
-        return kStatusIncomplete;
+    if (!walk.takeSection(document.bones, parseBoneRow) ||
+        !walk.takeSection(document.morphs, parseMorphRow) ||
+        !walk.takeSection(document.cameras, parseCameraRow) ||
+        !walk.takeSection(document.lights, parseLightRow)) {
+        return Status::Incomplete;
     }
-    return kStatusOk;
+    return Status::Ok;
 }
 
-int importFromCsv(const std::filesystem::path& path) {
+Status importFromCsv(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".qlx");
     if (!output) {
-        return kStatusOpenError;
+        return Status::OpenError;
     }
     csv::CsvTable table;
     if (!csv::readTable(path, table)) {
-        return kStatusOpenError;
+        return Status::OpenError;
     }
     motion::MotionDocument document;
-    if (const int status = tableToMotion(table, document); status != kStatusOk) {
+    if (const Status status = tableToMotion(table, document); status != Status::Ok) {
         return status;
     }
-    return motion::save(document, *output) ? kStatusOk : kStatusWriteError;
+    return motion::save(document, *output) ? Status::Ok : Status::WriteError;
 }
 
 } // namespace qlx::convert

@@ -11,7 +11,8 @@ namespace {
 
 constexpr float kDegenerateThreshold = 1e-6f;
 
-float rounded(double value) {
+// The one narrowing step: a double-precision result stored as single precision.
+float toSingle(double value) {
     return static_cast<float>(value);
 }
 
@@ -28,18 +29,18 @@ EulerAngles quaternionToEuler(Quaternion q) {
     const float m33 = 1.0f - 2.0f * (x * x + y * y);
 
     EulerAngles angles{};
-    angles.z = rounded(std::atan2(double{m12}, double{m22}));
-    angles.x = rounded(std::asin(-double{m32}));
-    angles.y = rounded(std::atan2(double{m31}, double{m33}));
-    const float cosX = std::fabs(rounded(std::cos(double{angles.x})));
+    angles.z = toSingle(std::atan2(double{m12}, double{m22}));
+    angles.x = toSingle(std::asin(-double{m32}));
+    angles.y = toSingle(std::atan2(double{m31}, double{m33}));
+    const float cosX = std::fabs(toSingle(std::cos(double{angles.x})));
     if (cosX < kDegenerateThreshold) {
         // At a pitch of +-90 degrees yaw and roll turn about the same axis: put the whole turn
         // into the roll, read from the elements that still carry it, so the key survives.
         const float m11 = 1.0f - 2.0f * (y * y + z * z);
         const float m13 = 2.0f * (x * z - y * w);
         angles.y = 0.0f;
-        angles.z = m32 < 0.0f ? rounded(std::atan2(double{m13}, double{m11}))
-                              : rounded(std::atan2(-double{m13}, double{m11}));
+        angles.z = m32 < 0.0f ? toSingle(std::atan2(double{m13}, double{m11}))
+                              : toSingle(std::atan2(-double{m13}, double{m11}));
     }
     return angles;
 }
@@ -48,23 +49,23 @@ Quaternion eulerToQuaternion(EulerAngles radians) {
     const double yaw = radians.y;
     const double pitch = radians.x;
     const double roll = radians.z;
-    const float sy = rounded(std::sin(yaw / 2));
-    const float cy = rounded(std::cos(yaw / 2));
-    const float sp = rounded(std::sin(pitch / 2));
-    const float cp = rounded(std::cos(pitch / 2));
-    const float sr = rounded(std::sin(roll / 2));
-    const float cr = rounded(std::cos(roll / 2));
+    const float sy = toSingle(std::sin(yaw / 2));
+    const float cy = toSingle(std::cos(yaw / 2));
+    const float sp = toSingle(std::sin(pitch / 2));
+    const float cp = toSingle(std::cos(pitch / 2));
+    const float sr = toSingle(std::sin(roll / 2));
+    const float cr = toSingle(std::cos(roll / 2));
     return {sy * cp * sr + cy * sp * cr, sy * cp * cr - cy * sp * sr, cy * cp * sr - sy * sp * cr,
             cy * cp * cr + sy * sp * sr};
 }
 
 // Export divides then multiplies, import multiplies then divides: each is one fixed order.
 float radiansToDegrees(float radians) {
-    return rounded(double{radians} / std::numbers::pi * 180.0);
+    return toSingle(double{radians} / std::numbers::pi * 180.0);
 }
 
 float degreesToRadians(float degrees) {
-    return rounded(double{degrees} * std::numbers::pi / 180.0);
+    return toSingle(double{degrees} * std::numbers::pi / 180.0);
 }
 
 EulerAngles boneRotationToDegrees(Quaternion rotation) {

@@ -1,8 +1,9 @@
 // One value as one CSV field, and back.
 #include "csv/field_codec.h"
 
-#include "csv/number_text.h"
-#include "motion/document.h"
+#include "csv/number_format.h"
+#include "csv/number_parse.h"
+#include "io/fixed_text.h"
 
 #include <algorithm>
 #include <array>
@@ -61,7 +62,7 @@ void appendFloat(CsvRow& row, float value) {
 }
 
 void appendName(CsvRow& row, std::span<const char> name) {
-    row.append(motion::fieldText(name));
+    row.append(io::fieldText(name));
 }
 
 void appendHex(CsvRow& row, std::span<const std::uint8_t> block) {
@@ -89,7 +90,7 @@ void takeName(CsvRowView& row, std::span<char> name) {
     if (row.empty()) {
         return;
     }
-    motion::copyText(row.front(), name, name.size());
+    io::copyText(row.front(), name, name.size());
     row.popFront();
 }
 
@@ -98,13 +99,13 @@ void takeTrimmedName(CsvRowView& row, std::span<char> name) {
         return;
     }
     std::string_view text = row.front();
-    while (!text.empty() && isSpace(text.front())) {
+    while (!text.empty() && io::isSpace(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && isSpace(text.back())) {
+    while (!text.empty() && io::isSpace(text.back())) {
         text.remove_suffix(1);
     }
-    motion::copyText(text, name, name.size());
+    io::copyText(text, name, name.size());
     row.popFront();
 }
 

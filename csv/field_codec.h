@@ -3,7 +3,8 @@
 // without fields, or a field it cannot convert, leaves its target as it was.
 #pragma once
 
-#include "csv/table.h"
+#include "csv/row.h"
+#include "csv/row_view.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,5 @@
-// CSV rows and tables, and reading and writing them as files.
+// CSV tables: appending built rows, indexing a file's lines, and laying the table out as text.
 #include "csv/table.h"
-
-#include "io/file.h"
 
 #include <cstring>
 #include <limits>
@@ -20,56 +18,11 @@ const char* findByte(const char* begin, const char* end, char byte) {
                               std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
 }
 
-// Calls `fieldEnd` with the end of each field of `line`, counted from its first byte.
-template <typename FieldEnd> void splitFields(std::string_view line, FieldEnd fieldEnd) {
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    for (const char* p = begin; p != end;) {
-        const char* comma = findByte(p, end, ',');
-        if (comma == nullptr) {
-            fieldEnd(static_cast<std::uint32_t>(end - begin));
-            return;
-        }
-        fieldEnd(static_cast<std::uint32_t>(comma - begin));
-        p = comma + 1;
-    }
-}
-
 } // namespace
 
-CsvRowView CsvRow::view(std::size_t firstField) const {
-    CsvRowView view(text_.data(), ends_);
-    for (std::size_t i = 0; i < firstField && !view.empty(); ++i) {
-        view.popFront();
-    }
-    return view;
-}
-
-void CsvRow::append(std::string_view field) {
-    char* out = beginField(field.size());
-    if (!field.empty()) {
-        std::memcpy(out, field.data(), field.size());
-    }
-    endField(out + field.size());
-}
-
-char* CsvRow::beginField(std::size_t maxSize) {
-    if (!ends_.empty()) {
-        text_ += ',';
-    }
-    const std::size_t start = text_.size();
-    text_.resize(start + maxSize);
-    return text_.data() + start;
-}
-
-void CsvRow::endField(const char* end) {
-    text_.resize(static_cast<std::size_t>(end - text_.data()));
-    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
-}
-
-void CsvRow::clear() {
-    text_.clear();
-    ends_.clear();
+std::size_t CsvTable::fieldsOf(std::size_t row) const {
+    return (row + 1 < rows_.size() ? rows_[row + 1].firstField : ends_.size()) -
+           rows_[row].firstField;
 }
 
 CsvRowView CsvTable::rowAt(std::size_t index) const {
@@ -80,10 +33,11 @@ CsvRowView CsvTable::rowAt(std::size_t index) const {
 
 void CsvTable::appendRow(const CsvRow& row) {
     rows_.push_back({bytes_.size(), ends_.size()});
-    char* out = bytes_.extend(row.text_.size() + 2);
-    row.text_.copy(out, row.text_.size());
-    std::memcpy(out + row.text_.size(), "\r\n", 2);
-    ends_.insert(ends_.end(), row.ends_.begin(), row.ends_.end());
+    const std::string_view text = row.text();
+    char* out = bytes_.extend(text.size() + 2);
+    text.copy(out, text.size());
+    std::memcpy(out + text.size(), "\r\n", 2);
+    ends_.insert(ends_.end(), row.fieldEnds().begin(), row.fieldEnds().end());
 }
 
 void CsvTable::reserve(std::size_t bytes, std::size_t rows, std::size_t fields) {
@@ -92,21 +46,18 @@ void CsvTable::reserve(std::size_t bytes, std::size_t rows, std::size_t fields) 
     ends_.reserve(ends_.size() + fields);
 }
 
-bool CsvTable::appendLines(std::string_view bytes) {
+bool CsvTable::appendLines(io::Buffer bytes) {
     const std::size_t from = bytes_.size();
-    bytes_.append(bytes);
+    if (from == 0) {
+        bytes_ = std::move(bytes);
+    } else {
+        bytes_.append(bytes.view());
+    }
     return indexLines(from);
 }
 
-bool CsvTable::appendLines(io::Buffer bytes) {
-    if (bytes_.empty()) {
-        bytes_ = std::move(bytes);
-        return indexLines(0);
-    }
-    return appendLines(bytes.view());
-}
-
 // Adds the rows of the lines that start at `from`, the end of the bytes the table indexed.
+// Every comma ends a field, and a comma at the end of a line starts no further one.
 bool CsvTable::indexLines(std::size_t from) {
     const std::size_t oldRows = rows_.size();
     const std::size_t oldFields = ends_.size();
@@ -123,14 +74,18 @@ bool CsvTable::indexLines(std::size_t from) {
             --textEnd;
         }
         if (textEnd - pos > kMaxLine) {
-            bytes_.shrink(from);
+            bytes_.truncate(from);
             rows_.resize(oldRows);
             ends_.resize(oldFields);
             return false;
         }
         rows_.push_back({pos, ends_.size()});
-        splitFields(std::string_view(data + pos, textEnd - pos),
-                    [this](std::uint32_t end) { ends_.push_back(end); });
+        for (const char* p = data + pos; p != data + textEnd;) {
+            const char* comma = findByte(p, data + textEnd, ',');
+            const char* fieldEnd = comma != nullptr ? comma : data + textEnd;
+            ends_.push_back(static_cast<std::uint32_t>(fieldEnd - (data + pos)));
+            p = comma != nullptr ? comma + 1 : fieldEnd;
+        }
         if (lf == nullptr) {
             return true;
         }
@@ -138,40 +93,38 @@ bool CsvTable::indexLines(std::size_t from) {
     }
 }
 
-void splitLine(std::string_view line, CsvRow& row) {
-    row.clear();
-    splitFields(line, [&](std::uint32_t end) {
-        const std::uint32_t begin =
-            row.fieldCount() == 0 ? 0 : static_cast<std::uint32_t>(row.text().size()) + 1;
-        row.append(line.substr(begin, end - begin));
-    });
-}
-
-std::string joinRow(const CsvRow& row) {
-    return std::string(row.text());
-}
-void appendRow(CsvTable& table, const CsvRow& row) {
-    table.appendRow(row);
-}
-void clearRow(CsvRow& row) {
-    row.clear();
-}
-std::size_t rowCount(const CsvTable& table) {
-    return table.rowCount();
-}
-CsvRowView rowAt(const CsvTable& table, std::size_t index) {
-    return table.rowAt(index);
-}
-
-bool readTable(const std::filesystem::path& path, CsvTable& table) {
-    auto bytes = io::readFile(path);
-    return bytes && table.appendLines(std::move(*bytes));
-}
-
-bool writeTable(const std::filesystem::path& path, const CsvTable& table) {
-    return io::replaceFile(path, [&](io::OutputSink& sink) {
-        table.forEachPiece([&](std::string_view piece) { sink.write(piece); });
-    });
+void CsvTable::forEachPiece(const std::function<void(std::string_view)>& write) const {
+    // Built rows, and lines read with CR LF and without a trailing comma, already stand in the
+    // buffer as they are written: runs of them go out as one piece.
+    const std::string_view bytes = bytes_.view();
+    std::size_t pendingBegin = 0;
+    std::size_t pendingEnd = 0;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        const std::size_t fields = fieldsOf(row);
+        const std::size_t start = rows_[row].start;
+        const std::size_t textEnd =
+            start + (fields == 0 ? 0 : ends_[rows_[row].firstField + fields - 1]);
+        const bool inPlace =
+            bytes.size() - textEnd >= 2 && bytes[textEnd] == '\r' && bytes[textEnd + 1] == '\n';
+        if (inPlace && start == pendingEnd) {
+            pendingEnd = textEnd + 2;
+            continue;
+        }
+        if (pendingEnd > pendingBegin) {
+            write(bytes.substr(pendingBegin, pendingEnd - pendingBegin));
+        }
+        if (inPlace) {
+            pendingBegin = start;
+            pendingEnd = textEnd + 2;
+        } else {
+            write(bytes.substr(start, textEnd - start));
+            write(std::string_view("\r\n"));
+            pendingBegin = pendingEnd = textEnd;
+        }
+    }
+    if (pendingEnd > pendingBegin) {
+        write(bytes.substr(pendingBegin, pendingEnd - pendingBegin));
+    }
 }
 
 } // namespace qlx::csv

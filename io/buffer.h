@@ -2,7 +2,7 @@
 // megabytes are read into it, and CSV tables are built in it.
 #pragma once
 
-#include "app/platform_memory.h"
+#include "platform/memory.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -24,7 +24,7 @@ public:
 
     void reserve(std::size_t capacity) {
         if (capacity > capacity_) {
-            auto bigger = app::allocateLarge(capacity);
+            auto bigger = platform::allocateLarge(capacity);
             if (size_ != 0) {
                 std::memcpy(bigger.get(), data_.get(), size_);
             }
@@ -46,10 +46,11 @@ public:
             std::memcpy(extend(bytes.size()), bytes.data(), bytes.size());
         }
     }
-    void shrink(std::size_t size) { size_ = size < size_ ? size : size_; }
+    // Drops the bytes from `size` on; a larger `size` changes nothing.
+    void truncate(std::size_t size) { size_ = size < size_ ? size : size_; }
 
 private:
-    std::unique_ptr<std::byte[], app::LargeBlockFree> data_;
+    platform::LargeBlock data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };

@@ -1,8 +1,10 @@
-// The motion document's version rule and its model-name and signature text fields.
+// The motion document's version rule and the text fields it decides between.
 #include "motion/document.h"
 
-#include <algorithm>
+#include "io/fixed_text.h"
+
 #include <cstring>
+#include <utility>
 
 namespace qlx::motion {
 
@@ -27,46 +29,37 @@ MotionVersion MotionDocument::version() const {
     return MotionVersion::Unrecognised;
 }
 
-std::optional<std::string_view> MotionDocument::modelName() const {
+std::span<const char> MotionDocument::activeModelName() const {
     switch (version()) {
     case MotionVersion::Legacy:
-        return fieldText(shortModelName);
+        return shortModelName;
     case MotionVersion::Current:
-        return fieldText(longModelName);
+        return longModelName;
     case MotionVersion::Unrecognised:
         break;
     }
-    return std::nullopt;
+    return {};
+}
+
+std::span<char> MotionDocument::activeModelName() {
+    const auto field = std::as_const(*this).activeModelName();
+    return {const_cast<char*>(field.data()), field.size()};
+}
+
+std::optional<std::string_view> MotionDocument::modelName() const {
+    if (version() == MotionVersion::Unrecognised) {
+        return std::nullopt;
+    }
+    return io::fieldText(activeModelName());
 }
 
 void MotionDocument::setModelName(std::string_view text) {
-    switch (version()) {
-    case MotionVersion::Legacy:
-        copyText(text, shortModelName, shortModelName.size());
-        break;
-    case MotionVersion::Current:
-        copyText(text, longModelName, longModelName.size());
-        break;
-    case MotionVersion::Unrecognised:
-        break;
-    }
-}
-
-std::string_view fieldText(std::span<const char> field) {
-    const auto end = std::find(field.begin(), field.end(), '\0');
-    return {field.data(), static_cast<std::size_t>(end - field.begin())};
-}
-
-void copyText(std::string_view text, std::span<char> field, std::size_t limit) {
-    text = text.substr(0, std::min(text.find('\0'), std::min(limit, field.size())));
-    std::copy(text.begin(), text.end(), field.begin());
-    if (text.size() < field.size()) {
-        field[text.size()] = '\0';
-    }
+    const auto field = activeModelName();
+    io::copyText(text, field, field.size());
 }
 
 void setMagic(MotionDocument& document, std::string_view text) {
-    copyText(text, document.magic, kMagicSize - 1);
+    io::copyText(text, document.magic, kMagicSize - 1);
 }
 
 } // namespace qlx::motion

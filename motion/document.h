@@ -2,14 +2,14 @@
 // version) and the four keyframe tables.
 #pragma once
 
-#include "io/large_allocator.h"
+#include "io/large_vector.h"
 #include "motion/records.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace qlx::motion {
 
@@ -17,8 +17,9 @@ enum class MotionVersion { Legacy, Current, Unrecognised };
 
 inline constexpr std::size_t kMagicSize = 26;
 inline constexpr std::size_t kHeaderSize = 30;
-inline constexpr std::size_t kShortModelNameSize = 10;
-inline constexpr std::size_t kLongModelNameSize = 20;
+
+// The Shift-JIS bytes of the default current model's name.
+inline constexpr std::string_view kDefaultModelName = "\x90\x58\x96\xEC\x83\x86\x83\x89";
 
 struct MotionDocument {
     // "Quorlane Motion Data 0002" and one NUL.
@@ -26,11 +27,12 @@ struct MotionDocument {
                                           'M', 'o', 't', 'i', 'o', 'n', ' ', 'D', 'a',
                                           't', 'a', ' ', '0', '0', '0', '2', '\0'};
     std::int32_t headerWord = 0;
-    // "tavo"
-    std::array<char, kShortModelNameSize> shortModelName = {'t', 'a', 'v', 'o'};
-    // The Shift-JIS bytes of the default model's name.
-    std::array<char, kLongModelNameSize> longModelName = {'\x90', '\x58', '\x96', '\xEC',
-                                                          '\x83', '\x86', '\x83', '\x89'};
+    std::array<char, 10> shortModelName = {'t', 'a', 'v', 'o'};
+    std::array<char, 20> longModelName = [] {
+        std::array<char, 20> name{};
+        kDefaultModelName.copy(name.data(), kDefaultModelName.size());
+        return name;
+    }();
     io::LargeVector<BoneKey> bones;
     io::LargeVector<MorphKey> morphs;
     io::LargeVector<CameraKey> cameras;
@@ -38,6 +40,11 @@ struct MotionDocument {
 
     // Read from bytes 21-25 of `magic` each time, so editing `magic` switches the version.
     MotionVersion version() const;
+
+    // The whole model-name field that the version selects (10 or 20 bytes), or an empty span
+    // when the version is unrecognised.
+    std::span<char> activeModelName();
+    std::span<const char> activeModelName() const;
 
     // The active model name up to its first NUL (at most the field's width), or nothing when
     // the version is unrecognised.
@@ -47,13 +54,6 @@ struct MotionDocument {
     // with a NUL after it only when shorter; later bytes keep their contents.
     void setModelName(std::string_view text);
 };
-
-// The bytes of a fixed-width text field up to its first NUL, never beyond the field.
-std::string_view fieldText(std::span<const char> field);
-
-// Copies `text` (up to its first NUL) into `field`, at most `limit` bytes, and a NUL after it
-// when there is room below `field.size()`; the bytes after that NUL keep their contents.
-void copyText(std::string_view text, std::span<char> field, std::size_t limit);
 
 // Sets `magic` from a signature text: at most 25 bytes, then a NUL, so that the text's own
 // bytes 21-24 and its end decide the version.

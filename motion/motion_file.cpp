@@ -2,7 +2,8 @@
 // counted blocks of fixed-size records, all moved as whole blocks.
 #include "motion/motion_file.h"
 
-#include "io/file.h"
+#include "io/read_file.h"
+#include "io/replace_file.h"
 
 #include <cstring>
 #include <fstream>
@@ -77,18 +78,8 @@ template <typename Reader> bool loadFrom(Reader& reader, MotionDocument& documen
         return false;
     }
     document.headerWord = headerWord.get();
-    switch (document.version()) {
-    case MotionVersion::Legacy:
-        if (!reader.take(document.shortModelName.data(), kShortModelNameSize)) {
-            return false;
-        }
-        break;
-    case MotionVersion::Current:
-        if (!reader.take(document.longModelName.data(), kLongModelNameSize)) {
-            return false;
-        }
-        break;
-    case MotionVersion::Unrecognised:
+    const auto modelName = document.activeModelName();
+    if (modelName.empty() || !reader.take(modelName.data(), modelName.size())) {
         return false;
     }
     if (!loadTable(reader, document.bones) || !loadTable(reader, document.morphs) ||
@@ -97,13 +88,6 @@ template <typename Reader> bool loadFrom(Reader& reader, MotionDocument& documen
     }
     sortTables(document);
     return true;
-}
-
-std::span<const char> activeModelName(const MotionDocument& document) {
-    if (document.version() == MotionVersion::Legacy) {
-        return document.shortModelName;
-    }
-    return document.longModelName;
 }
 
 template <typename Record>
@@ -149,7 +133,7 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
         const Int32 headerWord = document.headerWord;
         sink.write(std::as_bytes(std::span(document.magic)));
         sink.write(std::as_bytes(std::span(&headerWord, 1)));
-        sink.write(std::as_bytes(activeModelName(document)));
+        sink.write(std::as_bytes(document.activeModelName()));
         saveTable(sink, document.bones);
         saveTable(sink, document.morphs);
         saveTable(sink, document.cameras);

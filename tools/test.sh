@@ -10,11 +10,16 @@ jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${QLX_FUZZ_SECONDS:-60}
 legs=0 # legs that ran; any failure stops the script before the summary
 
+echo "== Layers"
+bash tools/check_layers.sh
+
 echo "== Release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 # The executable tests sleep five seconds each, so run more tests than there are cores.
 ctest --test-dir build -j"$((jobs * 2))" --output-on-failure
+# Every 257th float bit pattern, formatted against printf and parsed against strtof.
+build/float_format_check 257
 legs=$((legs + 1))
 
 echo "== Sanitizer build (ASan, UBSan) and tests"

@@ -1,0 +1,19 @@
+// The file-name rule that both the choice of direction and the output path follow: what counts
+// is the text from the path's last ".", so a dot in a folder's name does no harm.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace qlx::convert {
+
+// True when the text from the last "." is exactly `extension`, in the same case.
+bool hasExtension(const std::filesystem::path& path, std::string_view extension);
+
+// The path with the four characters from its last "." (or as many as there are) replaced by
+// `extension`; nothing when the path holds no ".".
+std::optional<std::filesystem::path> outputPath(const std::filesystem::path& input,
+                                                std::string_view extension);
+
+} // namespace qlx::convert

@@ -1,0 +1,37 @@
+// The CSV form of a motion's rows: the header row and one row per keyframe of each kind, with
+// formatters that fill a row from the document and parsers that read one back. Which row is
+// which follows from its position alone; the pipelines own that order.
+//
+//   header  magic text, headerWord
+//   bone    name, frame, position x y z, rotation X Y Z in degrees, interpolation (64 hex bytes)
+//   morph   name, frame, weight
+//   camera  frame, distance, position x y z, rotation x y z in degrees, tail (29 hex bytes:
+//           interpolation, view angle low byte first, perspective flag)
+//   light   frame, colour r g b, direction x y z
+#pragma once
+
+#include "csv/row.h"
+#include "csv/row_view.h"
+#include "motion/document.h"
+
+namespace qlx::convert {
+
+using csv::CsvRow;
+using csv::CsvRowView;
+
+void formatHeaderRow(CsvRow& row, const motion::MotionDocument& document);
+void parseHeaderRow(CsvRowView& row, motion::MotionDocument& document);
+
+void formatBoneRow(CsvRow& row, const motion::BoneKey& key);
+void parseBoneRow(CsvRowView& row, motion::BoneKey& key);
+
+void formatMorphRow(CsvRow& row, const motion::MorphKey& key);
+void parseMorphRow(CsvRowView& row, motion::MorphKey& key);
+
+void formatCameraRow(CsvRow& row, const motion::CameraKey& key);
+void parseCameraRow(CsvRowView& row, motion::CameraKey& key);
+
+void formatLightRow(CsvRow& row, const motion::LightKey& key);
+void parseLightRow(CsvRowView& row, motion::LightKey& key);
+
+} // namespace qlx::convert

@@ -1,0 +1,18 @@
+// The outcome of one run of the program, as the exit status reports it.
+#pragma once
+
+#include <cstdint>
+
+namespace qlx::convert {
+
+// A conversion returns one of the first four; the driver adds BadExtension. Any other value
+// reads as an error of unknown cause.
+enum class Status : std::int32_t {
+    Ok = 0,
+    OpenError = -1,    // the input cannot be read, or its version is refused
+    Incomplete = -2,   // the CSV rows do not make up a whole motion
+    WriteError = -3,   // the output cannot be written
+    BadExtension = -4, // the path ends in neither ".qlx" nor ".csv"
+};
+
+} // namespace qlx::convert

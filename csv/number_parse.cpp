@@ -1,0 +1,169 @@
+// Number parsing in two steps: a scan that finds how far the number reaches, then <charconv>,
+// which is exact and never consults a locale, for its value.
+#include "csv/number_parse.h"
+
+#include "io/fixed_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace qlx::csv {
+
+namespace {
+
+// Counts beyond this cannot change whether a float overflows or underflows.
+constexpr int kCountCap = 100000;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+struct SignedText {
+    bool negative;
+    std::string_view rest; // what follows the white space and the sign
+};
+
+SignedText takeSign(std::string_view text) {
+    while (!text.empty() && io::isSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (negative || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    return {negative, text};
+}
+
+// The unsigned decimal number at the front of a text, and the decimal exponent of its leading
+// digit plus one (at most 0 for a value below 1), which tells an overflow from an underflow.
+struct DecimalText {
+    std::string_view text;
+    int magnitude;
+};
+
+// Digits with an optional fraction, and an exponent when a digit follows its "e" and sign.
+// Nothing when no digit stands before or after the point.
+std::optional<DecimalText> scanDecimal(std::string_view text) {
+    std::size_t i = 0;
+    int integerDigits = 0; // from the first non-zero digit on
+    int fractionZeros = 0; // zeros after the point ahead of the first non-zero digit
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        if (integerDigits > 0 || text[i] != '0') {
+            integerDigits = std::min(integerDigits + 1, kCountCap);
+        }
+    }
+    bool anyDigit = i > 0;
+    if (i < text.size() && text[i] == '.') {
+        std::size_t j = i + 1;
+        bool significant = integerDigits > 0;
+        for (; j < text.size() && isDigit(text[j]); ++j) {
+            significant = significant || text[j] != '0';
+            fractionZeros += significant ? 0 : (fractionZeros < kCountCap ? 1 : 0);
+        }
+        anyDigit = anyDigit || j > i + 1;
+        i = anyDigit ? j : i;
+    }
+    if (!anyDigit) {
+        return std::nullopt;
+    }
+    int exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        const bool negativeExponent = j < text.size() && text[j] == '-';
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            ++j;
+        }
+        if (j < text.size() && isDigit(text[j])) {
+            for (; j < text.size() && isDigit(text[j]); ++j) {
+                exponent = std::min(exponent * 10 + (text[j] - '0'), kCountCap);
+            }
+            exponent = negativeExponent ? -exponent : exponent;
+            i = j;
+        }
+    }
+    return DecimalText{text.substr(0, i),
+                       exponent + (integerDigits > 0 ? integerDigits : -fractionZeros)};
+}
+
+std::optional<float> decimalValue(const DecimalText& number) {
+    float value = 0;
+    const char* begin = number.text.data();
+    const auto [end, ec] = std::from_chars(begin, begin + number.text.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a float reads as zero; too large is out of range.
+        if (number.magnitude > 0) {
+            return std::nullopt;
+        }
+        return 0.0f;
+    }
+    return ec == std::errc{} ? std::optional<float>(value) : std::nullopt;
+}
+
+// "inf", "infinity" and "nan" in any case, as <charconv> reads them, never after a second sign.
+std::optional<float> specialValue(std::string_view text) {
+    if (text.empty() || text.front() == '-') {
+        return std::nullopt;
+    }
+    float value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || !(std::isinf(value) || std::isnan(value))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct SignedMagnitude {
+    bool negative;
+    std::uint64_t magnitude;
+};
+
+// A magnitude beyond 64 bits is outside every target's range, as is no digit at all.
+std::optional<SignedMagnitude> scanInteger(std::string_view text) {
+    const SignedText sign = takeSign(text);
+    std::uint64_t magnitude = 0;
+    const char* begin = sign.rest.data();
+    const auto [end, ec] = std::from_chars(begin, begin + sign.rest.size(), magnitude);
+    if (ec != std::errc{}) {
+        return std::nullopt;
+    }
+    return SignedMagnitude{sign.negative, magnitude};
+}
+
+} // namespace
+
+std::optional<float> parseFloat(std::string_view text) {
+    const SignedText sign = takeSign(text);
+    const auto number = scanDecimal(sign.rest);
+    const auto value = number ? decimalValue(*number) : specialValue(sign.rest);
+    if (!value) {
+        return std::nullopt;
+    }
+    return sign.negative ? -*value : *value;
+}
+
+std::optional<std::int32_t> parseInt(std::string_view text) {
+    const auto parsed = scanInteger(text);
+    if (!parsed) {
+        return std::nullopt;
+    }
+    const std::uint64_t limit =
+        parsed->negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+    if (parsed->magnitude > limit) {
+        return std::nullopt;
+    }
+    const auto magnitude = static_cast<std::int64_t>(parsed->magnitude);
+    return static_cast<std::int32_t>(parsed->negative ? -magnitude : magnitude);
+}
+
+std::optional<std::uint32_t> parseUnsigned(std::string_view text) {
+    const auto parsed = scanInteger(text);
+    if (!parsed || parsed->magnitude > UINT32_MAX) {
+        return std::nullopt;
+    }
+    const auto magnitude = static_cast<std::uint32_t>(parsed->magnitude);
+    return parsed->negative ? static_cast<std::uint32_t>(0u - magnitude) : magnitude;
+}
+
+} // namespace qlx::csv

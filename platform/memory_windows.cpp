@@ -1,0 +1,21 @@
+// Large blocks on Windows: the C runtime's heap, which is aligned for every record type.
+#include "platform/memory.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace qlx::platform {
+
+void LargeBlockFree::operator()(void* block) const {
+    std::free(block);
+}
+
+LargeBlock allocateLarge(std::size_t bytes) {
+    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return LargeBlock(static_cast<std::byte*>(block));
+}
+
+} // namespace qlx::platform

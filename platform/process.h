@@ -1,0 +1,38 @@
+// The process's dealings with the system: console output, the audible signal, the pause, the
+// process-wide locale and the command line. The driver takes them as functions, so tests swap them.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qlx::platform {
+
+enum class Signal : unsigned {
+    Information = 0x40, // success
+    Error = 0x10,       // any failure
+};
+
+struct Platform {
+    std::function<void(std::string_view)> writeError; // raw bytes to standard error, flushed
+    std::function<void(Signal)> signal;
+    std::function<void(std::chrono::milliseconds)> pause;
+    std::function<void()> useJapaneseLocale; // best effort; never fails
+};
+
+// The program's argument: the path to open, and its bytes as the console is to echo them
+// (code page 932 where it holds Japanese characters).
+struct Argument {
+    std::filesystem::path path;
+    std::string echo;
+};
+
+Platform systemPlatform();
+
+// The first argument of the process, or nothing when it was started without one.
+std::optional<Argument> firstArgument(int argc, char** argv);
+
+} // namespace qlx::platform
