@@ -33,6 +33,8 @@ std::string_view statusMessage(Status status) {
     case Status::BadExtension: // ファイル拡張子が違います (the file extension is wrong)
         return "\x83\x74\x83\x40\x83\x43\x83\x8B\x8A\x67\x92\xA3\x8E\x71\x82\xAA\x88\xE1\x82\xA2"
                "\x82\xDC\x82\xB7";
+    case Status::OutOfMemory:
+        break;
     }
     // 原因不明なエラー (error of unknown cause)
     return "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xC8\x83\x47\x83\x89\x81\x5B";

@@ -7,6 +7,8 @@
 #include "csv/table_file.h"
 #include "motion/motion_file.h"
 
+#include <new>
+
 namespace qlx::convert {
 
 namespace {
@@ -53,7 +55,9 @@ bool motionToTable(const motion::MotionDocument& document, csv::CsvTable& table)
     return true;
 }
 
-Status exportToCsv(const std::filesystem::path& path) {
+namespace {
+
+Status exportFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".csv");
     if (!output) {
         return Status::OpenError;
@@ -64,6 +68,17 @@ Status exportToCsv(const std::filesystem::path& path) {
         return Status::OpenError;
     }
     return csv::writeTable(*output, table) ? Status::Ok : Status::WriteError;
+}
+
+} // namespace
+
+// Exhausted memory unwinds to here: every file is still as it was, and the run ends cleanly.
+Status exportToCsv(const std::filesystem::path& path) {
+    try {
+        return exportFile(path);
+    } catch (const std::bad_alloc&) {
+        return Status::OutOfMemory;
+    }
 }
 
 } // namespace qlx::convert

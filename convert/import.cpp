@@ -8,6 +8,8 @@
 #include "csv/table_file.h"
 #include "motion/motion_file.h"
 
+#include <new>
+
 namespace qlx::convert {
 
 namespace {
@@ -77,7 +79,9 @@ Status tableToMotion(const csv::CsvTable& table, motion::MotionDocument& documen
     return Status::Ok;
 }
 
-Status importFromCsv(const std::filesystem::path& path) {
+namespace {
+
+Status importFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".qlx");
     if (!output) {
         return Status::OpenError;
@@ -91,6 +95,17 @@ Status importFromCsv(const std::filesystem::path& path) {
         return status;
     }
     return motion::save(document, *output) ? Status::Ok : Status::WriteError;
+}
+
+} // namespace
+
+// Exhausted memory unwinds to here: every file is still as it was, and the run ends cleanly.
+Status importFromCsv(const std::filesystem::path& path) {
+    try {
+        return importFile(path);
+    } catch (const std::bad_alloc&) {
+        return Status::OutOfMemory;
+    }
 }
 
 } // namespace qlx::convert

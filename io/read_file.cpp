@@ -1,47 +1,33 @@
-// Reading a whole file into memory, into a buffer sized once from the file's size.
+// Reading a whole file into a buffer sized once from the file's size.
 #include "io/read_file.h"
 
-#include <algorithm>
-#include <fstream>
-#include <system_error>
+#include "platform/files.h"
 
 namespace qlx::io {
 
-namespace fs = std::filesystem;
-
-std::optional<std::size_t> regularFileSize(const fs::path& path) {
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::is_regular_file(status)) {
+std::optional<Buffer> readFile(const std::filesystem::path& path) {
+    auto input = platform::openInput(path);
+    if (!input) {
         return std::nullopt;
     }
-    const auto size = fs::file_size(path, ec);
-    if (ec) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(size);
-}
-
-std::optional<Buffer> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    constexpr std::size_t kChunk = 1 << 16;
-    const std::size_t expected = regularFileSize(path).value_or(0);
     Buffer bytes;
-    // Room for the whole file and the read that finds its end, so the buffer never moves.
-    bytes.reserve(expected + kChunk);
-    while (in) {
-        const std::size_t want = std::max(kChunk, expected - std::min(expected, bytes.size()));
-        char* out = bytes.extend(want);
-        in.read(out, static_cast<std::streamsize>(want));
-        bytes.truncate(bytes.size() - want + static_cast<std::size_t>(in.gcount()));
+    // Room for the whole file and the read that finds its end (a file may grow meanwhile).
+    constexpr std::size_t kChunk = 1 << 16;
+    bytes.reserve(static_cast<std::size_t>(input->size) + kChunk);
+    for (;;) {
+        const std::size_t room =
+            std::max(kChunk, static_cast<std::size_t>(input->size) -
+                                 std::min<std::size_t>(input->size, bytes.size()));
+        char* out = bytes.extend(room);
+        const auto got = input->file.read(out, room);
+        bytes.truncate(bytes.size() - room + got.value_or(0));
+        if (!got) {
+            return std::nullopt;
+        }
+        if (*got == 0) {
+            return bytes;
+        }
     }
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
 }
 
 } // namespace qlx::io

@@ -1,18 +1,14 @@
-// Reading a whole file into memory.
+// Reading a whole input file into memory; only regular files are inputs.
 #pragma once
 
 #include "io/buffer.h"
 
-#include <cstddef>
 #include <filesystem>
 #include <optional>
 
 namespace qlx::io {
 
-// The file's bytes, or nothing when it cannot be opened or a read fails before its end.
+// The file's bytes, or nothing when it is no regular file, cannot be opened, or a read fails.
 std::optional<Buffer> readFile(const std::filesystem::path& path);
-
-// The size of a regular file, or nothing for anything else (a missing file, a pipe).
-std::optional<std::size_t> regularFileSize(const std::filesystem::path& path);
 
 } // namespace qlx::io

@@ -1,36 +1,42 @@
 // All-or-nothing replacement of an output file, shared by the binary motion file and the CSV
-// file so that a failed conversion never leaves a truncated or half-written output.
+// file so that a failed conversion never leaves a truncated, half-written or stray file.
 #pragma once
+
+#include "platform/files.h"
 
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace qlx::io {
 
-// Passes the bytes of the file being written to its stream; the stream's state tells
-// `replaceFile` whether every write succeeded.
+// Gathers the bytes of the file being written into large writes, and remembers whether every
+// write succeeded.
 class OutputSink {
 public:
-    explicit OutputSink(std::ofstream& stream) : stream_(stream) {}
-    void write(std::string_view bytes) {
-        stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
+    explicit OutputSink(platform::File& file) : file_(file) { buffer_.reserve(kBufferSize); }
+    void write(std::string_view bytes);
     void write(std::span<const std::byte> bytes) {
         write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
+    // Writes what is gathered; false when any write so far failed.
+    bool finish();
 
 private:
-    std::ofstream& stream_;
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+    platform::File& file_;
+    std::vector<char> buffer_;
+    bool failed_ = false;
 };
 
-// Writes a file beside `target` through `produce` and moves it over `target` only when every
-// byte reached the disk. On any failure the temporary file is removed and an existing target
-// keeps its bytes. A target that exists but cannot be opened for writing (read-only, a folder)
-// is refused before anything is created.
+// Writes a new file through `produce` and moves it over `target` only when every byte reached
+// the disk; where `target` is a symbolic link, over the file it points to. On any failure an
+// existing target keeps its bytes and no other file is left behind. Only a missing target or a
+// regular file this user may write is replaced: anything else (a folder, a device, a pipe) is
+// refused before anything is created.
 bool replaceFile(const std::filesystem::path& target,
                  const std::function<void(OutputSink&)>& produce);
 

@@ -2,11 +2,10 @@
 // counted blocks of fixed-size records, all moved as whole blocks.
 #include "motion/motion_file.h"
 
-#include "io/read_file.h"
 #include "io/replace_file.h"
+#include "platform/files.h"
 
 #include <cstring>
-#include <fstream>
 
 namespace qlx::motion {
 
@@ -34,26 +33,30 @@ private:
 };
 
 // Reads a regular file of known size straight into the tables, without a copy of the whole.
-class StreamReader {
+class FileReader {
 public:
-    StreamReader(std::ifstream& in, std::size_t size) : in_(in), remaining_(size) {}
+    explicit FileReader(platform::InputFile& input) : input_(input), remaining_(input.size) {}
 
     bool take(void* target, std::size_t size) {
         if (size > remaining_) {
             return false;
         }
-        in_.read(static_cast<char*>(target), static_cast<std::streamsize>(size));
-        if (static_cast<std::size_t>(in_.gcount()) != size) {
-            return false;
+        for (auto* out = static_cast<char*>(target); size > 0;) {
+            const auto got = input_.file.read(out, size);
+            if (!got || *got == 0) {
+                return false;
+            }
+            out += *got;
+            size -= *got;
+            remaining_ -= *got;
         }
-        remaining_ -= size;
         return true;
     }
-    std::size_t remaining() const { return remaining_; }
+    std::uint64_t remaining() const { return remaining_; }
 
 private:
-    std::ifstream& in_;
-    std::size_t remaining_;
+    platform::InputFile& input_;
+    std::uint64_t remaining_;
 };
 
 template <typename Reader, typename Record>
@@ -105,17 +108,12 @@ bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes) {
 }
 
 bool load(MotionDocument& document, const std::filesystem::path& path) {
-    if (const auto size = io::regularFileSize(path)) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            return false;
-        }
-        StreamReader reader(in, *size);
-        return loadFrom(reader, document);
+    auto input = platform::openInput(path);
+    if (!input) {
+        return false;
     }
-    // Not a regular file (a pipe, say): its size is known only once it is read.
-    const auto bytes = io::readFile(path);
-    return bytes && loadBytes(document, std::as_bytes(std::span(bytes->data(), bytes->size())));
+    FileReader reader(*input);
+    return loadFrom(reader, document);
 }
 
 bool save(const MotionDocument& document, const std::filesystem::path& path) {
