@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace qlx::platform {
 
@@ -15,7 +16,13 @@ public:
     File() = default;
     explicit File(std::intptr_t handle) : handle_(handle) {}
     File(File&& other) noexcept : handle_(other.release()) {}
-    File& operator=(File&& other) noexcept;
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            File closing(release());
+            handle_ = other.release();
+        }
+        return *this;
+    }
     ~File();
 
     bool isOpen() const { return handle_ != kClosed; }
@@ -25,7 +32,11 @@ public:
     // Waits until the file's bytes are on the disk.
     bool flushToDisk();
     std::intptr_t handle() const { return handle_; }
-    std::intptr_t release();
+    std::intptr_t release() {
+        const std::intptr_t handle = handle_;
+        handle_ = kClosed;
+        return handle;
+    }
 
 private:
     static constexpr std::intptr_t kClosed = -1;
@@ -55,7 +66,11 @@ TargetKind inspectTarget(const std::filesystem::path& path);
 class PendingFile {
 public:
     static std::optional<PendingFile> create(const std::filesystem::path& target);
-    PendingFile(PendingFile&& other) noexcept;
+    PendingFile(PendingFile&& other) noexcept
+        : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)),
+          file_(std::move(other.file_)) {
+        other.temporary_.clear();
+    }
     PendingFile& operator=(PendingFile&&) = delete;
     ~PendingFile();
 
@@ -65,7 +80,8 @@ public:
     bool publish();
 
 private:
-    PendingFile(std::filesystem::path target, std::filesystem::path temporary, File file);
+    PendingFile(std::filesystem::path target, std::filesystem::path temporary, File file)
+        : target_(std::move(target)), temporary_(std::move(temporary)), file_(std::move(file)) {}
     std::filesystem::path target_;
     std::filesystem::path temporary_; // empty while the file has no name
     File file_;

@@ -33,24 +33,10 @@ fs::path temporaryName(const fs::path& target) {
 
 } // namespace
 
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        File closing(release());
-        handle_ = other.release();
-    }
-    return *this;
-}
-
 File::~File() {
     if (isOpen()) {
         CloseHandle(handleOf(*this));
     }
-}
-
-std::intptr_t File::release() {
-    const std::intptr_t handle = handle_;
-    handle_ = kClosed;
-    return handle;
 }
 
 std::optional<std::size_t> File::read(void* data, std::size_t size) {
@@ -100,15 +86,6 @@ TargetKind inspectTarget(const fs::path& path) {
     const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
     return !ec && fs::is_regular_file(status) && !readOnly ? TargetKind::Replaceable
                                                            : TargetKind::Refused;
-}
-
-PendingFile::PendingFile(fs::path target, fs::path temporary, File file)
-    : target_(std::move(target)), temporary_(std::move(temporary)), file_(std::move(file)) {}
-
-PendingFile::PendingFile(PendingFile&& other) noexcept
-    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)),
-      file_(std::move(other.file_)) {
-    other.temporary_.clear();
 }
 
 PendingFile::~PendingFile() {
