@@ -60,7 +60,7 @@ std::optional<DecimalText> scanDecimal(std::string_view text) {
         bool significant = integerDigits > 0;
         for (; j < text.size() && isDigit(text[j]); ++j) {
             significant = significant || text[j] != '0';
-            fractionZeros += significant ? 0 : (fractionZeros < kCountCap ? 1 : 0);
+            fractionZeros = significant ? fractionZeros : std::min(fractionZeros + 1, kCountCap);
         }
         anyDigit = anyDigit || j > i + 1;
         i = anyDigit ? j : i;

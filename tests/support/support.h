@@ -55,12 +55,18 @@ inline std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The rows of CSV text, each as its list of fields.
-inline std::vector<std::vector<std::string>> rowsOf(std::string_view text) {
+// CSV text as a table, as reading a file of those bytes gives it.
+inline csv::CsvTable tableOf(std::string_view text) {
     io::Buffer bytes;
     bytes.append(text);
     csv::CsvTable table;
     table.appendLines(std::move(bytes));
+    return table;
+}
+
+// The rows of CSV text, each as its list of fields.
+inline std::vector<std::vector<std::string>> rowsOf(std::string_view text) {
+    const csv::CsvTable table = tableOf(text);
     std::vector<std::vector<std::string>> rows(table.rowCount());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (auto row = table.rowAt(r); !row.empty(); row.popFront()) {
@@ -72,12 +78,7 @@ inline std::vector<std::vector<std::string>> rowsOf(std::string_view text) {
 
 // A row view over the fields of one line, kept alive by the table it returns with it.
 struct RowOf {
-    explicit RowOf(std::string_view line) {
-        io::Buffer bytes;
-        bytes.append(line);
-        table.appendLines(std::move(bytes));
-        view = table.rowAt(0);
-    }
+    explicit RowOf(std::string_view line) : table(tableOf(line)), view(table.rowAt(0)) {}
     csv::CsvTable table;
     csv::CsvRowView view;
 };
