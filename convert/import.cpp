@@ -1,12 +1,12 @@
-// CSV to binary motion file: read the table, walk its rows by position into a fresh document,
-// save it. Nothing is written unless the walk succeeds.
+// CSV to binary motion file: walk the file's rows by position, writing each record into the
+// output as its row is read. The output replaces the target only once the walk has succeeded.
 #include "convert/conversion.h"
 #include "convert/extension.h"
 #include "convert/motion_layout.h"
 #include "convert/pipeline_steps.h"
 #include "csv/number_parse.h"
-#include "csv/table_file.h"
 #include "motion/motion_file.h"
+#include "platform/files.h"
 
 #include <new>
 
@@ -14,87 +14,89 @@ namespace qlx::convert {
 
 namespace {
 
-// Walks the table's rows from the first; every step fails rather than read past the end.
-class RowWalk {
-public:
-    explicit RowWalk(const csv::CsvTable& table) : table_(table), rows_(table.rowCount()) {}
-
-    // The next row; the caller checks first that there is one.
-    csv::CsvRowView nextRow() { return table_.rowAt(next_++); }
-
-    // A count row: it must hold a number, and every record row it announces must be followed
-    // by a further row, which is checked before anything is allocated for the records.
-    bool takeCount(std::size_t& count) {
-        if (next_ >= rows_) {
-            return false;
-        }
-        const csv::CsvRowView row = nextRow();
-        const auto value = row.empty() ? std::nullopt : csv::parseUnsigned(row.front());
-        if (!value) {
-            return false;
-        }
-        count = *value;
-        return count == 0 || (next_ < rows_ && count <= rows_ - next_ - 1);
+// A count row, then as many record rows. The count row must hold a number, and every record row
+// it announces must be followed by a further row; nothing is allocated for the records, so a
+// count larger than the file can hold costs nothing before it fails.
+template <typename Record, typename Parse>
+bool takeSection(csv::RowReader& rows, io::OutputSink* out, Parse parse) {
+    if (!rows.more()) {
+        return false;
     }
-
-    template <typename Record, typename Parse>
-    bool takeSection(io::LargeVector<Record>& records, Parse parse) {
-        std::size_t count = 0;
-        if (!takeCount(count)) {
+    const csv::CsvRowView countRow = rows.next();
+    const auto count = countRow.empty() ? std::nullopt : csv::parseUnsigned(countRow.front());
+    if (!count) {
+        return false;
+    }
+    if (out != nullptr) {
+        motion::writeCount(*out, *count);
+    }
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        if (!rows.more()) {
             return false;
         }
-        records.resize(count);
-        for (auto& record : records) {
-            csv::CsvRowView row = nextRow();
-            parse(row, record);
+        csv::CsvRowView row = rows.next();
+        Record record{};
+        parse(row, record);
+        if (out != nullptr) {
+            motion::writeRecord(*out, record);
         }
-        return true;
     }
+    return *count == 0 || rows.more();
+}
 
-private:
-    const csv::CsvTable& table_;
-    std::size_t rows_;
-    std::size_t next_ = 0;
-};
+Status walkRows(csv::RowReader& rows, io::OutputSink* out) {
+    motion::MotionDocument header; // its tables stay empty: the records go straight out
+    csv::CsvRowView headerRow = rows.next();
+    parseHeaderRow(headerRow, header);
+    if (!rows.more()) {
+        return Status::Incomplete;
+    }
+    // A line without fields is an empty model name, as the export writes one.
+    const csv::CsvRowView modelName = rows.next();
+    header.setModelName(modelName.empty() ? std::string_view() : modelName.front());
+    const bool recognised = header.version() != motion::MotionVersion::Unrecognised;
+    out = recognised ? out : nullptr;
+    if (out != nullptr) {
+        motion::writeHeader(*out, header);
+    }
+    if (!takeSection<motion::BoneKey>(rows, out, parseBoneRow) ||
+        !takeSection<motion::MorphKey>(rows, out, parseMorphRow) ||
+        !takeSection<motion::CameraKey>(rows, out, parseCameraRow) ||
+        !takeSection<motion::LightKey>(rows, out, parseLightRow)) {
+        return Status::Incomplete;
+    }
+    return recognised ? Status::Ok : Status::WriteError;
+}
 
 } // namespace
 
-Status tableToMotion(const csv::CsvTable& table, motion::MotionDocument& document) {
-    if (table.rowCount() < 3) {
-        return Status::Incomplete;
-    }
-    RowWalk walk(table);
-    csv::CsvRowView header = walk.nextRow();
-    parseHeaderRow(header, document);
-    // A line without fields is an empty model name, as the export writes one.
-    const csv::CsvRowView modelName = walk.nextRow();
-    document.setModelName(modelName.empty() ? std::string_view() : modelName.front());
-
-    if (!walk.takeSection(document.bones, parseBoneRow) ||
-        !walk.takeSection(document.morphs, parseMorphRow) ||
-        !walk.takeSection(document.cameras, parseCameraRow) ||
-        !walk.takeSection(document.lights, parseLightRow)) {
-        return Status::Incomplete;
-    }
-    return Status::Ok;
+Status tableToMotion(csv::RowReader& rows, io::OutputSink* out) {
+    const Status status = walkRows(rows, out);
+    rows.skipRest();
+    return rows.failed() ? Status::OpenError : status;
 }
 
 namespace {
 
 Status importFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".qlx");
-    if (!output) {
+    auto input = platform::openInput(path);
+    if (!output || !input) {
         return Status::OpenError;
     }
-    csv::CsvTable table;
-    if (!csv::readTable(path, table)) {
-        return Status::OpenError;
+    csv::RowReader rows(
+        [&](std::span<char> bytes) { return input->file.read(bytes.data(), bytes.size()); });
+    // An output that cannot even be started is reported only once the rows are known to make
+    // up a motion, so an incomplete file says so first.
+    std::optional<Status> status;
+    const bool written = io::replaceFile(*output, [&](io::OutputSink& sink) {
+        status = tableToMotion(rows, &sink);
+        return status == Status::Ok;
+    });
+    if (!status) {
+        status = tableToMotion(rows, nullptr);
     }
-    motion::MotionDocument document;
-    if (const Status status = tableToMotion(table, document); status != Status::Ok) {
-        return status;
-    }
-    return motion::save(document, *output) ? Status::Ok : Status::WriteError;
+    return *status == Status::Ok && !written ? Status::WriteError : *status;
 }
 
 } // namespace

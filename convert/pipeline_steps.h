@@ -1,15 +1,25 @@
-// The steps of the two conversions that need no files, for the tests and fuzz targets.
+// The steps of the two conversions between a file's bytes and the other form, shared by the
+// conversions and by the tests and fuzz targets that run them without files.
 #pragma once
 
 #include "convert/status.h"
-#include "csv/table.h"
+#include "csv/row.h"
+#include "csv/table_file.h"
+#include "io/replace_file.h"
 #include "motion/document.h"
+
+#include <functional>
 
 namespace qlx::convert {
 
-// The rows of a loaded document, in file order; false when its version is unrecognised.
-bool motionToTable(const motion::MotionDocument& document, csv::CsvTable& table);
-// Walks the rows into a fresh document: Ok, or Incomplete when they do not make up a motion.
-Status tableToMotion(const csv::CsvTable& table, motion::MotionDocument& document);
+// The rows of a loaded document in file order, each handed to `emit` as it is formatted; false,
+// with nothing emitted, when its version is unrecognised.
+bool motionToTable(const motion::MotionDocument& document,
+                   const std::function<void(const csv::CsvRow&)>& emit);
+
+// Walks the rows from the first into the parts of a motion file, written to `out` when there is
+// one: Ok; Incomplete when the rows do not make up a motion; WriteError when they do but name an
+// unrecognised version; OpenError when the whole file cannot be read, whatever its rows hold.
+Status tableToMotion(csv::RowReader& rows, io::OutputSink* out);
 
 } // namespace qlx::convert

@@ -14,9 +14,10 @@ void CsvRow::append(std::string_view field) {
 }
 
 char* CsvRow::beginField(std::size_t maxSize) {
-    if (!ends_.empty()) {
+    if (hasField_) {
         text_ += ',';
     }
+    hasField_ = true;
     const std::size_t start = text_.size();
     text_.resize(start + maxSize);
     return text_.data() + start;
@@ -24,12 +25,11 @@ char* CsvRow::beginField(std::size_t maxSize) {
 
 void CsvRow::endField(const char* end) {
     text_.resize(static_cast<std::size_t>(end - text_.data()));
-    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
 }
 
 void CsvRow::clear() {
     text_.clear();
-    ends_.clear();
+    hasField_ = false;
 }
 
 } // namespace qlx::csv

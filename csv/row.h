@@ -4,10 +4,8 @@
 #include "csv/row_view.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qlx::csv {
 
@@ -15,8 +13,7 @@ class CsvRow {
 public:
     // The line's text, without a line end.
     std::string_view text() const { return text_; }
-    std::span<const std::uint32_t> fieldEnds() const { return ends_; }
-    CsvRowView view() const { return {text_.data(), ends_}; }
+    CsvRowView view() const { return CsvRowView(text_); }
 
     void append(std::string_view field);
     // For writers that format in place: room for `maxSize` bytes, then `endField` with the end.
@@ -26,7 +23,7 @@ public:
 
 private:
     std::string text_;
-    std::vector<std::uint32_t> ends_;
+    bool hasField_ = false;
 };
 
 } // namespace qlx::csv

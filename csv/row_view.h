@@ -1,34 +1,40 @@
-// Read access to the fields of one CSV row, consumed from the front by the field readers.
+// Read access to the fields of one CSV line, taken from the front by the field readers. A line
+// is split only as far as they read it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
-#include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace qlx::csv {
 
 // Copying a view copies its position, never the bytes, and taking fields from it changes
-// nothing in the row it views.
+// nothing in the line it views. Every comma ends a field; a line without bytes has no fields,
+// and a comma at the end of a line starts no further one.
 class CsvRowView {
 public:
     CsvRowView() = default;
-    // `ends` holds each field's end, counted from `text`; a field starts just after the comma
-    // that ends the one before it.
-    CsvRowView(const char* text, std::span<const std::uint32_t> ends) : text_(text), ends_(ends) {}
+    explicit CsvRowView(std::string_view line) : line_(line) { findEnd(); }
 
-    bool empty() const { return next_ == ends_.size(); }
-    std::size_t fieldCount() const { return ends_.size() - next_; }
-    std::string_view front() const {
-        const std::uint32_t begin = next_ == 0 ? 0 : ends_[next_ - 1] + 1;
-        return {text_ + begin, ends_[next_] - begin};
+    bool empty() const {
+        return start_ > line_.size() ||
+               (start_ == line_.size() && (line_.empty() || line_.back() == ','));
     }
-    void popFront() { ++next_; }
+    std::string_view front() const { return line_.substr(start_, end_ - start_); }
+    void popFront() {
+        start_ = end_ + 1;
+        findEnd();
+    }
 
 private:
-    const char* text_ = nullptr;
-    std::span<const std::uint32_t> ends_;
-    std::size_t next_ = 0;
+    void findEnd() {
+        end_ =
+            start_ < line_.size() ? std::min(line_.find(',', start_), line_.size()) : line_.size();
+    }
+
+    std::string_view line_;
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
 };
 
 } // namespace qlx::csv

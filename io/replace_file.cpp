@@ -9,10 +9,10 @@ namespace fs = std::filesystem;
 
 void OutputSink::write(std::string_view bytes) {
     if (buffer_.size() + bytes.size() > kBufferSize) {
-        failed_ = failed_ || !file_.writeAll(buffer_.data(), buffer_.size());
+        failed_ = failed_ || !flush_({buffer_.data(), buffer_.size()});
         buffer_.clear();
         if (bytes.size() > kBufferSize) {
-            failed_ = failed_ || !file_.writeAll(bytes.data(), bytes.size());
+            failed_ = failed_ || !flush_(bytes);
             return;
         }
     }
@@ -20,12 +20,12 @@ void OutputSink::write(std::string_view bytes) {
 }
 
 bool OutputSink::finish() {
-    failed_ = failed_ || !file_.writeAll(buffer_.data(), buffer_.size());
+    failed_ = failed_ || !flush_({buffer_.data(), buffer_.size()});
     buffer_.clear();
     return !failed_;
 }
 
-bool replaceFile(const fs::path& linkOrTarget, const std::function<void(OutputSink&)>& produce) {
+bool replaceFile(const fs::path& linkOrTarget, const std::function<bool(OutputSink&)>& produce) {
     // An output reached through a symbolic link is replaced where the link points; the link
     // stays a link. A target that does not exist yet is no link.
     std::error_code linkError;
@@ -39,9 +39,11 @@ bool replaceFile(const fs::path& linkOrTarget, const std::function<void(OutputSi
     if (!pending) {
         return false;
     }
-    OutputSink sink(pending->file());
-    produce(sink);
-    return sink.finish() && pending->publish();
+    platform::File& file = pending->file();
+    OutputSink sink(
+        [&](std::string_view bytes) { return file.writeAll(bytes.data(), bytes.size()); });
+    const bool complete = produce(sink);
+    return sink.finish() && complete && pending->publish();
 }
 
 } // namespace qlx::io

@@ -9,15 +9,17 @@
 #include <functional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qlx::io {
 
-// Gathers the bytes of the file being written into large writes, and remembers whether every
-// write succeeded.
+// Gathers the bytes of an output into large writes, each handed to `flush`, and remembers
+// whether every write succeeded.
 class OutputSink {
 public:
-    explicit OutputSink(platform::File& file) : file_(file) { buffer_.reserve(kBufferSize); }
+    using Flush = std::function<bool(std::string_view)>;
+    explicit OutputSink(Flush flush) : flush_(std::move(flush)) { buffer_.reserve(kBufferSize); }
     void write(std::string_view bytes);
     void write(std::span<const std::byte> bytes) {
         write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -27,17 +29,18 @@ public:
 
 private:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
-    platform::File& file_;
+    Flush flush_;
     std::vector<char> buffer_;
     bool failed_ = false;
 };
 
-// Writes a new file through `produce` and moves it over `target` only when every byte reached
-// the disk; where `target` is a symbolic link, over the file it points to. On any failure an
-// existing target keeps its bytes and no other file is left behind. Only a missing target or a
-// regular file this user may write is replaced: anything else (a folder, a device, a pipe) is
-// refused before anything is created.
+// Writes a new file through `produce` and moves it over `target` only when `produce` returns
+// true and every byte reached the disk; where `target` is a symbolic link, over the file it
+// points to. On any failure an existing target keeps its bytes and no other file is left
+// behind. Only a missing target or a regular file this user may write is replaced: anything
+// else (a folder, a device, a pipe) is refused before anything is created, and `produce` is
+// then not called.
 bool replaceFile(const std::filesystem::path& target,
-                 const std::function<void(OutputSink&)>& produce);
+                 const std::function<bool(OutputSink&)>& produce);
 
 } // namespace qlx::io

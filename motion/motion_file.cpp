@@ -95,8 +95,7 @@ template <typename Reader> bool loadFrom(Reader& reader, MotionDocument& documen
 
 template <typename Record>
 void saveTable(io::OutputSink& sink, const io::LargeVector<Record>& table) {
-    const Uint32 count = static_cast<std::uint32_t>(table.size());
-    sink.write(std::as_bytes(std::span(&count, 1)));
+    writeCount(sink, table.size());
     sink.write(std::as_bytes(std::span(table)));
 }
 
@@ -128,15 +127,25 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
         }
     }
     return io::replaceFile(path, [&](io::OutputSink& sink) {
-        const Int32 headerWord = document.headerWord;
-        sink.write(std::as_bytes(std::span(document.magic)));
-        sink.write(std::as_bytes(std::span(&headerWord, 1)));
-        sink.write(std::as_bytes(document.activeModelName()));
+        writeHeader(sink, document);
         saveTable(sink, document.bones);
         saveTable(sink, document.morphs);
         saveTable(sink, document.cameras);
         saveTable(sink, document.lights);
+        return true;
     });
+}
+
+void writeHeader(io::OutputSink& sink, const MotionDocument& document) {
+    const Int32 headerWord = document.headerWord;
+    sink.write(std::as_bytes(std::span(document.magic)));
+    sink.write(std::as_bytes(std::span(&headerWord, 1)));
+    sink.write(std::as_bytes(document.activeModelName()));
+}
+
+void writeCount(io::OutputSink& sink, std::size_t count) {
+    const Uint32 value = static_cast<std::uint32_t>(count);
+    sink.write(std::as_bytes(std::span(&value, 1)));
 }
 
 } // namespace qlx::motion

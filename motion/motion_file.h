@@ -2,6 +2,7 @@
 // put in key order, and saving a document as it stands.
 #pragma once
 
+#include "io/replace_file.h"
 #include "motion/document.h"
 
 #include <cstddef>
@@ -21,6 +22,15 @@ bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes);
 // Writes the document in its present order. False, with any existing file left as it was, when
 // the version is unrecognised or the file cannot be completely written.
 bool save(const MotionDocument& document, const std::filesystem::path& path);
+
+// The parts of a motion file in file order, for a writer that never holds a whole document: the
+// header and active model name of `document` (whose version is recognised; its tables play no
+// part), then for each table its count and its records.
+void writeHeader(io::OutputSink& sink, const MotionDocument& document);
+void writeCount(io::OutputSink& sink, std::size_t count);
+template <typename Record> void writeRecord(io::OutputSink& sink, const Record& record) {
+    sink.write(std::as_bytes(std::span(&record, 1)));
+}
 
 // Orders bone keys by name (unsigned bytes) then signed frame, the other tables by signed frame.
 // Keys that compare equal keep their order.

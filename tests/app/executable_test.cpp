@@ -6,36 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 #include <sys/wait.h>
 
 namespace qlx::test {
 namespace {
 
-struct Outcome {
-    int exitStatus;
-    std::string errorText;
-};
-
-Outcome run(const ScratchDir& dir, const std::string& arguments) {
+// The exit status and the console output of one run.
+std::pair<int, std::string> run(const ScratchDir& dir, const std::string& arguments) {
     const auto errorFile = dir / "stderr.txt";
     const std::string command =
         std::string("'") + QLX_EXECUTABLE + "' " + arguments + " 2>'" + errorFile.string() + "'";
     const int raw = std::system(command.c_str());
-    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000, readBytes(errorFile)};
+    std::pair<int, std::string> outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000,
+                                        readBytes(errorFile)};
     std::filesystem::remove(errorFile);
     return outcome;
-}
-
-std::string message(convert::Status status) {
-    return std::string(app::statusMessage(status)) + "\n";
-}
-
-TEST(Executable, PrintsUsageWithoutArgument) {
-    ScratchDir dir;
-    const auto outcome = run(dir, "");
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.errorText.substr(0, 22), "QLXConverter Usage : \n");
 }
 
 // A CSV with a Japanese bone name goes to a binary file and back to the same CSV, in a folder
@@ -48,21 +33,22 @@ TEST(Executable, ConvertsBothWays) {
     std::filesystem::create_directory(dir / "a b.c");
     writeBytes(dir / "a b.c" / "take.csv", csv);
     const std::string path = (dir / "a b.c" / "take.csv").string();
-    auto outcome = run(dir, "'" + path + "' ignored.qlx");
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.errorText, path + "\n" + message(convert::Status::Ok));
+    EXPECT_EQ(
+        run(dir, "'" + path + "' ignored.qlx"),
+        std::pair(0, path + "\n" + std::string(app::statusMessage(convert::Status::Ok)) + "\n"));
     std::filesystem::remove(dir / "a b.c" / "take.csv");
-    outcome = run(dir, "'" + (dir / "a b.c" / "take.qlx").string() + "'");
-    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_EQ(run(dir, "'" + (dir / "a b.c" / "take.qlx").string() + "'").first, 0);
     EXPECT_EQ(readBytes(dir / "a b.c" / "take.csv"), csv);
 }
 
-TEST(Executable, ReportsAMissingFile) {
+TEST(Executable, PrintsUsageOrReportsAMissingFile) {
     ScratchDir dir;
+    EXPECT_EQ(run(dir, "").second.substr(0, 22), "QLXConverter Usage : \n");
     const std::string path = (dir / "missing.qlx").string();
-    const auto outcome = run(dir, "'" + path + "'");
-    EXPECT_EQ(outcome.exitStatus, 256 - 1);
-    EXPECT_EQ(outcome.errorText, path + "\n" + message(convert::Status::OpenError));
+    EXPECT_EQ(run(dir, "'" + path + "'"),
+              std::pair(255, path + "\n" +
+                                 std::string(app::statusMessage(convert::Status::OpenError)) +
+                                 "\n"));
     EXPECT_EQ(dir.entries(), 0u);
 }
 

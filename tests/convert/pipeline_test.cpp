@@ -1,17 +1,17 @@
 // Both conversions as library calls: the worked example byte for byte, the import's statuses,
-// hostile and broken files in both forms, outputs that cannot be written, and round trips of
-// random motions. Whatever fails leaves an existing output as it was and no stray file.
+// broken files in both forms, outputs that cannot be written, and round trips of motions made of
+// random bytes. Whatever fails leaves an existing output as it was and no stray file.
 #include "convert/conversion.h"
 
 #include "convert/rotation.h"
 #include "motion/motion_file.h"
-#include "tests/support/motion_generator.h"
+#include "tests/support/round_trip.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
+#include <random>
 
 namespace qlx::convert {
 namespace {
@@ -72,14 +72,18 @@ Status convertBeside(const std::string& name, const std::string& input) {
     return status;
 }
 
+// In a folder whose name holds dots, a blank and Japanese.
 TEST(Pipelines, WorkedExampleBothWays) {
     ScratchDir dir;
-    ASSERT_TRUE(motion::save(workedExample(), dir / "take.qlx"));
-    const std::string binary = readBytes(dir / "take.qlx");
-    ASSERT_EQ(exportToCsv(dir / "take.qlx"), Status::Ok);
-    EXPECT_EQ(readBytes(dir / "take.csv"), kWorkedExample);
-    ASSERT_EQ(importFromCsv(dir / "take.csv"), Status::Ok);
-    const std::string back = readBytes(dir / "take.qlx");
+    const auto input = dir / "dots.in \x93\xFA" / "take.qlx";
+    std::filesystem::create_directory(input.parent_path());
+    ASSERT_TRUE(motion::save(workedExample(), input));
+    const std::string binary = readBytes(input);
+    ASSERT_EQ(exportToCsv(input), Status::Ok);
+    const auto csv = std::filesystem::path(input).replace_extension(".csv");
+    EXPECT_EQ(readBytes(csv), kWorkedExample);
+    ASSERT_EQ(importFromCsv(csv), Status::Ok);
+    const std::string back = readBytes(input);
     // Every byte but those of the bone's quaternion, which its single-precision angles move.
     ASSERT_EQ(back.size(), binary.size());
     EXPECT_EQ(back.substr(0, 85), binary.substr(0, 85));
@@ -91,26 +95,10 @@ TEST(Pipelines, WorkedExampleBothWays) {
     EXPECT_EQ(q[1] + q[2], 0.0f);
 }
 
-TEST(Pipelines, ExportWritesSectionsInOrderForBothVersions) {
-    MotionDocument document;
-    std::memcpy(document.magic.data() + 21, "file", 5);
-    document.bones.resize(2);
-    document.bones[0].frame = 9;
-    document.cameras.resize(1);
-    ScratchDir dir;
-    ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
-    ASSERT_EQ(exportToCsv(dir / "take.qlx"), Status::Ok);
-    std::vector<std::string> starts;
-    for (const auto& row : test::rowsOf(readBytes(dir / "take.csv"))) {
-        starts.push_back(row.empty() ? "" : row[0] + (row.size() > 1 ? "," + row[1] : ""));
-    }
-    EXPECT_EQ(starts, (std::vector<std::string>{"Quorlane Motion Data file,0", "tavo", "2", ",0",
-                                                ",9", "0", "1", "0,0", "0", ""}));
-}
-
 TEST(Pipelines, ImportStatuses) {
     const std::string header = "Quorlane Motion Data 0002,0\r\nmodel\r\n";
     const std::string bone = "arm,1,0,0,0,0,0,0,0x00\r\n";
+    const std::string huge = "4294967295\r\n";
     const struct {
         std::string name;
         std::string csv;
@@ -127,6 +115,8 @@ TEST(Pipelines, ImportStatuses) {
         {"bone count overruns", header + "1000\r\n" + bone + bone + "0\r\n0\r\n0\r\n",
          Status::Incomplete},
         {"light count overruns", header + "0\r\n0\r\n0\r\n2\r\n0\r\n", Status::Incomplete},
+        {"largest bone count", header + huge + "0\r\n0\r\n0\r\n", Status::Incomplete},
+        {"largest light count", header + "0\r\n0\r\n0\r\n" + huge, Status::Incomplete},
         {"count row without field", header + "\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
         {"count that is no number", header + "x\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
         {"count read as a bone row", header + "2\r\n" + bone + "0\r\n0\r\n0\r\n0\r\n", Status::Ok},
@@ -142,26 +132,16 @@ TEST(Pipelines, ImportStatuses) {
     for (const auto& c : cases) {
         EXPECT_EQ(convertBeside("in.csv", c.csv), c.status) << c.name;
     }
-    for (const std::string counts :
-         {"4294967295\r\n0\r\n0\r\n0\r\n", "0\r\n4294967295\r\n0\r\n0\r\n",
-          "0\r\n0\r\n4294967295\r\n0\r\n", "0\r\n0\r\n0\r\n4294967295\r\n"}) {
-        EXPECT_EQ(convertBeside("in.csv", header + counts), Status::Incomplete) << counts;
+    // Without its last line end the last light row has no row after it, as its count requires;
+    // cut anywhere earlier, the rows do not make up the motion either.
+    for (std::size_t size = 0; size <= kWorkedExample.size(); ++size) {
+        ASSERT_EQ(convertBeside("take.csv", kWorkedExample.substr(0, size)),
+                  size == kWorkedExample.size() ? Status::Ok : Status::Incomplete)
+            << size;
     }
 }
 
-TEST(Pipelines, ImportKeepsTheModelNameOfTheStatedVersion) {
-    ScratchDir dir;
-    writeBytes(dir / "legacy.csv",
-               "Quorlane Motion Data file,5\r\nabcdefghijklmnop\r\n0\r\n0\r\n0\r\n0\r\n");
-    ASSERT_EQ(importFromCsv(dir / "legacy.csv"), Status::Ok);
-    EXPECT_EQ(readBytes(dir / "legacy.qlx"),
-              std::string("Quorlane Motion Data file\0\5\0\0\0", 30) + "abcdefghij" +
-                  std::string(16, '\0'));
-    EXPECT_EQ(importFromCsv(dir / "missing.csv"), Status::OpenError);
-    EXPECT_EQ(importFromCsv(dir / "nodot"), Status::OpenError);
-}
-
-TEST(Pipelines, BrokenBinaryFilesAreRefused) {
+TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
     MotionDocument document = workedExample();
     document.bones.resize(2);
     document.lights.resize(2);
@@ -171,8 +151,7 @@ TEST(Pipelines, BrokenBinaryFilesAreRefused) {
     for (std::size_t size = 0; size < binary.size(); ++size) {
         ASSERT_EQ(convertBeside("take.qlx", binary.substr(0, size)), Status::OpenError) << size;
     }
-    for (const std::size_t offset :
-         {50u, 54u + 2 * 111, 58u + 2 * 111 + 23, 62u + 2 * 111 + 23 + 61}) {
+    for (const std::size_t offset : {50u, 58u + 2 * 111 + 23, 62u + 2 * 111 + 23 + 61}) {
         std::string changed = binary;
         std::memset(changed.data() + offset, 0xFF, 4);
         EXPECT_EQ(convertBeside("take.qlx", changed), Status::OpenError) << offset;
@@ -181,18 +160,9 @@ TEST(Pipelines, BrokenBinaryFilesAreRefused) {
     unknown[24] = '3';
     EXPECT_EQ(convertBeside("take.qlx", unknown), Status::OpenError);
     EXPECT_EQ(exportToCsv(dir / "missing.qlx"), Status::OpenError);
+    EXPECT_EQ(importFromCsv(dir / "missing.csv"), Status::OpenError);
     EXPECT_EQ(exportToCsv(dir / "nodot"), Status::OpenError);
-}
-
-TEST(Pipelines, EveryTruncatedCsvGivesItsStatus) {
-    // Without its last line end the last light row has no row after it, as its count requires;
-    // cut anywhere earlier, the rows do not make up the motion either.
-    for (std::size_t size = 0; size <= kWorkedExample.size(); ++size) {
-        const bool whole = size == kWorkedExample.size();
-        ASSERT_EQ(convertBeside("take.csv", kWorkedExample.substr(0, size)),
-                  whole ? Status::Ok : Status::Incomplete)
-            << size;
-    }
+    EXPECT_EQ(importFromCsv(dir / "nodot"), Status::OpenError);
 }
 
 TEST(Pipelines, OutputsThatCannotBeWritten) {
@@ -210,62 +180,12 @@ TEST(Pipelines, OutputsThatCannotBeWritten) {
     EXPECT_EQ(dir.entries(), 5u);
 }
 
-TEST(Pipelines, AwkwardPathsConvert) {
-    for (const std::string& name :
-         {std::string("dots.in.folder/take one.qlx"), std::string("\x93\xFA/\x83\x82.qlx"),
-          std::string(200, 'f') + "/" + std::string(240, 'n') + ".qlx"}) {
-        ScratchDir dir;
-        const auto input = dir / name;
-        std::filesystem::create_directories(input.parent_path());
-        ASSERT_TRUE(motion::save(workedExample(), input));
-        ASSERT_EQ(exportToCsv(input), Status::Ok) << name;
-        EXPECT_EQ(readBytes(std::filesystem::path(input).replace_extension(".csv")),
-                  kWorkedExample);
-    }
-}
-
-// Export, import and export again: the second CSV repeats the first in every field but the
-// bone angles, and the binary file keeps every bone's name, frame, bytes and rotation.
-TEST(Pipelines, RandomMotionsRoundTrip) {
-    for (const bool legacy : {false, true}) {
-        ScratchDir dir;
-        MotionDocument original = test::generateMotion({1000, 1000, 1000, 1000, true}, legacy + 1);
-        if (legacy) {
-            std::memcpy(original.magic.data() + 21, "file", 5);
-        }
-        original.headerWord = legacy ? -5 : 123456789;
-        original.setModelName(legacy ? "legacy_mdl" : "\x90\x58\x96\xEC model name xx");
-        ASSERT_TRUE(motion::save(original, dir / "m.qlx"));
-        motion::sortTables(original);
-        ASSERT_EQ(exportToCsv(dir / "m.qlx"), Status::Ok);
-        const auto first = test::rowsOf(readBytes(dir / "m.csv"));
-        ASSERT_EQ(importFromCsv(dir / "m.csv"), Status::Ok);
-        ASSERT_EQ(exportToCsv(dir / "m.qlx"), Status::Ok);
-        const auto second = test::rowsOf(readBytes(dir / "m.csv"));
-        ASSERT_EQ(first.size(), second.size());
-        for (std::size_t row = 0; row < first.size(); ++row) {
-            const bool bone = row >= 3 && row < 3 + original.bones.size();
-            ASSERT_EQ(first[row].size(), second[row].size());
-            for (std::size_t field = 0; field < first[row].size(); ++field) {
-                ASSERT_TRUE((bone && field >= 5 && field <= 7) ||
-                            first[row][field] == second[row][field])
-                    << row << "," << field;
-            }
-        }
-        MotionDocument back;
-        ASSERT_TRUE(motion::load(back, dir / "m.qlx"));
-        ASSERT_EQ(back.bones.size(), original.bones.size());
-        for (std::size_t i = 0; i < back.bones.size(); ++i) {
-            const auto& a = back.bones[i];
-            const auto& b = original.bones[i];
-            ASSERT_TRUE(a.name == b.name && a.frame == b.frame &&
-                        a.interpolation == b.interpolation);
-            float dot = 0;
-            for (std::size_t k = 0; k < 4; ++k) {
-                dot += a.rotation[k].get() * b.rotation[k].get();
-            }
-            ASSERT_GT(std::fabs(dot), 0.999998f) << "the same rotation up to sign, key " << i;
-        }
+TEST(Pipelines, MotionsOfRandomBytesRoundTrip) {
+    std::mt19937 random(7);
+    for (int motion = 0; motion < 8; ++motion) {
+        std::vector<std::uint8_t> bytes(300'000);
+        std::ranges::generate(bytes, [&] { return static_cast<std::uint8_t>(random()); });
+        EXPECT_EQ(test::roundTripFault(test::motionFromBytes(bytes, 400)), "") << motion;
     }
 }
 

@@ -26,7 +26,6 @@ TEST(FieldCodec, WritersAppendOneFieldEach) {
     appendHex(row, std::array<std::uint8_t, 4>{0x00, 0x0A, 0xFF, 0xC3});
     appendHex(row, std::span<const std::uint8_t>());
     EXPECT_EQ(row.text(), "-1,-2147483648,4294967295,1e+06,-0,abcdefghijklmno,x,0x000AFFC3,0x");
-    EXPECT_EQ(row.view().fieldCount(), 9u);
 }
 
 TEST(FieldCodec, NumberReadersLeaveTargetsOnFailure) {

@@ -1,29 +1,39 @@
-// Any bytes as a CSV file: the rows are walked into a motion as the import does, without files.
-// Whatever imports must also lay out as rows again, as the export does.
+// Any bytes as a CSV file: the rows are walked into a motion file as the import does, without
+// files. Whatever imports must load as a motion file and lay out as rows again, as the export
+// does, and it holds no more records than the text has rows.
 #include "convert/pipeline_steps.h"
+#include "motion/motion_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qlx;
-    io::Buffer bytes;
-    bytes.append(std::string_view(reinterpret_cast<const char*>(data), size));
-    csv::CsvTable table;
-    if (!table.appendLines(std::move(bytes))) {
-        return 0;
-    }
-    motion::MotionDocument document;
-    const convert::Status status = convert::tableToMotion(table, document);
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    csv::RowReader rows([&](std::span<char> out) -> std::optional<std::size_t> {
+        const std::size_t n = text.copy(out.data(), out.size());
+        text.remove_prefix(n);
+        return n;
+    });
+    std::string bytes;
+    io::OutputSink sink([&](std::string_view more) {
+        bytes += more;
+        return true;
+    });
+    const convert::Status status = convert::tableToMotion(rows, &sink);
+    sink.finish();
     if (status == convert::Status::Ok) {
-        // More records than rows would mean a count was trusted beyond the table.
-        const std::size_t records = document.bones.size() + document.morphs.size() +
-                                    document.cameras.size() + document.lights.size();
-        if (records + 6 > table.rowCount()) {
+        motion::MotionDocument document;
+        if (!motion::loadBytes(document, std::as_bytes(std::span(bytes)))) {
             std::abort();
         }
-        csv::CsvTable again; // refused, without harm, when the version is unrecognised
-        convert::motionToTable(document, again);
-    } else if (status != convert::Status::Incomplete) {
+        const std::size_t records = document.bones.size() + document.morphs.size() +
+                                    document.cameras.size() + document.lights.size();
+        const auto lines = static_cast<std::size_t>(std::count(data, data + size, '\n')) + 1;
+        if (records + 6 > lines || !convert::motionToTable(document, [](const csv::CsvRow&) {})) {
+            std::abort();
+        }
+    } else if (status != convert::Status::Incomplete && status != convert::Status::WriteError) {
         std::abort();
     }
     return 0;

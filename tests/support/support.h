@@ -1,10 +1,8 @@
-// Helpers shared by the tests: scratch folders, whole-file I/O, and building rows and records.
+// Helpers shared by the tests: scratch folders, whole-file I/O, and CSV text as rows.
 #pragma once
 
-#include "csv/table.h"
-#include "io/buffer.h"
+#include "csv/table_file.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -12,17 +10,16 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qlx::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
 public:
-    ScratchDir() {
-        std::random_device entropy;
-        path_ = std::filesystem::temp_directory_path() /
-                ("qlx-test-" + std::to_string(entropy()) + std::to_string(entropy()));
+    ScratchDir()
+        : path_(std::filesystem::temp_directory_path() /
+                ("qlx-test-" + std::to_string(std::random_device()()) +
+                 std::to_string(std::random_device()()))) {
         std::filesystem::create_directories(path_);
     }
     ~ScratchDir() {
@@ -34,7 +31,6 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
     // How many entries the folder holds, to prove a failure left nothing behind.
     std::size_t entries() const {
         const std::filesystem::directory_iterator all(path_);
@@ -46,8 +42,8 @@ private:
 };
 
 inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string readBytes(const std::filesystem::path& path) {
@@ -55,31 +51,27 @@ inline std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// CSV text as a table, as reading a file of those bytes gives it.
-inline csv::CsvTable tableOf(std::string_view text) {
-    io::Buffer bytes;
-    bytes.append(text);
-    csv::CsvTable table;
-    table.appendLines(std::move(bytes));
-    return table;
+// A reader of the rows of CSV text, as reading a file of those bytes gives them.
+inline csv::RowReader readerOf(std::string_view text) {
+    return csv::RowReader([text](std::span<char> out) mutable -> std::optional<std::size_t> {
+        const std::size_t n = text.copy(out.data(), out.size());
+        text.remove_prefix(n);
+        return n;
+    });
 }
 
-// The rows of CSV text, each as its list of fields.
-inline std::vector<std::vector<std::string>> rowsOf(std::string_view text) {
-    const csv::CsvTable table = tableOf(text);
-    std::vector<std::vector<std::string>> rows(table.rowCount());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (auto row = table.rowAt(r); !row.empty(); row.popFront()) {
-            rows[r].emplace_back(row.front());
-        }
-    }
-    return rows;
+// An output sink that appends to a string.
+inline io::OutputSink sinkInto(std::string& bytes) {
+    return io::OutputSink([&bytes](std::string_view more) {
+        bytes += more;
+        return true;
+    });
 }
 
-// A row view over the fields of one line, kept alive by the table it returns with it.
+// A view of one line's fields, with the line it views.
 struct RowOf {
-    explicit RowOf(std::string_view line) : table(tableOf(line)), view(table.rowAt(0)) {}
-    csv::CsvTable table;
+    explicit RowOf(std::string_view line) : text(line), view(text) {}
+    std::string text;
     csv::CsvRowView view;
 };
 

@@ -1,0 +1,23 @@
+// Generated motions for the benchmarks, shaped like baked ones: unit quaternions, a pool of bone
+// and morph names with Japanese ones among them, frames up to 20000, keys in random order.
+#pragma once
+
+#include "motion/document.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qlx::bench {
+
+struct MotionShape {
+    std::size_t bones, morphs, cameras, lights;
+};
+
+// `bones` bone keys, a tenth as many morph keys and a hundredth as many camera and light keys.
+inline MotionShape benchmarkShape(std::size_t bones) {
+    return {bones, bones / 10, bones / 100, bones / 100};
+}
+
+motion::MotionDocument generateMotion(const MotionShape& shape, std::uint32_t seed = 1);
+
+} // namespace qlx::bench

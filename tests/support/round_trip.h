@@ -1,0 +1,24 @@
+// Motions made of any bytes, and the round trip through CSV text that every motion survives.
+#pragma once
+
+#include "motion/document.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace qlx::test {
+
+// A motion of up to `maxKeys` keys of each kind whose header and records are the given bytes
+// (zeros once they run out), except that names hold nothing a CSV cell cannot carry back (a
+// comma, white space, a line end) and bone rotations are unit quaternions.
+motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
+
+// Lays the motion out as CSV text, walks the text back and lays the result out again. Empty
+// when the header, the counts, every name, frame, interpolation and camera-tail byte, and each
+// bone rotation away from a right-angled pitch (up to sign) came back, and the second text
+// repeats the first but for bone angles; otherwise what differed.
+std::string roundTripFault(const motion::MotionDocument& document);
+
+} // namespace qlx::test
