@@ -13,17 +13,21 @@ namespace qlx::csv {
 
 namespace {
 
+// Each character's value as a hex digit, or -1.
+constexpr auto kHexValues = [] {
+    std::array<std::int8_t, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        const int value = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                 : -1;
+        values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(value);
+    }
+    return values;
+}();
+
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
+    return kHexValues[static_cast<std::uint8_t>(c)];
 }
 
 // Each byte's two upper-case hex digits.

@@ -14,26 +14,22 @@ namespace qlx::test {
 
 namespace {
 
-struct ByteSource {
-    std::span<const std::uint8_t> bytes;
-    void fill(void* target, std::size_t size) {
-        const std::size_t n = std::min(size, bytes.size());
-        std::memset(target, 0, size);
-        std::memcpy(target, bytes.data(), n);
-        bytes = bytes.subspan(n);
-    }
-    std::uint32_t word() {
-        std::uint32_t value = 0;
-        fill(&value, 4);
-        return value;
-    }
-};
+// Fills `target` with the next bytes, zeros once they run out.
+void take(std::span<const std::uint8_t>& bytes, void* target, std::size_t size) {
+    const std::size_t n = std::min(size, bytes.size());
+    std::memset(target, 0, size);
+    std::memcpy(target, bytes.data(), n);
+    bytes = bytes.subspan(n);
+}
 
 template <typename Record>
-void fill(ByteSource& source, io::LargeVector<Record>& table, std::size_t maxKeys) {
-    table.resize(source.word() % (maxKeys + 1));
+void fill(std::span<const std::uint8_t>& bytes, io::LargeVector<Record>& table,
+          std::size_t maxKeys) {
+    std::uint32_t count = 0;
+    take(bytes, &count, 4);
+    table.resize(count % (maxKeys + 1));
     for (auto& record : table) {
-        source.fill(&record, sizeof record);
+        take(bytes, &record, sizeof record);
         if constexpr (requires { record.name; }) {
             std::ranges::replace_if(
                 record.name, [](char c) { return c == ',' || io::isSpace(c); }, 'x');
@@ -52,54 +48,42 @@ void fill(ByteSource& source, io::LargeVector<Record>& table, std::size_t maxKey
 }
 
 // Away from a right-angled pitch (where the matrix element m32 reaches +-1 and yaw and roll
-// cannot be told apart in single precision) the rotation comes back up to sign.
-bool sameRecord(const motion::BoneKey& a, const motion::BoneKey& b) {
+// cannot be told apart in single precision) a rotation comes back up to sign.
+bool sameRotation(const motion::BoneKey& a, const motion::BoneKey& b) {
     const auto [x, y, z, w] = b.rotation;
     float dot = 0;
     for (std::size_t k = 0; k < 4; ++k) {
         dot += a.rotation[k].get() * b.rotation[k].get();
     }
-    return a.interpolation == b.interpolation &&
-           (std::fabs(2 * (y.get() * z.get() - x.get() * w.get())) > 0.99f ||
-            std::fabs(dot) > 0.999998f);
-}
-bool sameRecord(const motion::CameraKey& a, const motion::CameraKey& b) {
-    return std::ranges::equal(cameraTail(a), cameraTail(b));
-}
-bool sameRecord(const auto&, const auto&) {
-    return true;
+    return std::fabs(2 * (y.get() * z.get() - x.get() * w.get())) > 0.99f ||
+           std::fabs(dot) > 0.999998f;
 }
 
-template <typename Record>
-bool sameKeys(const io::LargeVector<Record>& a, const io::LargeVector<Record>& b) {
-    return std::ranges::equal(a, b, [](const Record& x, const Record& y) {
-        if constexpr (requires { x.name; }) {
-            if (io::fieldText(x.name) != io::fieldText(y.name)) {
-                return false;
-            }
-        }
-        return x.frame == y.frame && sameRecord(x, y);
-    });
+std::string layOut(const motion::MotionDocument& motion) {
+    std::string text;
+    io::OutputSink sink = sinkInto(text);
+    convert::motionToTable(motion, [&](const csv::CsvRow& row) { csv::writeRow(sink, row); });
+    sink.finish();
+    return text;
 }
 
 } // namespace
 
 motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys) {
-    ByteSource source{bytes};
     motion::MotionDocument document;
-    if (source.word() % 2 != 0) {
+    std::array<char, 24> header; // a version bit, the header word, a model name
+    take(bytes, header.data(), header.size());
+    if (header[0] % 2 != 0) {
         std::memcpy(document.magic.data() + 21, "file", 5);
     }
-    document.headerWord = static_cast<std::int32_t>(source.word());
-    std::array<char, 20> modelName;
-    source.fill(modelName.data(), modelName.size());
+    std::memcpy(&document.headerWord, header.data(), 4);
     std::ranges::replace_if(
-        modelName, [](char c) { return c == '\r' || c == '\n' || c == ','; }, 'x');
-    document.setModelName({modelName.data(), modelName.size()});
-    fill(source, document.bones, maxKeys);
-    fill(source, document.morphs, maxKeys);
-    fill(source, document.cameras, maxKeys);
-    fill(source, document.lights, maxKeys);
+        header, [](char c) { return c == '\r' || c == '\n' || c == ','; }, 'x');
+    document.setModelName({header.data() + 4, 20});
+    fill(bytes, document.bones, maxKeys);
+    fill(bytes, document.morphs, maxKeys);
+    fill(bytes, document.cameras, maxKeys);
+    fill(bytes, document.lights, maxKeys);
     return document;
 }
 
@@ -107,13 +91,6 @@ std::string roundTripFault(const motion::MotionDocument& original) {
     // Loading sorts; sorted first, the motion compares record by record with the one read back.
     motion::MotionDocument document = original;
     motion::sortTables(document);
-    const auto layOut = [](const motion::MotionDocument& motion) {
-        std::string text;
-        io::OutputSink sink = sinkInto(text);
-        convert::motionToTable(motion, [&](const csv::CsvRow& row) { csv::writeRow(sink, row); });
-        sink.finish();
-        return text;
-    };
     const std::string first = layOut(document);
     std::string bytes;
     io::OutputSink sink = sinkInto(bytes);
@@ -123,12 +100,10 @@ std::string roundTripFault(const motion::MotionDocument& original) {
         !motion::loadBytes(back, std::as_bytes(std::span(bytes)))) {
         return "not walked back";
     }
-    if (back.magic != document.magic || back.headerWord != document.headerWord ||
-        back.modelName() != document.modelName() || !sameKeys(back.bones, document.bones) ||
-        !sameKeys(back.morphs, document.morphs) || !sameKeys(back.cameras, document.cameras) ||
-        !sameKeys(back.lights, document.lights)) {
-        return "records";
+    if (!std::ranges::equal(back.bones, document.bones, sameRotation)) {
+        return "rotations";
     }
+    // Every field the text carries, but the bone angles, which the quaternion moves.
     csv::RowReader a = readerOf(first);
     const std::string second = layOut(back);
     csv::RowReader b = readerOf(second);

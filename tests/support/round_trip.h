@@ -15,10 +15,9 @@ namespace qlx::test {
 // comma, white space, a line end) and bone rotations are unit quaternions.
 motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
 
-// Lays the motion out as CSV text, walks the text back and lays the result out again. Empty
-// when the header, the counts, every name, frame, interpolation and camera-tail byte, and each
-// bone rotation away from a right-angled pitch (up to sign) came back, and the second text
-// repeats the first but for bone angles; otherwise what differed.
+// Lays the motion out as CSV text, walks the text into a motion file, loads it and lays it out
+// again. Empty when the second text repeats the first but for the bone angles, and each bone
+// rotation away from a right-angled pitch came back up to sign; otherwise what differed.
 std::string roundTripFault(const motion::MotionDocument& document);
 
 } // namespace qlx::test
