@@ -85,7 +85,8 @@ Status importFile(const std::filesystem::path& path) {
         return Status::OpenError;
     }
     csv::RowReader rows(
-        [&](std::span<char> bytes) { return input->file.read(bytes.data(), bytes.size()); });
+        [&](std::span<char> bytes) { return input->file.read(bytes.data(), bytes.size()); },
+        input->size);
     // An output that cannot even be started is reported only once the rows are known to make
     // up a motion, so an incomplete file says so first.
     std::optional<Status> status;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace qlx::csv {
 
@@ -14,10 +15,15 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 } // namespace
 
-RowReader::RowReader(Source source) : source_(std::move(source)), buffer_(kChunk) {}
+RowReader::RowReader(Source source, std::uint64_t sizeHint)
+    : source_(std::move(source)), buffer_(std::make_unique_for_overwrite<char[]>(kChunk)),
+      capacity_(kChunk), unreadHint_(sizeHint) {}
 
-// Keeps the unread bytes, moved to the front, and reads more after them; the buffer doubles
-// when a line fills it. False at the end of the bytes or on failure.
+// Keeps the unread bytes, moved to the front, and reads at most a chunk more after them. A
+// line that fills the buffer grows it at once to what the rest of the file can need (only the
+// part that is read is ever touched), so that even a file of one line costs little more
+// memory than its size; a file that grows meanwhile doubles it. False at the end of the bytes
+// or on failure.
 bool RowReader::refill() {
     if (atEnd_) {
         return false;
@@ -27,19 +33,25 @@ bool RowReader::refill() {
         atEnd_ = true;
         return false;
     }
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    if (end_ == buffer_.size()) {
-        buffer_.resize(2 * buffer_.size());
+    if (end_ == capacity_) {
+        const std::size_t larger =
+            std::max<std::uint64_t>(2 * capacity_, end_ + unreadHint_ + kChunk);
+        auto grown = std::make_unique_for_overwrite<char[]>(larger);
+        std::memcpy(grown.get(), buffer_.get(), end_);
+        buffer_ = std::move(grown);
+        capacity_ = larger;
     }
-    const auto got = source_(std::span(buffer_).subspan(end_));
+    const auto got = source_({buffer_.get() + end_, std::min(kChunk, capacity_ - end_)});
     if (!got || *got == 0) {
         failed_ = failed_ || !got;
         atEnd_ = true;
         return false;
     }
     end_ += *got;
+    unreadHint_ -= std::min<std::uint64_t>(unreadHint_, *got);
     return true;
 }
 
@@ -49,14 +61,14 @@ CsvRowView RowReader::next() {
     for (;;) {
         const std::size_t unread = end_ - begin_;
         lf = unread > scanned ? static_cast<const char*>(std::memchr(
-                                    buffer_.data() + begin_ + scanned, '\n', unread - scanned))
+                                    buffer_.get() + begin_ + scanned, '\n', unread - scanned))
                               : nullptr;
         scanned = unread;
         if (lf != nullptr || !refill()) {
             break;
         }
     }
-    const char* data = buffer_.data();
+    const char* data = buffer_.get();
     const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - data) : end_;
     std::size_t textEnd = lineEnd;
     if (lf != nullptr && textEnd > begin_ && data[textEnd - 1] == '\r') {

@@ -8,10 +8,11 @@
 #include "io/replace_file.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 namespace qlx::csv {
 
@@ -22,7 +23,8 @@ class RowReader {
 public:
     // Fills the span with the next bytes and says how many; 0 at the end, nothing on an error.
     using Source = std::function<std::optional<std::size_t>(std::span<char>)>;
-    explicit RowReader(Source source);
+    // `sizeHint`, when known, is how many bytes the source holds; it bounds the buffer's growth.
+    explicit RowReader(Source source, std::uint64_t sizeHint = 0);
 
     // Whether a row follows those taken so far.
     bool more() const { return more_; }
@@ -38,7 +40,9 @@ private:
     bool refill();
 
     Source source_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::uint64_t unreadHint_;
     std::size_t begin_ = 0; // the unread bytes are [begin_, end_)
     std::size_t end_ = 0;
     bool atEnd_ = false;

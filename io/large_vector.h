@@ -1,5 +1,5 @@
-// An allocator for the tables that grow to hundreds of megabytes: record tables and the CSV
-// table's indexes draw their memory from the platform's large blocks.
+// An allocator for the record tables, which grow to hundreds of megabytes: their memory comes
+// from the platform's large blocks.
 #pragma once
 
 #include "platform/memory.h"

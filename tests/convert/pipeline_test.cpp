@@ -173,11 +173,14 @@ TEST(Pipelines, OutputsThatCannotBeWritten) {
     writeBytes(dir / "back.csv", kWorkedExample);
     std::filesystem::create_directory(dir / "back.qlx");
     EXPECT_EQ(importFromCsv(dir / "back.csv"), Status::WriteError);
+    writeBytes(dir / "cut.csv", kWorkedExample.substr(0, 80)); // incomplete says so first
+    std::filesystem::create_directory(dir / "cut.qlx");
+    EXPECT_EQ(importFromCsv(dir / "cut.csv"), Status::Incomplete);
     // "in.qlx/x" becomes "in.csv/x", in a folder that does not exist.
     std::filesystem::create_directory(dir / "in.qlx");
     std::filesystem::copy_file(dir / "take.qlx", dir / "in.qlx" / "x");
     EXPECT_EQ(exportToCsv(dir / "in.qlx" / "x"), Status::WriteError);
-    EXPECT_EQ(dir.entries(), 5u);
+    EXPECT_EQ(dir.entries(), 7u);
 }
 
 TEST(Pipelines, MotionsOfRandomBytesRoundTrip) {
