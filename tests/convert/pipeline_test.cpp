@@ -2,6 +2,7 @@
 // broken files in both forms, outputs that cannot be written, and round trips of motions made of
 // random bytes. Whatever fails leaves an existing output as it was and no stray file.
 #include "convert/conversion.h"
+#include "convert/pipeline_steps.h"
 
 #include "convert/rotation.h"
 #include "motion/motion_file.h"
@@ -163,6 +164,19 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
     EXPECT_EQ(importFromCsv(dir / "missing.csv"), Status::OpenError);
     EXPECT_EQ(exportToCsv(dir / "nodot"), Status::OpenError);
     EXPECT_EQ(importFromCsv(dir / "nodot"), Status::OpenError);
+}
+
+// A read that fails after the last row the walk needs still fails the whole import.
+TEST(Pipelines, AFailedReadIsAnOpenError) {
+    bool given = false;
+    csv::RowReader rows([&](std::span<char> out) -> std::optional<std::size_t> {
+        if (given) {
+            return std::nullopt;
+        }
+        given = true;
+        return kWorkedExample.copy(out.data(), out.size());
+    });
+    EXPECT_EQ(tableToMotion(rows, nullptr), Status::OpenError);
 }
 
 TEST(Pipelines, OutputsThatCannotBeWritten) {
