@@ -3,23 +3,16 @@
 // does, and it holds no more records than the text has rows.
 #include "convert/pipeline_steps.h"
 #include "motion/motion_file.h"
+#include "tests/support/support.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qlx;
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    csv::RowReader rows([&](std::span<char> out) -> std::optional<std::size_t> {
-        const std::size_t n = text.copy(out.data(), out.size());
-        text.remove_prefix(n);
-        return n;
-    });
+    csv::RowReader rows = test::readerOf({reinterpret_cast<const char*>(data), size});
     std::string bytes;
-    io::OutputSink sink([&](std::string_view more) {
-        bytes += more;
-        return true;
-    });
+    io::OutputSink sink = test::sinkInto(bytes);
     const convert::Status status = convert::tableToMotion(rows, &sink);
     sink.finish();
     if (status == convert::Status::Ok) {
