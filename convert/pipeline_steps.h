@@ -12,7 +12,7 @@
 
 namespace qlx::convert {
 
-// The rows of a loaded document in file order, each handed to `emit` as it is formatted; false,
+// The rows of a loaded document, its keys in key order, each handed to `emit` as it is formatted; false,
 // with nothing emitted, when its version is unrecognised.
 bool motionToTable(const motion::MotionDocument& document,
                    const std::function<void(const csv::CsvRow&)>& emit);

@@ -85,12 +85,8 @@ template <typename Reader> bool loadFrom(Reader& reader, MotionDocument& documen
     if (modelName.empty() || !reader.take(modelName.data(), modelName.size())) {
         return false;
     }
-    if (!loadTable(reader, document.bones) || !loadTable(reader, document.morphs) ||
-        !loadTable(reader, document.cameras) || !loadTable(reader, document.lights)) {
-        return false;
-    }
-    sortTables(document);
-    return true;
+    return loadTable(reader, document.bones) && loadTable(reader, document.morphs) &&
+           loadTable(reader, document.cameras) && loadTable(reader, document.lights);
 }
 
 template <typename Record>

@@ -1,5 +1,5 @@
-// The binary motion file (".qlx"): loading one into a fresh document, with each keyframe table
-// put in key order, and saving a document as it stands.
+// The binary motion file (".qlx"): loading one into a fresh document and saving a document, each
+// with its tables in the order they stand.
 #pragma once
 
 #include "io/replace_file.h"
@@ -31,9 +31,5 @@ void writeCount(io::OutputSink& sink, std::size_t count);
 template <typename Record> void writeRecord(io::OutputSink& sink, const Record& record) {
     sink.write(std::as_bytes(std::span(&record, 1)));
 }
-
-// Orders bone keys by name (unsigned bytes) then signed frame, the other tables by signed frame.
-// Keys that compare equal keep their order.
-void sortTables(MotionDocument& document);
 
 } // namespace qlx::motion

@@ -3,11 +3,9 @@
 // blocks round-tripped.
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
+#include "tests/support/number_oracle.h"
 
 #include <array>
-#include <bit>
-#include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -24,23 +22,13 @@ void require(bool condition) {
 void checkNumbers(const std::string& text) {
     const auto parsedFloat = parseFloat(text);
     const auto parsedInt = parseInt(text);
+    const auto parsedUnsigned = parseUnsigned(text);
     if (text.find_first_not_of("0123456789.eE+- ") != std::string::npos) {
         return;
     }
-    char* end = nullptr;
-    errno = 0;
-    const float expected = std::strtof(text.c_str(), &end);
-    if (end == text.c_str() || (errno == ERANGE && std::isinf(expected))) {
-        require(!parsedFloat);
-    } else {
-        require(parsedFloat && std::bit_cast<std::uint32_t>(*parsedFloat) ==
-                                   std::bit_cast<std::uint32_t>(expected));
-    }
-    errno = 0;
-    const long long integer = std::strtoll(text.c_str(), &end, 10);
-    const bool valid =
-        end != text.c_str() && errno != ERANGE && integer >= INT32_MIN && integer <= INT32_MAX;
-    require(valid == parsedInt.has_value() && (!valid || *parsedInt == integer));
+    const auto expected = qlx::test::cNumbers(text);
+    require(qlx::test::sameBits(parsedFloat, expected.real) && parsedInt == expected.integer &&
+            parsedUnsigned == expected.natural);
 }
 
 } // namespace

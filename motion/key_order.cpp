@@ -1,0 +1,117 @@
+// Sorts 64-bit keys (a bone name's rank, the frame) with their record index by a stable radix
+// sort: linear in the number of keys, where a comparison sort of whole names was not.
+#include "motion/key_order.h"
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace qlx::motion {
+
+namespace {
+
+struct SortItem {
+    std::uint64_t key;
+    std::uint32_t index;
+};
+
+// Flips the sign bit so signed frames order as unsigned integers.
+std::uint64_t frameKey(const Int32& frame) {
+    return static_cast<std::uint32_t>(frame.get()) ^ 0x80000000u;
+}
+
+// Least significant byte first; a byte that every key shares is skipped.
+io::LargeVector<std::uint32_t> sortedIndices(io::LargeVector<SortItem>& items) {
+    std::array<std::array<std::uint32_t, 256>, 8> counts{};
+    for (const auto& item : items) {
+        for (std::size_t d = 0; d < 8; ++d) {
+            ++counts[d][(item.key >> (8 * d)) & 0xFF];
+        }
+    }
+    io::LargeVector<SortItem> scratch;
+    for (std::size_t d = 0; d < 8 && !items.empty(); ++d) {
+        const std::size_t shift = 8 * d;
+        if (counts[d][(items[0].key >> shift) & 0xFF] == items.size()) {
+            continue;
+        }
+        std::exclusive_scan(counts[d].begin(), counts[d].end(), counts[d].begin(), 0u);
+        scratch.resize(items.size());
+        for (const auto& item : items) {
+            scratch[counts[d][(item.key >> shift) & 0xFF]++] = item;
+        }
+        items.swap(scratch);
+    }
+    io::LargeVector<std::uint32_t> order(items.size());
+    std::ranges::transform(items, order.begin(), &SortItem::index);
+    return order;
+}
+
+template <typename Record>
+io::LargeVector<std::uint32_t> frameOrder(const io::LargeVector<Record>& table) {
+    io::LargeVector<SortItem> items(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        items[i] = {frameKey(table[i].frame), static_cast<std::uint32_t>(i)};
+    }
+    return sortedIndices(items);
+}
+
+// A name as two big-endian words, zero after its first NUL: comparing the words compares the
+// names as NUL-terminated unsigned byte strings, the shorter first.
+using NameWords = std::pair<std::uint64_t, std::uint64_t>;
+
+NameWords nameWords(const BoneKey& key) {
+    std::uint64_t words[2] = {0, 0};
+    for (std::size_t i = 0; i < key.name.size() && key.name[i] != '\0'; ++i) {
+        words[i / 8] |= std::uint64_t{static_cast<std::uint8_t>(key.name[i])} << (56 - 8 * (i % 8));
+    }
+    return {words[0], words[1]};
+}
+
+struct NameHash {
+    std::size_t operator()(const NameWords& words) const {
+        return static_cast<std::size_t>((words.first * 0x9E3779B97F4A7C15u) ^ words.second);
+    }
+};
+
+// Each bone's name as its rank among the distinct names, which are few beside the keys.
+io::LargeVector<std::uint32_t> nameRanks(const io::LargeVector<BoneKey>& bones) {
+    std::unordered_map<NameWords, std::uint32_t, NameHash> ids;
+    std::vector<NameWords> names;
+    io::LargeVector<std::uint32_t> ranks(bones.size());
+    for (std::size_t i = 0; i < bones.size(); ++i) {
+        const auto [entry, added] = ids.try_emplace(nameWords(bones[i]), names.size());
+        if (added) {
+            names.push_back(entry->first);
+        }
+        ranks[i] = entry->second;
+    }
+    std::vector<std::uint32_t> byName(names.size());
+    std::iota(byName.begin(), byName.end(), 0u);
+    std::ranges::sort(byName, {}, [&](std::uint32_t id) { return names[id]; });
+    std::vector<std::uint32_t> rankOf(names.size());
+    for (std::uint32_t rank = 0; rank < byName.size(); ++rank) {
+        rankOf[byName[rank]] = rank;
+    }
+    for (auto& rank : ranks) {
+        rank = rankOf[rank];
+    }
+    return ranks;
+}
+
+} // namespace
+
+KeyOrder keyOrder(const MotionDocument& document) {
+    const auto ranks = nameRanks(document.bones);
+    io::LargeVector<SortItem> items(ranks.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i] = {std::uint64_t{ranks[i]} << 32 | frameKey(document.bones[i].frame),
+                    static_cast<std::uint32_t>(i)};
+    }
+    return {sortedIndices(items), frameOrder(document.morphs), frameOrder(document.cameras),
+            frameOrder(document.lights)};
+}
+
+} // namespace qlx::motion

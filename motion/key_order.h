@@ -1,0 +1,22 @@
+// The key order of a document's tables as record indices, so that a reader takes the records in
+// order where they lie instead of moving them: bones by name (unsigned bytes up to the first
+// NUL) then signed frame, the other tables by signed frame; equal keys keep their file order.
+#pragma once
+
+#include "motion/document.h"
+
+#include <cstdint>
+
+namespace qlx::motion {
+
+struct KeyOrder {
+    io::LargeVector<std::uint32_t> bones;
+    io::LargeVector<std::uint32_t> morphs;
+    io::LargeVector<std::uint32_t> cameras;
+    io::LargeVector<std::uint32_t> lights;
+};
+
+// Counts come from 32-bit fields, so every index fits in 32 bits.
+KeyOrder keyOrder(const MotionDocument& document);
+
+} // namespace qlx::motion
