@@ -1,10 +1,11 @@
-// Binary motion file to CSV: load, then format the rows one at a time straight into the output
-// that replaces the target once it is complete.
+// Binary motion file to CSV: load, then format the rows in chunks on worker threads, written in
+// order straight into the output that replaces the target once it is complete.
 #include "convert/conversion.h"
 #include "convert/extension.h"
 #include "convert/motion_layout.h"
 #include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
+#include "io/ordered_writer.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 
@@ -14,14 +15,15 @@ namespace qlx::convert {
 
 namespace {
 
-// One count row, then one row per record in key order, each formatted in the one working row.
+// Record rows are formatted this many keys to a chunk; a section of more than one chunk is
+// formatted on worker threads.
+constexpr std::size_t kChunkKeys = 4096;
+
 template <typename Record, typename Format>
-void emitSection(const std::function<void(const csv::CsvRow&)>& emit, csv::CsvRow& row,
-                 const io::LargeVector<Record>& records,
-                 const io::LargeVector<std::uint32_t>& order, Format format) {
-    row.clear();
-    csv::appendUnsigned(row, static_cast<std::uint32_t>(records.size()));
-    emit(row);
+std::string formatRows(const io::LargeVector<Record>& records, std::span<const std::uint32_t> order,
+                       Format format) {
+    std::string text;
+    csv::CsvRow row;
     // Records are read out of file order, so each is fetched a few rows ahead of its use.
     constexpr std::size_t kAhead = 8;
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -31,29 +33,50 @@ void emitSection(const std::function<void(const csv::CsvRow&)>& emit, csv::CsvRo
             __builtin_prefetch(ahead + sizeof(Record) - 1);
         }
         format(row, records[order[i]]);
-        emit(row);
+        csv::writeRow(text, row);
+    }
+    return text;
+}
+
+// One count row, then one row per record in key order.
+template <typename Record, typename Format>
+void addSection(io::OrderedWriter& out, const io::LargeVector<Record>& records,
+                std::span<const std::uint32_t> order, Format format) {
+    csv::CsvRow row;
+    csv::appendUnsigned(row, static_cast<std::uint32_t>(records.size()));
+    std::string count;
+    csv::writeRow(count, row);
+    out.add([count] { return count; }, false);
+    for (std::size_t begin = 0; begin < order.size(); begin += kChunkKeys) {
+        const auto chunk = order.subspan(begin, std::min(kChunkKeys, order.size() - begin));
+        out.add([&records, chunk, format] { return formatRows(records, chunk, format); },
+                order.size() > kChunkKeys);
     }
 }
 
 } // namespace
 
 bool motionToTable(const motion::MotionDocument& document,
-                   const std::function<void(const csv::CsvRow&)>& emit) {
+                   const std::function<void(std::string_view)>& write) {
     const auto modelName = document.modelName();
     if (!modelName) {
         return false;
     }
     csv::CsvRow row;
+    std::string head;
     formatHeaderRow(row, document);
-    emit(row);
+    csv::writeRow(head, row);
     row.clear();
     row.append(*modelName);
-    emit(row);
+    csv::writeRow(head, row);
+    write(head);
     const motion::KeyOrder order = motion::keyOrder(document);
-    emitSection(emit, row, document.bones, order.bones, formatBoneRow);
-    emitSection(emit, row, document.morphs, order.morphs, formatMorphRow);
-    emitSection(emit, row, document.cameras, order.cameras, formatCameraRow);
-    emitSection(emit, row, document.lights, order.lights, formatLightRow);
+    io::OrderedWriter out(write);
+    addSection(out, document.bones, order.bones, formatBoneRow);
+    addSection(out, document.morphs, order.morphs, formatMorphRow);
+    addSection(out, document.cameras, order.cameras, formatCameraRow);
+    addSection(out, document.lights, order.lights, formatLightRow);
+    out.finish();
     return true;
 }
 
@@ -69,7 +92,7 @@ Status exportFile(const std::filesystem::path& path) {
         return Status::OpenError;
     }
     const bool written = io::replaceFile(*output, [&](io::OutputSink& sink) {
-        return motionToTable(document, [&](const csv::CsvRow& row) { csv::writeRow(sink, row); });
+        return motionToTable(document, [&](std::string_view text) { sink.write(text); });
     });
     return written ? Status::Ok : Status::WriteError;
 }

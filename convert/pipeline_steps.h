@@ -12,10 +12,10 @@
 
 namespace qlx::convert {
 
-// The rows of a loaded document, its keys in key order, each handed to `emit` as it is formatted; false,
-// with nothing emitted, when its version is unrecognised.
+// The CSV text of a loaded document, its keys in key order, handed to `write` piece by piece in
+// order as it is formatted; false, with nothing written, when its version is unrecognised.
 bool motionToTable(const motion::MotionDocument& document,
-                   const std::function<void(const csv::CsvRow&)>& emit);
+                   const std::function<void(std::string_view)>& write);
 
 // Walks the rows from the first into the parts of a motion file, written to `out` when there is
 // one: Ok; Incomplete when the rows do not make up a motion; WriteError when they do but name an

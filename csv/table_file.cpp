@@ -87,9 +87,9 @@ void RowReader::skipRest() {
     }
 }
 
-void writeRow(io::OutputSink& sink, const CsvRow& row) {
-    sink.write(row.text());
-    sink.write(std::string_view("\r\n"));
+void writeRow(std::string& text, const CsvRow& row) {
+    text += row.text();
+    text += "\r\n";
 }
 
 } // namespace qlx::csv

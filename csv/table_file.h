@@ -5,7 +5,6 @@
 
 #include "csv/row.h"
 #include "csv/row_view.h"
-#include "io/replace_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace qlx::csv {
 
@@ -50,7 +50,7 @@ private:
     bool failed_ = false;
 };
 
-// Writes the row as one line of a CSV file, ended by CR LF.
-void writeRow(io::OutputSink& sink, const CsvRow& row);
+// Appends the row as one line of a CSV file, ended by CR LF.
+void writeRow(std::string& text, const CsvRow& row);
 
 } // namespace qlx::csv

@@ -46,21 +46,18 @@ TEST(CsvTable, SplitsLinesAtEveryCommaAndLF) {
     }
 }
 
-TEST(CsvTable, FilesRoundTripWithCrLf) {
-    test::ScratchDir dir;
-    ASSERT_TRUE(io::replaceFile(dir / "t.csv", [](io::OutputSink& sink) {
-        for (const auto& fields : Rows{{"a", "b"}, {}, {"x", ""}, {"\x90\x58"}}) {
-            CsvRow row;
-            for (const auto& field : fields) {
-                row.append(field);
-            }
-            writeRow(sink, row);
+TEST(CsvTable, RowsRoundTripWithCrLf) {
+    std::string text;
+    for (const auto& fields : Rows{{"a", "b"}, {}, {"x", ""}, {"", "y"}, {"\x90\x58"}}) {
+        CsvRow row;
+        for (const auto& field : fields) {
+            row.append(field);
         }
-        return true;
-    }));
-    const std::string text = test::readBytes(dir / "t.csv");
-    EXPECT_EQ(text, "a,b\r\n\r\nx,\r\n\x90\x58\r\n");
-    EXPECT_EQ(rowsOf(test::readerOf(text)), (Rows{{"a", "b"}, {}, {"x"}, {"\x90\x58"}, {}}));
+        writeRow(text, row);
+    }
+    EXPECT_EQ(text, "a,b\r\n\r\nx,\r\n,y\r\n\x90\x58\r\n");
+    EXPECT_EQ(rowsOf(test::readerOf(text)),
+              (Rows{{"a", "b"}, {}, {"x"}, {"", "y"}, {"\x90\x58"}, {}}));
     RowReader failing([](std::span<char>) { return std::optional<std::size_t>(); });
     failing.skipRest();
     EXPECT_TRUE(failing.failed());

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t records = document.bones.size() + document.morphs.size() +
                                     document.cameras.size() + document.lights.size();
         const auto lines = static_cast<std::size_t>(std::count(data, data + size, '\n')) + 1;
-        if (records + 6 > lines || !convert::motionToTable(document, [](const csv::CsvRow&) {})) {
+        if (records + 6 > lines || !convert::motionToTable(document, [](std::string_view) {})) {
             std::abort();
         }
     } else if (status != convert::Status::Incomplete && status != convert::Status::WriteError) {

@@ -62,9 +62,7 @@ bool sameRotation(const motion::BoneKey& a, const motion::BoneKey& b) {
 
 std::string layOut(const motion::MotionDocument& motion) {
     std::string text;
-    io::OutputSink sink = sinkInto(text);
-    convert::motionToTable(motion, [&](const csv::CsvRow& row) { csv::writeRow(sink, row); });
-    sink.finish();
+    convert::motionToTable(motion, [&](std::string_view more) { text += more; });
     return text;
 }
 
