@@ -14,8 +14,9 @@ namespace {
 // The exit status and the console output of one run.
 std::pair<int, std::string> run(const ScratchDir& dir, const std::string& arguments) {
     const auto errorFile = dir / "stderr.txt";
-    const std::string command =
-        std::string("'") + QLX_EXECUTABLE + "' " + arguments + " 2>'" + errorFile.string() + "'";
+    // A converter that hangs is stopped here: the test's own timeout would leave it running.
+    const std::string command = std::string("timeout 30 '") + QLX_EXECUTABLE + "' " + arguments +
+                                " 2>'" + errorFile.string() + "'";
     const int raw = std::system(command.c_str());
     std::pair<int, std::string> outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000,
                                         readBytes(errorFile)};
