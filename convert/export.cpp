@@ -88,7 +88,7 @@ Status exportFile(const std::filesystem::path& path) {
         return Status::OpenError;
     }
     motion::MotionDocument document;
-    if (!motion::load(document, path) || !document.modelName()) {
+    if (!motion::load(document, path)) {
         return Status::OpenError;
     }
     const bool written = io::replaceFile(*output, [&](io::OutputSink& sink) {

@@ -79,21 +79,16 @@ struct NameHash {
 // Each bone's name as its rank among the distinct names, which are few beside the keys.
 io::LargeVector<std::uint32_t> nameRanks(const io::LargeVector<BoneKey>& bones) {
     std::unordered_map<NameWords, std::uint32_t, NameHash> ids;
-    std::vector<NameWords> names;
     io::LargeVector<std::uint32_t> ranks(bones.size());
     for (std::size_t i = 0; i < bones.size(); ++i) {
-        const auto [entry, added] = ids.try_emplace(nameWords(bones[i]), names.size());
-        if (added) {
-            names.push_back(entry->first);
-        }
-        ranks[i] = entry->second;
+        const auto id = static_cast<std::uint32_t>(ids.size());
+        ranks[i] = ids.try_emplace(nameWords(bones[i]), id).first->second;
     }
-    std::vector<std::uint32_t> byName(names.size());
-    std::iota(byName.begin(), byName.end(), 0u);
-    std::ranges::sort(byName, {}, [&](std::uint32_t id) { return names[id]; });
-    std::vector<std::uint32_t> rankOf(names.size());
+    std::vector<std::pair<NameWords, std::uint32_t>> byName(ids.begin(), ids.end());
+    std::ranges::sort(byName);
+    std::vector<std::uint32_t> rankOf(byName.size());
     for (std::uint32_t rank = 0; rank < byName.size(); ++rank) {
-        rankOf[byName[rank]] = rank;
+        rankOf[byName[rank].second] = rank;
     }
     for (auto& rank : ranks) {
         rank = rankOf[rank];
