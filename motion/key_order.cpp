@@ -49,13 +49,18 @@ io::LargeVector<std::uint32_t> sortedIndices(io::LargeVector<SortItem>& items) {
     return order;
 }
 
-template <typename Record>
-io::LargeVector<std::uint32_t> frameOrder(const io::LargeVector<Record>& table) {
-    io::LargeVector<SortItem> items(table.size());
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        items[i] = {frameKey(table[i].frame), static_cast<std::uint32_t>(i)};
+// The indices 0 to count - 1, sorted by the key that `keyOf` gives each.
+template <typename KeyOf> io::LargeVector<std::uint32_t> orderBy(std::size_t count, KeyOf keyOf) {
+    io::LargeVector<SortItem> items(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        items[i] = {keyOf(i), static_cast<std::uint32_t>(i)};
     }
     return sortedIndices(items);
+}
+
+template <typename Record>
+io::LargeVector<std::uint32_t> frameOrder(const io::LargeVector<Record>& table) {
+    return orderBy(table.size(), [&](std::size_t i) { return frameKey(table[i].frame); });
 }
 
 // A name as two big-endian words, zero after its first NUL: comparing the words compares the
@@ -100,13 +105,11 @@ io::LargeVector<std::uint32_t> nameRanks(const io::LargeVector<BoneKey>& bones) 
 
 KeyOrder keyOrder(const MotionDocument& document) {
     const auto ranks = nameRanks(document.bones);
-    io::LargeVector<SortItem> items(ranks.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        items[i] = {std::uint64_t{ranks[i]} << 32 | frameKey(document.bones[i].frame),
-                    static_cast<std::uint32_t>(i)};
-    }
-    return {sortedIndices(items), frameOrder(document.morphs), frameOrder(document.cameras),
-            frameOrder(document.lights)};
+    const auto boneKey = [&](std::size_t i) {
+        return std::uint64_t{ranks[i]} << 32 | frameKey(document.bones[i].frame);
+    };
+    return {orderBy(ranks.size(), boneKey), frameOrder(document.morphs),
+            frameOrder(document.cameras), frameOrder(document.lights)};
 }
 
 } // namespace qlx::motion

@@ -1,5 +1,5 @@
 // The motion document and the binary motion file: the version rule, the text fields, the layout,
-// the sort on load, and byte identity of load and save.
+// the key order, and byte identity of load and save.
 #include "motion/motion_file.h"
 
 #include "io/fixed_text.h"
