@@ -40,28 +40,40 @@ std::string_view statusMessage(Status status) {
     return "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xC8\x83\x47\x83\x89\x81\x5B";
 }
 
-int runDriver(const std::optional<platform::Argument>& argument, const Conversions& conversions,
+namespace {
+
+Status convertOne(const platform::Argument& argument, const Conversions& conversions) {
+    if (convert::hasExtension(argument.path, ".qlx")) {
+        return conversions.exportToCsv(argument.path);
+    }
+    if (convert::hasExtension(argument.path, ".csv")) {
+        return conversions.importFromCsv(argument.path);
+    }
+    return Status::BadExtension;
+}
+
+} // namespace
+
+int runDriver(std::span<const platform::Argument> arguments, const Conversions& conversions,
               const platform::Platform& platform) {
-    if (!argument) {
+    if (arguments.empty()) {
         platform.writeError(kUsage);
         return 0;
     }
     platform.useJapaneseLocale();
-    platform.writeError(argument->echo);
-    platform.writeError("\n");
-
-    Status status = Status::BadExtension;
-    if (convert::hasExtension(argument->path, ".qlx")) {
-        status = conversions.exportToCsv(argument->path);
-    } else if (convert::hasExtension(argument->path, ".csv")) {
-        status = conversions.importFromCsv(argument->path);
+    // A file that fails does not stop the ones after it; the first failure is the exit status.
+    Status first = Status::Ok;
+    for (const auto& argument : arguments) {
+        platform.writeError(argument.echo);
+        platform.writeError("\n");
+        const Status status = convertOne(argument, conversions);
+        platform.writeError(statusMessage(status));
+        platform.writeError("\n");
+        first = first == Status::Ok ? status : first;
     }
-
-    platform.writeError(statusMessage(status));
-    platform.writeError("\n");
-    platform.signal(status == Status::Ok ? platform::Signal::Information : platform::Signal::Error);
+    platform.signal(first == Status::Ok ? platform::Signal::Information : platform::Signal::Error);
     platform.pause(std::chrono::milliseconds(5000));
-    return static_cast<int>(status);
+    return static_cast<int>(first);
 }
 
 } // namespace qlx::app

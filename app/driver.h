@@ -1,5 +1,5 @@
-// The command-line driver: usage text, choice of direction by the extension, and the report of
-// a conversion's status as a message, a signal, a pause and the exit status.
+// The command-line driver: usage text, choice of direction by the extension, a message for each
+// file's status, and one signal, one pause and the exit status for the whole run.
 #pragma once
 
 #include "convert/status.h"
@@ -7,7 +7,7 @@
 
 #include <filesystem>
 #include <functional>
-#include <optional>
+#include <span>
 #include <string_view>
 
 namespace qlx::app {
@@ -26,8 +26,9 @@ struct Conversions {
 // unknown-error message.
 std::string_view statusMessage(Status status);
 
-// Runs the program once and returns its exit status.
-int runDriver(const std::optional<platform::Argument>& argument, const Conversions& conversions,
+// Runs the program on each argument in turn and returns its exit status: 0 when every file
+// converted, otherwise the status of the first that failed. Without arguments, the usage text.
+int runDriver(std::span<const platform::Argument> arguments, const Conversions& conversions,
               const platform::Platform& platform);
 
 } // namespace qlx::app

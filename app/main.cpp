@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv) {
     using namespace qlx;
-    return app::runDriver(platform::firstArgument(argc, argv),
+    return app::runDriver(platform::arguments(argc, argv),
                           app::Conversions{convert::exportToCsv, convert::importFromCsv},
                           platform::systemPlatform());
 }

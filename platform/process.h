@@ -5,9 +5,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qlx::platform {
 
@@ -32,7 +32,7 @@ struct Argument {
 
 Platform systemPlatform();
 
-// The first argument of the process, or nothing when it was started without one.
-std::optional<Argument> firstArgument(int argc, char** argv);
+// The process's arguments after the program's name, in the order given.
+std::vector<Argument> arguments(int argc, char** argv);
 
 } // namespace qlx::platform

@@ -46,11 +46,12 @@ Platform systemPlatform() {
     return {writeError, ringBell, pause, useJapaneseLocale};
 }
 
-std::optional<Argument> firstArgument(int argc, char** argv) {
-    if (argc < 2) {
-        return std::nullopt;
+std::vector<Argument> arguments(int argc, char** argv) {
+    std::vector<Argument> all;
+    for (int i = 1; i < argc; ++i) {
+        all.push_back({std::filesystem::path(argv[i]), argv[i]});
     }
-    return Argument{std::filesystem::path(argv[1]), argv[1]};
+    return all;
 }
 
 } // namespace qlx::platform

@@ -58,19 +58,16 @@ Platform systemPlatform() {
 
 // The narrow argv holds the path in the system's ANSI code page, which cannot spell every
 // name; the wide command line can.
-std::optional<Argument> firstArgument(int, char**) {
+std::vector<Argument> arguments(int, char**) {
     int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr) {
-        return std::nullopt;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<Argument> all;
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        const std::wstring text = wide[i];
+        all.push_back({std::filesystem::path(text), codePage932(text)});
     }
-    std::optional<Argument> first;
-    if (count >= 2) {
-        const std::wstring text = arguments[1];
-        first = Argument{std::filesystem::path(text), codePage932(text)};
-    }
-    LocalFree(arguments);
-    return first;
+    LocalFree(wide);
+    return all;
 }
 
 } // namespace qlx::platform

@@ -4,14 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace qlx::app {
 namespace {
 
 using platform::Signal;
 
 // What one run did, as text: its console output, then "!" and the signal, "~" and the pause,
-// "L" where the locale was set, and the conversion called.
-std::string runOnce(const std::optional<platform::Argument>& argument, Status status,
+// "L" where the locale was set, and each conversion called. A conversion returns the status
+// that `statusOf` gives its path.
+std::string runWith(const std::vector<platform::Argument>& arguments,
+                    const std::function<Status(const std::string&)>& statusOf,
                     int* exit = nullptr) {
     std::string log;
     const platform::Platform fake{
@@ -22,18 +26,23 @@ std::string runOnce(const std::optional<platform::Argument>& argument, Status st
     auto conversion = [&](const char* kind) {
         return [&, kind](const std::filesystem::path& path) {
             log += kind + path.string() + "|";
-            return status;
+            return statusOf(path.string());
         };
     };
-    const int result = runDriver(argument, {conversion("export:"), conversion("import:")}, fake);
+    const int result = runDriver(arguments, {conversion("export:"), conversion("import:")}, fake);
     if (exit != nullptr) {
         *exit = result;
     }
     return log;
 }
 
+std::string runOnce(const platform::Argument& argument, Status status, int* exit = nullptr) {
+    return runWith(
+        {argument}, [&](const std::string&) { return status; }, exit);
+}
+
 TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
-    EXPECT_EQ(runOnce(std::nullopt, Status::Ok),
+    EXPECT_EQ(runWith({}, [](const std::string&) { return Status::Ok; }),
               "QLXConverter Usage : \n\tConvert csv->qlx\n\t>QLXConverter.exe filename.csv \n\n"
               "\tConvert qlx->csv\n   >QLXConverter.exe filename.qlx\n");
     const std::string refused =
@@ -84,6 +93,40 @@ TEST(Driver, ReportsEveryStatus) {
                       (c.status == 0 ? "!info" : "!error") + "~5000");
         EXPECT_EQ(exit, c.status);
     }
+}
+
+// Each file is echoed, converted and reported in turn; one signal and one pause end the run, and
+// the first failure, wherever it stands, is the exit status.
+TEST(Driver, ConvertsSeveralFilesInOrder) {
+    const auto message = [](Status status) { return std::string(statusMessage(status)) + "\n"; };
+    const struct {
+        std::vector<Status> statuses; // of a.qlx, b.csv, c.qlx in turn
+        int exit;
+    } cases[] = {
+        {{Status::Ok, Status::Ok, Status::Ok}, 0},
+        {{Status::OpenError, Status::Ok, Status::WriteError}, -1},
+        {{Status::Ok, Status::Incomplete, Status::WriteError}, -2},
+        {{Status::Ok, Status::Ok, Status::OutOfMemory}, -5},
+    };
+    const std::vector<platform::Argument> arguments = {
+        {"a.qlx", "A"}, {"b.csv", "B"}, {"c.qlx", "C"}, {"d.txt", "D"}};
+    for (const auto& c : cases) {
+        int exit = 1;
+        const std::string log = runWith(
+            {arguments.begin(), arguments.begin() + 3},
+            [&](const std::string& path) { return c.statuses[std::size_t(path[0] - 'a')]; }, &exit);
+        EXPECT_EQ(log, "LA\nexport:a.qlx|" + message(c.statuses[0]) + "B\nimport:b.csv|" +
+                           message(c.statuses[1]) + "C\nexport:c.qlx|" + message(c.statuses[2]) +
+                           (c.exit == 0 ? "!info" : "!error") + "~5000");
+        EXPECT_EQ(exit, c.exit);
+    }
+    // A wrong extension counts as a failure like any other, and stops nothing.
+    int exit = 1;
+    const std::string log = runWith(
+        {arguments[3], arguments[0]}, [](const std::string&) { return Status::Ok; }, &exit);
+    EXPECT_EQ(log, "LD\n" + message(Status::BadExtension) + "A\nexport:a.qlx|" +
+                       message(Status::Ok) + "!error~5000");
+    EXPECT_EQ(exit, -4);
 }
 
 } // namespace
