@@ -6,6 +6,7 @@
 #include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
 #include "io/ordered_writer.h"
+#include "io/pending_output.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 
@@ -91,10 +92,12 @@ Status exportFile(const std::filesystem::path& path) {
     if (!motion::load(document, path)) {
         return Status::OpenError;
     }
-    const bool written = io::replaceFile(*output, [&](io::OutputSink& sink) {
-        return motionToTable(document, [&](std::string_view text) { sink.write(text); });
-    });
-    return written ? Status::Ok : Status::WriteError;
+    io::PendingOutput csv(*output);
+    if (!csv.isOpen()) {
+        return Status::WriteError;
+    }
+    motionToTable(document, [&](std::string_view text) { csv.sink().write(text); });
+    return csv.commit() ? Status::Ok : Status::WriteError;
 }
 
 } // namespace

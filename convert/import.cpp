@@ -5,6 +5,7 @@
 #include "convert/motion_layout.h"
 #include "convert/pipeline_steps.h"
 #include "csv/number_parse.h"
+#include "io/pending_output.h"
 #include "motion/motion_file.h"
 #include "platform/files.h"
 
@@ -84,20 +85,16 @@ Status importFile(const std::filesystem::path& path) {
     if (!output || !input) {
         return Status::OpenError;
     }
-    csv::RowReader rows(
-        [&](std::span<char> bytes) { return input->file.read(bytes.data(), bytes.size()); },
-        input->size);
-    // An output that cannot even be started is reported only once the rows are known to make
-    // up a motion, so an incomplete file says so first.
-    std::optional<Status> status;
-    const bool written = io::replaceFile(*output, [&](io::OutputSink& sink) {
-        status = tableToMotion(rows, &sink);
-        return status == Status::Ok;
-    });
-    if (!status) {
-        status = tableToMotion(rows, nullptr);
+    csv::RowReader rows([&](std::span<char> bytes) { return input->file.read(bytes); },
+                        input->size);
+    // An output that cannot even be opened is reported only once the rows are known to make up
+    // a motion, so an incomplete file says so first.
+    io::PendingOutput motion(*output);
+    const Status status = tableToMotion(rows, motion.isOpen() ? &motion.sink() : nullptr);
+    if (status != Status::Ok) {
+        return status;
     }
-    return *status == Status::Ok && !written ? Status::WriteError : *status;
+    return motion.commit() ? Status::Ok : Status::WriteError;
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "convert/status.h"
 #include "csv/row.h"
 #include "csv/table_file.h"
-#include "io/replace_file.h"
+#include "io/output_sink.h"
 #include "motion/document.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // counted blocks of fixed-size records, all moved as whole blocks.
 #include "motion/motion_file.h"
 
-#include "io/replace_file.h"
+#include "io/pending_output.h"
 #include "platform/files.h"
 
 #include <cstring>
@@ -42,7 +42,7 @@ public:
             return false;
         }
         for (auto* out = static_cast<char*>(target); size > 0;) {
-            const auto got = input_.file.read(out, size);
+            const auto got = input_.file.read({out, size});
             if (!got || *got == 0) {
                 return false;
             }
@@ -122,14 +122,16 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
             return false;
         }
     }
-    return io::replaceFile(path, [&](io::OutputSink& sink) {
-        writeHeader(sink, document);
-        saveTable(sink, document.bones);
-        saveTable(sink, document.morphs);
-        saveTable(sink, document.cameras);
-        saveTable(sink, document.lights);
-        return true;
-    });
+    io::PendingOutput output(path);
+    if (!output.isOpen()) {
+        return false;
+    }
+    writeHeader(output.sink(), document);
+    saveTable(output.sink(), document.bones);
+    saveTable(output.sink(), document.morphs);
+    saveTable(output.sink(), document.cameras);
+    saveTable(output.sink(), document.lights);
+    return output.commit();
 }
 
 void writeHeader(io::OutputSink& sink, const MotionDocument& document) {

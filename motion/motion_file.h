@@ -2,7 +2,7 @@
 // with its tables in the order they stand.
 #pragma once
 
-#include "io/replace_file.h"
+#include "io/output_sink.h"
 #include "motion/document.h"
 
 #include <cstddef>

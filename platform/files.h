@@ -1,12 +1,13 @@
-// The file-system primitives that reading an input and replacing an output need: regular
-// files opened without blocking, and new files that stay private and nameless until complete.
+// The file-system calls that reading an input and replacing an output are made of: regular files
+// opened without blocking, and, behind one seam that tests replace, each system call that a new
+// output needs on its way to replacing its target.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <utility>
+#include <span>
 
 namespace qlx::platform {
 
@@ -27,10 +28,7 @@ public:
 
     bool isOpen() const { return handle_ != kClosed; }
     // The count of bytes read (0 at the end), or nothing on an error.
-    std::optional<std::size_t> read(void* data, std::size_t size);
-    bool writeAll(const void* data, std::size_t size);
-    // Waits until the file's bytes are on the disk.
-    bool flushToDisk();
+    std::optional<std::size_t> read(std::span<char> into);
     std::intptr_t handle() const { return handle_; }
     std::intptr_t release() {
         const std::intptr_t handle = handle_;
@@ -52,39 +50,58 @@ struct InputFile {
 // pipe or a device, which are never read (and never waited on).
 std::optional<InputFile> openInput(const std::filesystem::path& path);
 
-enum class TargetKind {
-    Missing,     // nothing stands at the path yet
-    Replaceable, // a regular file this user may write
-    Refused,     // a folder, a device, a pipe, or a file this user may not write
+// What stands at a path, a link not followed.
+struct PathFacts {
+    enum class Type { Missing, Regular, Link, Other };
+    Type type = Type::Missing;
+    bool writable = false;   // a regular file this user may write
+    std::uint64_t owner = 0; // who owns it (a link: the link itself)
 };
-// What stands at the path, following links.
-TargetKind inspectTarget(const std::filesystem::path& path);
 
-// A new file beside its target, readable by this user only and left behind by no failure or
-// signal, until `publish` moves it over the target with the target's permissions (or those of
-// a newly created file).
-class PendingFile {
+// A folder that anyone may write to but only an entry's owner may rename or remove from (a
+// sticky, world-writable folder such as /tmp), and who owns the folder.
+struct FolderFacts {
+    bool shared = false;
+    std::uint64_t owner = 0;
+};
+
+enum class Creation { Done, Taken, Failed };
+
+// Each system call that a new output makes, one method each, so that a test can make any of them
+// fail or stop the program between two of them. A named file made here is private (only this
+// user may read it), hidden where the system has hidden files, and removed by the system if the
+// program is stopped before `keep`, as far as the system can promise it.
+class FileSystem {
 public:
-    static std::optional<PendingFile> create(const std::filesystem::path& target);
-    PendingFile(PendingFile&& other) noexcept
-        : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)),
-          file_(std::move(other.file_)) {
-        other.temporary_.clear();
-    }
-    PendingFile& operator=(PendingFile&&) = delete;
-    ~PendingFile();
+    virtual ~FileSystem() = default;
 
-    File& file() { return file_; }
-    // Flushes the file to the disk and puts it in the target's place, durably; false, with the
-    // target as it was, on any failure.
-    bool publish();
+    virtual PathFacts facts(const std::filesystem::path& path) = 0;
+    virtual FolderFacts folderFacts(const std::filesystem::path& folder) = 0;
+    virtual std::uint64_t user() = 0; // whom the program runs as
+    virtual std::optional<std::filesystem::path> readLink(const std::filesystem::path& link) = 0;
 
-private:
-    PendingFile(std::filesystem::path target, std::filesystem::path temporary, File file)
-        : target_(std::move(target)), temporary_(std::move(temporary)), file_(std::move(file)) {}
-    std::filesystem::path target_;
-    std::filesystem::path temporary_; // empty while the file has no name
-    File file_;
+    // A new file in the folder that has no name yet; nothing where the system has no such files.
+    virtual std::optional<File> createUnnamed(const std::filesystem::path& folder) = 0;
+    virtual Creation createNamed(const std::filesystem::path& name, File& file) = 0;
+    // Gives an unnamed file a name.
+    virtual Creation nameUnnamed(File& file, const std::filesystem::path& name) = 0;
+
+    // The count of bytes written, which may be fewer than given, or nothing on an error.
+    virtual std::optional<std::size_t> write(File& file, std::span<const char> bytes) = 0;
+    // Waits until the file's bytes are on the disk.
+    virtual bool flushToDisk(File& file) = 0;
+    // Gives the file the permissions of `target`, or of a newly created file where none exists.
+    virtual bool copyMode(File& file, const std::filesystem::path& target) = 0;
+    // From here on the named file is to stay when the program stops.
+    virtual bool keep(File& file) = 0;
+    virtual bool rename(File& file, const std::filesystem::path& from,
+                        const std::filesystem::path& to) = 0;
+    // Closes the file and removes its name, if it has one.
+    virtual void remove(File& file, const std::filesystem::path& name) = 0;
+    virtual void flushFolder(const std::filesystem::path& folder) = 0;
 };
+
+// The system's own calls.
+FileSystem& systemFileSystem();
 
 } // namespace qlx::platform

@@ -1,6 +1,7 @@
-// File-system primitives on POSIX systems. On Linux a new output starts as an unnamed file in
-// its target's folder (O_TMPFILE), so that even a killed run leaves nothing; elsewhere, and
-// where the file system refuses, it starts under a hidden name that a signal handler removes.
+// File-system calls on POSIX systems. On Linux a new output starts as an unnamed file
+// (O_TMPFILE), so that even a killed run leaves nothing; a named one is removed by a handler of the
+// terminating signals, and is given its name with those signals held off, so that no signal falls
+// between the name and the handler's knowing it.
 #include "platform/files.h"
 
 #include <atomic>
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +23,8 @@ int fd(const File& file) {
     return static_cast<int>(file.handle());
 }
 
+constexpr int kTerminating[] = {SIGINT, SIGTERM, SIGHUP};
+
 // The one named temporary file of this process, for the handler of the terminating signals.
 // A signal handler can reach nothing else, so this is the program's one piece of global state.
 char pendingName[4096];
@@ -36,16 +38,40 @@ extern "C" void removePendingAndDie(int signal) {
     std::raise(signal);
 }
 
-void guardPendingName(const fs::path& name) {
+void installHandlers() {
     static const bool installed = [] {
         // A file-size limit then fails the write, which reports it, instead of killing.
         std::signal(SIGXFSZ, SIG_IGN);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const int signal : kTerminating) {
             std::signal(signal, removePendingAndDie);
         }
         return true;
     }();
     (void)installed;
+}
+
+// Holds the terminating signals off for its lifetime.
+class SignalsHeld {
+public:
+    SignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kTerminating) {
+            sigaddset(&held, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+// Makes `name` the file that a terminating signal removes; an empty name, none.
+void guardName(const fs::path& name) {
+    installHandlers();
     pendingNamed = false;
     if (!name.empty() && name.native().size() < sizeof pendingName) {
         std::memcpy(pendingName, name.c_str(), name.native().size() + 1);
@@ -53,21 +79,138 @@ void guardPendingName(const fs::path& name) {
     }
 }
 
-// A hidden name beside the target, after the target's kind, that no other file has yet.
-fs::path temporaryName(const fs::path& target) {
-    std::random_device entropy;
-    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
-    std::string name = "." + target.extension().string().substr(target.has_extension() ? 1 : 0);
-    name += "." + std::to_string(generator() % 1000000000000ull) + ".tmp";
-    return target.parent_path() / name;
+Creation creation(bool done) {
+    return done ? Creation::Done : errno == EEXIST ? Creation::Taken : Creation::Failed;
 }
 
-// The mode a file created here would have: 0666 less the umask.
-mode_t newFileMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
+class PosixFileSystem final : public FileSystem {
+public:
+    PathFacts facts(const fs::path& path) override {
+        struct stat status {};
+        if (lstat(path.c_str(), &status) != 0) {
+            return {errno == ENOENT ? PathFacts::Type::Missing : PathFacts::Type::Other};
+        }
+        const auto owner = static_cast<std::uint64_t>(status.st_uid);
+        if (S_ISLNK(status.st_mode)) {
+            return {PathFacts::Type::Link, false, owner};
+        }
+        if (!S_ISREG(status.st_mode)) {
+            return {PathFacts::Type::Other, false, owner};
+        }
+        const bool writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+        return {PathFacts::Type::Regular, writable, owner};
+    }
+
+    FolderFacts folderFacts(const fs::path& folder) override {
+        struct stat status {};
+        if (stat(folder.c_str(), &status) != 0) {
+            return {};
+        }
+        const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
+        return {shared, static_cast<std::uint64_t>(status.st_uid)};
+    }
+
+    std::uint64_t user() override { return geteuid(); }
+
+    std::optional<fs::path> readLink(const fs::path& link) override {
+        std::string target(4096, '\0');
+        const ssize_t size = readlink(link.c_str(), target.data(), target.size());
+        if (size < 0 || static_cast<std::size_t>(size) == target.size()) {
+            return std::nullopt;
+        }
+        target.resize(static_cast<std::size_t>(size));
+        return fs::path(target);
+    }
+
+    std::optional<File> createUnnamed([[maybe_unused]] const fs::path& folder) override {
+#ifdef O_TMPFILE
+        File unnamed(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        if (unnamed.isOpen()) {
+            return unnamed;
+        }
+#endif
+        return std::nullopt;
+    }
+
+    Creation createNamed(const fs::path& name, File& file) override {
+        const SignalsHeld held;
+        file = File(open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+        if (file.isOpen()) {
+            guardName(name);
+        }
+        return creation(file.isOpen());
+    }
+
+    Creation nameUnnamed(File& file, const fs::path& name) override {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd(file));
+        const SignalsHeld held;
+        const bool named =
+            linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (named) {
+            guardName(name);
+        }
+        return creation(named);
+    }
+
+    std::optional<std::size_t> write(File& file, std::span<const char> bytes) override {
+        for (;;) {
+            const ssize_t put = ::write(fd(file), bytes.data(), bytes.size());
+            if (put >= 0) {
+                return static_cast<std::size_t>(put);
+            }
+            if (errno != EINTR) {
+                return std::nullopt;
+            }
+        }
+    }
+
+    bool flushToDisk(File& file) override {
+        return fsync(fd(file)) == 0;
+    }
+
+    bool copyMode(File& file, const fs::path& target) override {
+        struct stat old {};
+        mode_t mode = 0;
+        if (stat(target.c_str(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            // What a file created here would get: 0666 less the umask.
+            const mode_t mask = umask(0);
+            umask(mask);
+            mode = 0666 & ~mask;
+        }
+        return fchmod(fd(file), mode) == 0;
+    }
+
+    bool keep(File&) override {
+        return true;
+    }
+
+    bool rename(File&, const fs::path& from, const fs::path& to) override {
+        const SignalsHeld held;
+        const bool renamed = ::rename(from.c_str(), to.c_str()) == 0;
+        if (renamed) {
+            guardName({});
+        }
+        return renamed;
+    }
+
+    void remove(File& file, const fs::path& name) override {
+        file = File();
+        if (!name.empty()) {
+            const SignalsHeld held;
+            unlink(name.c_str());
+            guardName({});
+        }
+    }
+
+    void flushFolder(const fs::path& folder) override {
+        File directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (directory.isOpen()) {
+            fsync(fd(directory));
+        }
+    }
+};
 
 } // namespace
 
@@ -77,9 +220,9 @@ File::~File() {
     }
 }
 
-std::optional<std::size_t> File::read(void* data, std::size_t size) {
+std::optional<std::size_t> File::read(std::span<char> into) {
     for (;;) {
-        const ssize_t got = ::read(fd(*this), data, size);
+        const ssize_t got = ::read(fd(*this), into.data(), into.size());
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }
@@ -87,26 +230,6 @@ std::optional<std::size_t> File::read(void* data, std::size_t size) {
             return std::nullopt;
         }
     }
-}
-
-bool File::writeAll(const void* data, std::size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t put = ::write(fd(*this), bytes, size);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        bytes += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-bool File::flushToDisk() {
-    return fsync(fd(*this)) == 0;
 }
 
 std::optional<InputFile> openInput(const fs::path& path) {
@@ -118,78 +241,9 @@ std::optional<InputFile> openInput(const fs::path& path) {
     return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size)};
 }
 
-TargetKind inspectTarget(const fs::path& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
-        return errno == ENOENT ? TargetKind::Missing : TargetKind::Refused;
-    }
-    return S_ISREG(status.st_mode) && access(path.c_str(), W_OK) == 0 ? TargetKind::Replaceable
-                                                                      : TargetKind::Refused;
-}
-
-PendingFile::~PendingFile() {
-    if (!temporary_.empty()) {
-        unlink(temporary_.c_str());
-        guardPendingName({});
-    }
-}
-
-std::optional<PendingFile> PendingFile::create(const fs::path& target) {
-    const fs::path folder = target.parent_path().empty() ? "." : target.parent_path();
-#ifdef O_TMPFILE
-    File unnamed(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (unnamed.isOpen()) {
-        guardPendingName({});
-        return PendingFile(target, {}, std::move(unnamed));
-    }
-#endif
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const fs::path name = temporaryName(target);
-        File named(open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
-        if (named.isOpen()) {
-            guardPendingName(name);
-            return PendingFile(target, name, std::move(named));
-        }
-        if (errno != EEXIST) {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
-bool PendingFile::publish() {
-    struct stat old {};
-    const mode_t mode = stat(target_.c_str(), &old) == 0 ? old.st_mode & 07777 : newFileMode();
-    if (fchmod(fd(file_), mode) != 0 || !file_.flushToDisk()) {
-        return false;
-    }
-    if (temporary_.empty()) {
-        // Give the unnamed file a hidden name, then move it over the target in one step.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd(file_));
-        for (int attempt = 0; attempt < 16 && temporary_.empty(); ++attempt) {
-            const fs::path name = temporaryName(target_);
-            guardPendingName(name);
-            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                temporary_ = name;
-            } else if (errno != EEXIST) {
-                guardPendingName({});
-                return false;
-            }
-        }
-    }
-    if (temporary_.empty() || rename(temporary_.c_str(), target_.c_str()) != 0) {
-        return false;
-    }
-    temporary_.clear();
-    guardPendingName({});
-    // The new name is durable once the folder that holds it is on the disk. The output is in
-    // place whatever this says, so a folder that cannot be flushed fails nothing.
-    const fs::path folder = target_.parent_path().empty() ? "." : target_.parent_path();
-    File directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.isOpen()) {
-        directory.flushToDisk();
-    }
-    return true;
+FileSystem& systemFileSystem() {
+    static PosixFileSystem system;
+    return system;
 }
 
 } // namespace qlx::platform

@@ -1,11 +1,14 @@
-// File-system primitives on Windows: a new output is written under a hidden name beside its
-// target and moved over it with a write-through replace.
+// File-system calls on Windows. A new output is a hidden file beside its target that the system
+// deletes when it is closed, so that a run stopped in any way leaves nothing; just before it is
+// renamed over its target by its own handle that is undone, and a console control handler holds
+// Ctrl-C and a closing console window off until the rename is done.
 #include "platform/files.h"
 
 #include <algorithm>
-#include <random>
+#include <atomic>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <windows.h>
 
@@ -23,13 +26,129 @@ File fileOf(HANDLE handle) {
     return handle == INVALID_HANDLE_VALUE ? File() : File(reinterpret_cast<std::intptr_t>(handle));
 }
 
-fs::path temporaryName(const fs::path& target) {
-    std::random_device entropy;
-    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
-    std::wstring name = L"." + target.extension().wstring().substr(target.has_extension() ? 1 : 0);
-    name += L"." + std::to_wstring(generator() % 1000000000000ull) + L".tmp";
-    return target.parent_path() / name;
+// Whether a kept file is between `keep` and its rename: the one piece of global state, for the
+// console control handler, which runs on a thread of its own.
+std::atomic<bool> committing{false};
+
+BOOL WINAPI holdWhileCommitting(DWORD) {
+    while (committing.load()) {
+        Sleep(1);
+    }
+    return FALSE; // then the default: the process ends, and the system deletes what is pending
 }
+
+bool deleteOnClose(File& file, bool remove) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(handleOf(file), FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+class WindowsFileSystem final : public FileSystem {
+public:
+    WindowsFileSystem() { SetConsoleCtrlHandler(holdWhileCommitting, TRUE); }
+
+    PathFacts facts(const fs::path& path) override {
+        std::error_code ec;
+        const auto status = fs::symlink_status(path, ec);
+        switch (status.type()) {
+        case fs::file_type::not_found:
+            return {PathFacts::Type::Missing};
+        case fs::file_type::symlink:
+            return {PathFacts::Type::Link};
+        case fs::file_type::regular: {
+            const bool readOnly =
+                (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+            return {PathFacts::Type::Regular, !ec && !readOnly};
+        }
+        default:
+            return {PathFacts::Type::Other};
+        }
+    }
+
+    // Windows folders have no sticky bit: the link rule never applies.
+    FolderFacts folderFacts(const fs::path&) override { return {}; }
+    std::uint64_t user() override { return 0; }
+
+    std::optional<fs::path> readLink(const fs::path& link) override {
+        std::error_code ec;
+        fs::path target = fs::read_symlink(link, ec);
+        return ec ? std::nullopt : std::optional<fs::path>(std::move(target));
+    }
+
+    std::optional<File> createUnnamed(const fs::path&) override { return std::nullopt; }
+
+    Creation createNamed(const fs::path& name, File& file) override {
+        file = fileOf(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
+        if (!file.isOpen()) {
+            return GetLastError() == ERROR_FILE_EXISTS ? Creation::Taken : Creation::Failed;
+        }
+        if (!deleteOnClose(file, true)) {
+            file = File();
+            DeleteFileW(name.c_str());
+            return Creation::Failed;
+        }
+        return Creation::Done;
+    }
+
+    Creation nameUnnamed(File&, const fs::path&) override { return Creation::Failed; }
+
+    std::optional<std::size_t> write(File& file, std::span<const char> bytes) override {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        if (!WriteFile(handleOf(file), bytes.data(), want, &put, nullptr)) {
+            return std::nullopt;
+        }
+        return put;
+    }
+
+    bool flushToDisk(File& file) override { return FlushFileBuffers(handleOf(file)) != 0; }
+
+    // The target is a writable file; the new one need only stop being hidden.
+    bool copyMode(File& file, const fs::path&) override {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        return SetFileInformationByHandle(handleOf(file), FileBasicInfo, &basic, sizeof basic) != 0;
+    }
+
+    bool keep(File& file) override {
+        committing = true;
+        if (!deleteOnClose(file, false)) {
+            committing = false;
+            return false;
+        }
+        return true;
+    }
+
+    bool rename(File& file, const fs::path&, const fs::path& to) override {
+        const std::wstring target = fs::absolute(to).wstring();
+        std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = TRUE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+        std::copy(target.begin(), target.end(), info->FileName);
+        const bool renamed = SetFileInformationByHandle(handleOf(file), FileRenameInfo, info,
+                                                        static_cast<DWORD>(buffer.size())) != 0;
+        if (renamed) {
+            FlushFileBuffers(handleOf(file)); // the new name on the disk, as far as a file can
+        }
+        committing = false;
+        return renamed;
+    }
+
+    void remove(File& file, const fs::path& name) override {
+        if (file.isOpen() && deleteOnClose(file, true)) {
+            file = File();
+            return;
+        }
+        file = File();
+        DeleteFileW(name.c_str());
+    }
+
+    void flushFolder(const fs::path&) override {}
+};
 
 } // namespace
 
@@ -39,31 +158,13 @@ File::~File() {
     }
 }
 
-std::optional<std::size_t> File::read(void* data, std::size_t size) {
+std::optional<std::size_t> File::read(std::span<char> into) {
     DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    if (!ReadFile(handleOf(*this), data, want, &got, nullptr)) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
+    if (!ReadFile(handleOf(*this), into.data(), want, &got, nullptr)) {
         return std::nullopt;
     }
     return got;
-}
-
-bool File::writeAll(const void* data, std::size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        DWORD put = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-        if (!WriteFile(handleOf(*this), bytes, want, &put, nullptr) || put == 0) {
-            return false;
-        }
-        bytes += put;
-        size -= put;
-    }
-    return true;
-}
-
-bool File::flushToDisk() {
-    return FlushFileBuffers(handleOf(*this)) != 0;
 }
 
 std::optional<InputFile> openInput(const fs::path& path) {
@@ -77,51 +178,9 @@ std::optional<InputFile> openInput(const fs::path& path) {
     return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
-TargetKind inspectTarget(const fs::path& path) {
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found) {
-        return TargetKind::Missing;
-    }
-    const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-    return !ec && fs::is_regular_file(status) && !readOnly ? TargetKind::Replaceable
-                                                           : TargetKind::Refused;
-}
-
-PendingFile::~PendingFile() {
-    if (!temporary_.empty()) {
-        file_ = File();
-        DeleteFileW(temporary_.c_str());
-    }
-}
-
-std::optional<PendingFile> PendingFile::create(const fs::path& target) {
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const fs::path name = temporaryName(target);
-        File file = fileOf(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
-        if (file.isOpen()) {
-            return PendingFile(target, name, std::move(file));
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS) {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
-bool PendingFile::publish() {
-    if (!file_.flushToDisk()) {
-        return false;
-    }
-    file_ = File();
-    SetFileAttributesW(temporary_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return false;
-    }
-    temporary_.clear();
-    return true;
+FileSystem& systemFileSystem() {
+    static WindowsFileSystem system;
+    return system;
 }
 
 } // namespace qlx::platform

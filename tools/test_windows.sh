@@ -2,8 +2,8 @@
 # The Windows leg: cross-builds QLXConverter.exe and the test suite with MinGW-w64, runs the
 # suite under Wine, checks the executable's imports, and runs the executable on two files at
 # once (a conversion each way, one with a Japanese file name, Wine's code page left Western), a
-# run whose second file fails, a failure and no argument, comparing its files with the Linux
-# build's byte for byte. It also makes the release
+# run whose second file fails, a failure, no argument and a run killed while it writes, comparing
+# its files with the Linux build's byte for byte. It also makes the release
 # zip and converts the example motion with the executable unpacked from it.
 # Expects the Linux build in build/ (tools/test.sh makes it first).
 set -euo pipefail
@@ -68,6 +68,22 @@ run usage "$work" &
 program="$release/bin/QLXConverter.exe" run release "$release/share/doc/QLXConverter" walk.csv &
 wait
 
+# A run killed while it writes: the system deletes its temporary file with the process.
+mkdir -p "$work/killed"
+build/qlx_make_motion 2000000 "$work/killed/big.qlx"
+(cd "$work/killed" && exec "$wine" "$converter" big.qlx) >/dev/null 2>&1 &
+seen=
+for _ in $(seq 1 400); do
+  sleep 0.05
+  if ls -A "$work/killed" | grep -q '\.tmp$'; then seen=yes; break; fi
+done
+pkill -9 -f 'QLXConverter.exe big.qlx' || true
+wait 2>/dev/null || true
+for _ in $(seq 1 100); do
+  ls -A "$work/killed" | grep -q '\.tmp$' || break
+  sleep 0.1
+done
+
 passed=0
 failed=0
 check() {
@@ -87,6 +103,8 @@ check "a missing file reports a file open error" 'grep -qF "$open_error" "$work/
 check "a failure leaves no file" '[ -z "$(ls -A "$work/fail")" ]'
 check "no argument exits 0" '[ "$(cat "$work/usage.status")" = 0 ]'
 check "no argument prints the usage" 'grep -qF "QLXConverter Usage : " "$work/usage.out"'
+check "a run killed while it writes leaves no temporary file" '[ -n "$seen" ] &&
+  ! ls -A "$work/killed" | grep -q "\.tmp$"'
 check "the zip holds the README" '[ -f "$release/share/doc/QLXConverter/README.md" ]'
 check "the zip's executable converts its example" '[ "$(cat "$work/release.status")" = 0 ] &&
   cmp "$release/share/doc/QLXConverter/walk.qlx" "$work/linux/walk.qlx"'

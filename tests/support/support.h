@@ -2,7 +2,7 @@
 #pragma once
 
 #include "csv/table_file.h"
-#include "io/replace_file.h"
+#include "io/output_sink.h"
 
 #include <array>
 #include <cstring>

@@ -1,0 +1,134 @@
+// The sequence that replaces an output, on every system: where the target really is, a private
+// new file beside it, and the steps that put it in the target's place.
+#include "io/pending_output.h"
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+namespace qlx::io {
+
+namespace fs = std::filesystem;
+using platform::Creation;
+using platform::PathFacts;
+
+namespace {
+
+// A name that no other file is likely to have: it is taken again when it is.
+constexpr int kNameAttempts = 16;
+// Links followed before the target counts as unreachable, as the system counts them.
+constexpr int kMaxLinks = 40;
+
+fs::path folderOf(const fs::path& path) {
+    return path.parent_path().empty() ? fs::path(".") : path.parent_path();
+}
+
+// A hidden name beside the target, after the target's kind: ".csv.123456789012.tmp".
+fs::path temporaryName(const fs::path& target) {
+    std::random_device entropy;
+    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
+    const std::string kind = target.extension().string();
+    const std::string name = "." + kind.substr(kind.empty() ? 0 : 1) + "." +
+                             std::to_string(generator() % 1000000000000ull) + ".tmp";
+    return target.parent_path() / name;
+}
+
+// Where the output is to be written: the target, or where its links lead. Nothing when the
+// target is refused: neither missing nor a regular file this user may write, or reached through a
+// link that the system would not follow for this user.
+std::optional<fs::path> resolve(platform::FileSystem& system, fs::path path) {
+    for (int links = 0;; ++links) {
+        const PathFacts facts = system.facts(path);
+        if (facts.type != PathFacts::Type::Link) {
+            const bool replaceable = facts.type == PathFacts::Type::Missing ||
+                                     (facts.type == PathFacts::Type::Regular && facts.writable);
+            return replaceable ? std::optional(path) : std::nullopt;
+        }
+        const fs::path folder = folderOf(path);
+        const platform::FolderFacts shared = system.folderFacts(folder);
+        if (links == kMaxLinks ||
+            (shared.shared && facts.owner != system.user() && facts.owner != shared.owner)) {
+            return std::nullopt;
+        }
+        const auto next = system.readLink(path);
+        if (!next) {
+            return std::nullopt;
+        }
+        path = next->is_absolute() ? *next : folder / *next;
+    }
+}
+
+} // namespace
+
+PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& system)
+    : system_(system), sink_([this](std::string_view bytes) { return writeAll(bytes); }) {
+    const auto resolved = resolve(system_, target);
+    if (!resolved) {
+        return;
+    }
+    target_ = *resolved;
+    if (auto unnamed = system_.createUnnamed(folderOf(target_))) {
+        file_ = std::move(*unnamed);
+        return;
+    }
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const fs::path name = temporaryName(target_);
+        const Creation created = system_.createNamed(name, file_);
+        if (created == Creation::Done) {
+            name_ = name;
+            return;
+        }
+        if (created == Creation::Failed) {
+            return;
+        }
+    }
+}
+
+PendingOutput::~PendingOutput() {
+    if (isOpen()) {
+        system_.remove(file_, name_);
+    }
+}
+
+bool PendingOutput::writeAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const auto put = system_.write(file_, bytes);
+        if (!put || *put == 0) {
+            return false;
+        }
+        bytes.remove_prefix(std::min(*put, bytes.size()));
+    }
+    return true;
+}
+
+// Gives an unnamed file a hidden name beside the target, which the rename then moves.
+bool PendingOutput::name() {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const fs::path name = temporaryName(target_);
+        const Creation named = system_.nameUnnamed(file_, name);
+        if (named == Creation::Done) {
+            name_ = name;
+            return true;
+        }
+        if (named == Creation::Failed) {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool PendingOutput::commit() {
+    if (!isOpen() || !sink_.finish() || !system_.copyMode(file_, target_) ||
+        !system_.flushToDisk(file_) || (name_.empty() && !name()) || !system_.keep(file_) ||
+        !system_.rename(file_, name_, target_)) {
+        return false;
+    }
+    name_.clear();
+    file_ = platform::File();
+    // The new name is durable once its folder is on the disk. The output is in place whatever
+    // this says, so a folder that cannot be flushed fails nothing.
+    system_.flushFolder(folderOf(target_));
+    return true;
+}
+
+} // namespace qlx::io

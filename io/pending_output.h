@@ -1,0 +1,44 @@
+// A new output that replaces its target only when it is complete: opened beside the target,
+// written, then committed (flushed to the disk, given the target's permissions and renamed over
+// it) or dropped, which leaves no trace. Every failure leaves every file as it was.
+#pragma once
+
+#include "io/output_sink.h"
+#include "platform/files.h"
+
+#include <filesystem>
+
+namespace qlx::io {
+
+class PendingOutput {
+public:
+    // Opens the new output for `target`, which must be missing or a regular file this user may
+    // write. A symbolic link there is replaced where it points, and stays a link, except a link
+    // in a folder that anyone may write to (such as /tmp) that belongs neither to this user nor
+    // to the folder's owner: the system would not follow it for this user, and neither does this.
+    explicit PendingOutput(const std::filesystem::path& target,
+                           platform::FileSystem& system = platform::systemFileSystem());
+    PendingOutput(const PendingOutput&) = delete;
+    PendingOutput& operator=(const PendingOutput&) = delete;
+    // Drops the output unless it was committed.
+    ~PendingOutput();
+
+    // False when the target is refused or no new file could be made beside it.
+    bool isOpen() const { return file_.isOpen(); }
+    OutputSink& sink() { return sink_; }
+    // Puts the complete output in the target's place, durably; false, with the target as it was,
+    // when anything failed, a write included.
+    bool commit();
+
+private:
+    bool writeAll(std::string_view bytes);
+    bool name();
+
+    platform::FileSystem& system_;
+    std::filesystem::path target_; // where a link points
+    std::filesystem::path name_;   // the new file's name; empty while it has none
+    platform::File file_;
+    OutputSink sink_;
+};
+
+} // namespace qlx::io

@@ -1,0 +1,184 @@
+// What only a POSIX system can show of replacing an output: links and who may plant them, pipes
+// and devices, permissions, a file-size limit, and signals at any step, on the named path too.
+#include "io/pending_output.h"
+#include "platform/files.h"
+
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qlx::io {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Fault;
+using test::ScratchDir;
+
+bool replace(const fs::path& target, platform::FileSystem& system = platform::systemFileSystem()) {
+    PendingOutput output(target, system);
+    output.sink().write(std::string(3 << 20, 'n'));
+    return output.commit();
+}
+
+// Device nodes need root; where they cannot be made, their cases are skipped with a message.
+bool makeDevice(const fs::path& path, unsigned minor) {
+    if (mknod(path.c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0) {
+        return true;
+    }
+    std::cout << "skipped, a device node needs root: " << path << "\n";
+    return false;
+}
+
+TEST(PendingOutputPosix, ReplacesOnlyRegularFilesAndLinksTheSystemWouldFollow) {
+    const auto linkToFile = [](const ScratchDir& d) {
+        test::writeBytes(d / "real", "old");
+        fs::create_symlink("real", d / "out");
+        return true;
+    };
+    const struct {
+        std::string name;
+        std::function<bool(const ScratchDir&)> setup; // makes "out", perhaps through "real"
+        Fault fault;
+        bool replaced;
+    } cases[] = {
+        {"a missing file", [](const ScratchDir&) { return true; }, Fault::None, true},
+        {"a link to a file", linkToFile, Fault::None, true},
+        {"a link to a link to a missing file",
+         [](const ScratchDir& d) {
+             fs::create_symlink("link", d / "out");
+             fs::create_symlink(d / "real", d / "link");
+             return true;
+         },
+         Fault::None, true},
+        {"a link of another user in a folder anyone may write to", linkToFile, Fault::PlantedLink,
+         false},
+        {"a link of that folder's owner", linkToFile, Fault::FolderOwnersLink, true},
+        {"a loop of links",
+         [](const ScratchDir& d) {
+             fs::create_symlink("out", d / "out");
+             return true;
+         },
+         Fault::None, false},
+        {"a folder", [](const ScratchDir& d) { return fs::create_directory(d / "out"); },
+         Fault::None, false},
+        {"a pipe", [](const ScratchDir& d) { return mkfifo((d / "out").c_str(), 0600) == 0; },
+         Fault::None, false},
+        {"a link to a device",
+         [](const ScratchDir& d) {
+             fs::create_symlink("real", d / "out");
+             return makeDevice(d / "real", 3);
+         },
+         Fault::None, false},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        if (!c.setup(dir)) {
+            continue;
+        }
+        const auto before = fs::symlink_status(dir / "out").type();
+        const std::size_t entries = dir.entries();
+        test::FaultyFileSystem system(c.fault, true);
+        EXPECT_EQ(replace(dir / "out", system), c.replaced) << c.name;
+        EXPECT_EQ(fs::symlink_status(dir / "out").type(),
+                  before == fs::file_type::not_found ? fs::file_type::regular : before)
+            << c.name;
+        std::error_code ec;
+        EXPECT_EQ(fs::file_size(dir / "out", ec) == 3 << 20, c.replaced) << c.name;
+        // A file is added only where a link pointed at nothing; no temporary file stays.
+        EXPECT_EQ(dir.entries(), entries + (c.name.ends_with("missing file") ? 1 : 0)) << c.name;
+    }
+}
+
+// As root, a link that another user planted in a sticky folder anyone may write to is not
+// followed, so root's file is not replaced through it.
+TEST(PendingOutputPosix, RefusesALinkPlantedInASharedFolder) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a link owned by another user needs root to make";
+    }
+    ScratchDir dir;
+    fs::create_directory(dir / "shared");
+    fs::permissions(dir / "shared", fs::perms::all | fs::perms::sticky_bit);
+    test::writeBytes(dir / "root's", "root's");
+    fs::create_symlink(dir / "root's", dir / "shared" / "evil.csv");
+    ASSERT_EQ(lchown((dir / "shared" / "evil.csv").c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(replace(dir / "shared" / "evil.csv"));
+    EXPECT_EQ(test::readBytes(dir / "root's"), "root's");
+    fs::create_symlink(dir / "root's", dir / "shared" / "mine.csv"); // root's own link
+    EXPECT_TRUE(replace(dir / "shared" / "mine.csv"));
+}
+
+TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
+    ScratchDir dir;
+    test::writeBytes(dir / "out", "old");
+    fs::permissions(dir / "out", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(replace(dir / "out"));
+    EXPECT_EQ(fs::status(dir / "out").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    // A file-size limit fails the write, and is reported, rather than killing the program.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limited = old;
+    limited.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool replaced = replace(dir / "other");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(dir.entries(), 1u);
+}
+
+// A signal while the output is written, or between its name and the rename, ends the program
+// with that signal and leaves no file behind, named or not.
+TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
+    const struct {
+        int signal;
+        Fault fault; // SignalBeforeRename raises SIGTERM itself
+    } cases[] = {{SIGINT, Fault::None},
+                 {SIGTERM, Fault::None},
+                 {SIGHUP, Fault::None},
+                 {SIGTERM, Fault::SignalBeforeRename}};
+    for (const auto& c : cases) {
+        for (const bool unnamed : {true, false}) {
+            ScratchDir dir;
+            test::writeBytes(dir / "out", "old");
+            const pid_t child = fork();
+            if (child == 0) {
+                test::FaultyFileSystem system(c.fault, unnamed);
+                PendingOutput output(dir / "out", system);
+                output.sink().write(std::string(2 << 20, 'x'));
+                if (c.fault == Fault::None) {
+                    std::raise(c.signal);
+                }
+                output.commit();
+                _exit(0);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.signal;
+            EXPECT_EQ(test::readBytes(dir / "out"), "old");
+            EXPECT_EQ(dir.entries(), 1u) << c.signal << (unnamed ? " unnamed" : " named");
+        }
+    }
+}
+
+TEST(OpenInput, OpensRegularFilesOnlyAndNeverWaits) {
+    ScratchDir dir;
+    test::writeBytes(dir / "file", "bytes");
+    EXPECT_EQ(platform::openInput(dir / "file")->size, 5u);
+    mkfifo((dir / "pipe").c_str(), 0600);
+    EXPECT_FALSE(platform::openInput(dir / "pipe"));
+    EXPECT_FALSE(platform::openInput(dir.path()));
+    EXPECT_FALSE(platform::openInput(dir / "missing"));
+    fs::create_symlink("zero", dir / "link");
+    EXPECT_TRUE(!makeDevice(dir / "zero", 5) || !platform::openInput(dir / "link"));
+}
+
+} // namespace
+} // namespace qlx::io
