@@ -21,7 +21,7 @@ namespace {
 constexpr std::size_t kChunkKeys = 4096;
 
 template <typename Record, typename Format>
-std::string formatRows(const io::LargeVector<Record>& records, std::span<const std::uint32_t> order,
+std::string formatRows(std::span<const Record> records, std::span<const std::uint32_t> order,
                        Format format) {
     std::string text;
     csv::CsvRow row;
@@ -41,7 +41,7 @@ std::string formatRows(const io::LargeVector<Record>& records, std::span<const s
 
 // One count row, then one row per record in key order.
 template <typename Record, typename Format>
-void addSection(io::OrderedWriter& out, const io::LargeVector<Record>& records,
+void addSection(io::OrderedWriter& out, std::span<const Record> records,
                 std::span<const std::uint32_t> order, Format format) {
     csv::CsvRow row;
     csv::appendUnsigned(row, static_cast<std::uint32_t>(records.size()));
@@ -50,33 +50,52 @@ void addSection(io::OrderedWriter& out, const io::LargeVector<Record>& records,
     out.add([count] { return count; }, false);
     for (std::size_t begin = 0; begin < order.size(); begin += kChunkKeys) {
         const auto chunk = order.subspan(begin, std::min(kChunkKeys, order.size() - begin));
-        out.add([&records, chunk, format] { return formatRows(records, chunk, format); },
+        out.add([records, chunk, format] { return formatRows(records, chunk, format); },
                 order.size() > kChunkKeys);
+    }
+}
+
+// The bytes after the light keys, when there are any, as one more row: a byte block, written
+// in pieces so that a tail of any size passes through little memory.
+void addTail(io::OrderedWriter& out, std::span<const std::uint8_t> tail) {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    for (std::size_t begin = 0; begin < tail.size(); begin += kPiece) {
+        const auto piece = tail.subspan(begin, std::min(kPiece, tail.size() - begin));
+        const bool first = begin == 0;
+        const bool last = begin + piece.size() == tail.size();
+        out.add(
+            [piece, first, last] {
+                std::string text = first ? "0x" : "";
+                csv::appendHexDigits(text, piece);
+                return last ? text + "\r\n" : text;
+            },
+            tail.size() > kPiece);
     }
 }
 
 } // namespace
 
-bool motionToTable(const motion::MotionDocument& document,
+bool motionToTable(const motion::MotionView& motion,
                    const std::function<void(std::string_view)>& write) {
-    const auto modelName = document.modelName();
+    const auto modelName = motion.modelName();
     if (!modelName) {
         return false;
     }
     csv::CsvRow row;
     std::string head;
-    formatHeaderRow(row, document);
+    formatHeaderRow(row, motion);
     csv::writeRow(head, row);
     row.clear();
-    row.append(*modelName);
+    csv::appendName(row, motion.activeModelName());
     csv::writeRow(head, row);
     write(head);
-    const motion::KeyOrder order = motion::keyOrder(document);
+    const motion::KeyOrder order = motion::keyOrder(motion);
     io::OrderedWriter out(write);
-    addSection(out, document.bones, order.bones, formatBoneRow);
-    addSection(out, document.morphs, order.morphs, formatMorphRow);
-    addSection(out, document.cameras, order.cameras, formatCameraRow);
-    addSection(out, document.lights, order.lights, formatLightRow);
+    addSection(out, motion.bones, order.bones, formatBoneRow);
+    addSection(out, motion.morphs, order.morphs, formatMorphRow);
+    addSection(out, motion.cameras, order.cameras, formatCameraRow);
+    addSection(out, motion.lights, order.lights, formatLightRow);
+    addTail(out, {reinterpret_cast<const std::uint8_t*>(motion.tail.data()), motion.tail.size()});
     out.finish();
     return true;
 }
@@ -88,15 +107,15 @@ Status exportFile(const std::filesystem::path& path) {
     if (!output) {
         return Status::OpenError;
     }
-    motion::MotionDocument document;
-    if (!motion::load(document, path)) {
+    const auto input = motion::loadMotion(path);
+    if (!input) {
         return Status::OpenError;
     }
     io::PendingOutput csv(*output);
     if (!csv.isOpen()) {
         return Status::WriteError;
     }
-    motionToTable(document, [&](std::string_view text) { csv.sink().write(text); });
+    motionToTable(input->view, [&](std::string_view text) { csv.sink().write(text); });
     return csv.commit() ? Status::Ok : Status::WriteError;
 }
 

@@ -44,19 +44,19 @@ template <std::size_t N> void take(CsvRowView& row, std::array<Float32, N>& fiel
 
 } // namespace
 
-void formatHeaderRow(CsvRow& row, const motion::MotionDocument& document) {
+void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
     row.clear();
-    appendName(row, document.magic);
-    appendInt(row, document.headerWord);
+    appendName(row, header.magic);
+    appendInt(row, header.headerWord);
 }
 
-void parseHeaderRow(CsvRowView& row, motion::MotionDocument& document) {
+void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header) {
     if (!row.empty()) {
         // At most 25 bytes and always a NUL, so the text's own end decides the version.
-        motion::setMagic(document, row.front());
+        motion::setMagic(header, row.front());
         row.popFront();
     }
-    takeInt(row, document.headerWord);
+    takeInt(row, header.headerWord);
 }
 
 void formatBoneRow(CsvRow& row, const motion::BoneKey& key) {

@@ -19,8 +19,8 @@ namespace qlx::convert {
 using csv::CsvRow;
 using csv::CsvRowView;
 
-void formatHeaderRow(CsvRow& row, const motion::MotionDocument& document);
-void parseHeaderRow(CsvRowView& row, motion::MotionDocument& document);
+void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header);
+void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header);
 
 void formatBoneRow(CsvRow& row, const motion::BoneKey& key);
 void parseBoneRow(CsvRowView& row, motion::BoneKey& key);

@@ -4,7 +4,7 @@
 
 #include "convert/status.h"
 #include "csv/row.h"
-#include "csv/table_file.h"
+#include "csv/row_reader.h"
 #include "io/output_sink.h"
 #include "motion/document.h"
 
@@ -12,9 +12,10 @@
 
 namespace qlx::convert {
 
-// The CSV text of a loaded document, its keys in key order, handed to `write` piece by piece in
-// order as it is formatted; false, with nothing written, when its version is unrecognised.
-bool motionToTable(const motion::MotionDocument& document,
+// The CSV text of a motion, its keys in key order and the bytes after its light keys last,
+// handed to `write` piece by piece in order as it is formatted; false, with nothing written, when
+// its version is unrecognised.
+bool motionToTable(const motion::MotionView& motion,
                    const std::function<void(std::string_view)>& write);
 
 // Walks the rows from the first into the parts of a motion file, written to `out` when there is

@@ -41,6 +41,14 @@ constexpr auto kHexPairs = [] {
     return pairs;
 }();
 
+char* writeHexDigits(char* out, std::span<const std::uint8_t> bytes) {
+    for (const std::uint8_t byte : bytes) {
+        std::memcpy(out, &kHexPairs[2 * std::size_t{byte}], 2);
+        out += 2;
+    }
+    return out;
+}
+
 template <typename T, typename Parse> void takeNumber(CsvRowView& row, T& target, Parse parse) {
     if (row.empty()) {
         return;
@@ -66,18 +74,50 @@ void appendFloat(CsvRow& row, float value) {
 }
 
 void appendName(CsvRow& row, std::span<const char> name) {
-    row.append(io::fieldText(name));
+    const std::string_view text = io::fieldText(name);
+    if (text.find_first_of(",\r\n") == text.npos && !text.starts_with('"')) {
+        row.append(text);
+        return;
+    }
+    // Quoted, each quote doubled, so that the text reads back whole.
+    char* out = row.beginField(2 + 2 * text.size());
+    *out++ = '"';
+    for (const char c : text) {
+        *out++ = c;
+        if (c == '"') {
+            *out++ = '"';
+        }
+    }
+    *out++ = '"';
+    row.endField(out);
 }
 
 void appendHex(CsvRow& row, std::span<const std::uint8_t> block) {
     char* out = row.beginField(2 + 2 * block.size());
     *out++ = '0';
     *out++ = 'x';
-    for (const std::uint8_t byte : block) {
-        std::memcpy(out, &kHexPairs[2 * std::size_t{byte}], 2);
-        out += 2;
+    row.endField(writeHexDigits(out, block));
+}
+
+void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes) {
+    const std::size_t start = text.size();
+    text.resize(start + 2 * bytes.size());
+    writeHexDigits(text.data() + start, bytes);
+}
+
+std::optional<std::string_view> blockDigits(std::string_view field) {
+    if (!field.starts_with("0x") || field.size() % 2 != 0 ||
+        !std::all_of(field.begin() + 2, field.end(), [](char c) { return hexValue(c) >= 0; })) {
+        return std::nullopt;
     }
-    row.endField(out);
+    return field.substr(2);
+}
+
+void decodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        bytes[k] =
+            static_cast<std::uint8_t>(16 * hexValue(digits[2 * k]) + hexValue(digits[2 * k + 1]));
+    }
 }
 
 void takeInt(CsvRowView& row, std::int32_t& target) {
@@ -118,9 +158,9 @@ void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
         return;
     }
     const std::string_view field = row.front();
-    row.popFront();
     const auto x = field.find('x');
     if (x == field.npos) {
+        row.popFront();
         return;
     }
     const std::string_view digits = field.substr(x + 1);
@@ -135,6 +175,7 @@ void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
         const int low = 2 * k + 1 < digits.size() ? hexValue(digits[2 * k + 1]) : -1;
         block[k] = static_cast<std::uint8_t>(16 * high + std::max(low, 0));
     }
+    row.popFront();
 }
 
 } // namespace qlx::csv

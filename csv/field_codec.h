@@ -7,7 +7,10 @@
 #include "csv/row_view.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace qlx::csv {
 
@@ -15,10 +18,19 @@ void appendInt(CsvRow& row, std::int32_t value);
 void appendUnsigned(CsvRow& row, std::uint32_t value);
 // printf's %g of the value: six significant digits.
 void appendFloat(CsvRow& row, float value);
-// The name field's bytes up to its first NUL, at most the field's width.
+// The name field's bytes up to its first NUL, at most the field's width; between double quotes,
+// each quote in it doubled, when they hold a comma, a CR or a LF or begin with a quote.
 void appendName(CsvRow& row, std::span<const char> name);
 // "0x" and two upper-case hex digits per byte.
 void appendHex(CsvRow& row, std::span<const std::uint8_t> block);
+// The two upper-case hex digits of each byte, added to the text: a block written in pieces.
+void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes);
+
+// The digits of a field that is a whole byte block: "0x" and two hex digits a byte, in either
+// case. Nothing for any other field.
+std::optional<std::string_view> blockDigits(std::string_view field);
+// The bytes of digits as `blockDigits` gives them, two digits each, as many as `bytes` holds.
+void decodeHex(std::string_view digits, std::span<std::uint8_t> bytes);
 
 void takeInt(CsvRowView& row, std::int32_t& target);
 void takeUnsigned(CsvRowView& row, std::uint32_t& target);

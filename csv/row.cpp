@@ -32,4 +32,9 @@ void CsvRow::clear() {
     hasField_ = false;
 }
 
+void writeRow(std::string& text, const CsvRow& row) {
+    text += row.text();
+    text += "\r\n";
+}
+
 } // namespace qlx::csv

@@ -26,4 +26,7 @@ private:
     bool hasField_ = false;
 };
 
+// Appends the row as one line of a CSV file, ended by CR LF.
+void writeRow(std::string& text, const CsvRow& row);
+
 } // namespace qlx::csv

@@ -19,7 +19,7 @@ bool suffixIs(const std::array<char, kMagicSize>& magic, std::string_view suffix
 
 } // namespace
 
-MotionVersion MotionDocument::version() const {
+MotionVersion MotionHeader::version() const {
     if (suffixIs(magic, "file")) {
         return MotionVersion::Legacy;
     }
@@ -29,7 +29,7 @@ MotionVersion MotionDocument::version() const {
     return MotionVersion::Unrecognised;
 }
 
-std::span<const char> MotionDocument::activeModelName() const {
+std::span<const char> MotionHeader::activeModelName() const {
     switch (version()) {
     case MotionVersion::Legacy:
         return shortModelName;
@@ -41,25 +41,30 @@ std::span<const char> MotionDocument::activeModelName() const {
     return {};
 }
 
-std::span<char> MotionDocument::activeModelName() {
+std::span<char> MotionHeader::activeModelName() {
     const auto field = std::as_const(*this).activeModelName();
     return {const_cast<char*>(field.data()), field.size()};
 }
 
-std::optional<std::string_view> MotionDocument::modelName() const {
+std::optional<std::string_view> MotionHeader::modelName() const {
     if (version() == MotionVersion::Unrecognised) {
         return std::nullopt;
     }
     return io::fieldText(activeModelName());
 }
 
-void MotionDocument::setModelName(std::string_view text) {
+void MotionHeader::setModelName(std::string_view text) {
     const auto field = activeModelName();
     io::copyText(text, field, field.size());
 }
 
-void setMagic(MotionDocument& document, std::string_view text) {
-    io::copyText(text, document.magic, kMagicSize - 1);
+void setMagic(MotionHeader& header, std::string_view text) {
+    io::copyText(text, header.magic, kMagicSize - 1);
+}
+
+MotionView viewOf(const MotionDocument& document) {
+    return {document,         document.bones,  document.morphs,
+            document.cameras, document.lights, document.tail};
 }
 
 } // namespace qlx::motion

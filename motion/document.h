@@ -1,11 +1,12 @@
 // The in-memory keyframe motion: its 30-byte header, the two model-name fields (one active per
-// version) and the four keyframe tables.
+// version), the four keyframe tables and the bytes after them, owned or viewed.
 #pragma once
 
 #include "io/large_vector.h"
 #include "motion/records.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -21,7 +22,8 @@ inline constexpr std::size_t kHeaderSize = 30;
 // The Shift-JIS bytes of the default current model's name.
 inline constexpr std::string_view kDefaultModelName = "\x90\x58\x96\xEC\x83\x86\x83\x89";
 
-struct MotionDocument {
+// The 30-byte header of a motion and its two model-name fields, one active per version.
+struct MotionHeader {
     // "Quorlane Motion Data 0002" and one NUL.
     std::array<char, kMagicSize> magic = {'Q', 'u', 'o', 'r', 'l', 'a', 'n', 'e', ' ',
                                           'M', 'o', 't', 'i', 'o', 'n', ' ', 'D', 'a',
@@ -33,10 +35,6 @@ struct MotionDocument {
         kDefaultModelName.copy(name.data(), kDefaultModelName.size());
         return name;
     }();
-    io::LargeVector<BoneKey> bones;
-    io::LargeVector<MorphKey> morphs;
-    io::LargeVector<CameraKey> cameras;
-    io::LargeVector<LightKey> lights;
 
     // Read from bytes 21-25 of `magic` each time, so editing `magic` switches the version.
     MotionVersion version() const;
@@ -57,6 +55,28 @@ struct MotionDocument {
 
 // Sets `magic` from a signature text: at most 25 bytes, then a NUL, so that the text's own
 // bytes 21-24 and its end decide the version.
-void setMagic(MotionDocument& document, std::string_view text);
+void setMagic(MotionHeader& header, std::string_view text);
+
+// A motion that owns its keyframe tables, and the bytes that followed its light keys in the file
+// it came from, which it carries unread.
+struct MotionDocument : MotionHeader {
+    io::LargeVector<BoneKey> bones;
+    io::LargeVector<MorphKey> morphs;
+    io::LargeVector<CameraKey> cameras;
+    io::LargeVector<LightKey> lights;
+    io::LargeVector<std::byte> tail;
+};
+
+// A motion whose tables and tail lie where something else keeps them: a file's bytes, or a
+// document.
+struct MotionView : MotionHeader {
+    std::span<const BoneKey> bones;
+    std::span<const MorphKey> morphs;
+    std::span<const CameraKey> cameras;
+    std::span<const LightKey> lights;
+    std::span<const std::byte> tail;
+};
+
+MotionView viewOf(const MotionDocument& document);
 
 } // namespace qlx::motion

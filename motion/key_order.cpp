@@ -59,7 +59,7 @@ template <typename KeyOf> io::LargeVector<std::uint32_t> orderBy(std::size_t cou
 }
 
 template <typename Record>
-io::LargeVector<std::uint32_t> frameOrder(const io::LargeVector<Record>& table) {
+io::LargeVector<std::uint32_t> frameOrder(std::span<const Record> table) {
     return orderBy(table.size(), [&](std::size_t i) { return frameKey(table[i].frame); });
 }
 
@@ -82,7 +82,7 @@ struct NameHash {
 };
 
 // Each bone's name as its rank among the distinct names, which are few beside the keys.
-io::LargeVector<std::uint32_t> nameRanks(const io::LargeVector<BoneKey>& bones) {
+io::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
     std::unordered_map<NameWords, std::uint32_t, NameHash> ids;
     io::LargeVector<std::uint32_t> ranks(bones.size());
     for (std::size_t i = 0; i < bones.size(); ++i) {
@@ -103,13 +103,13 @@ io::LargeVector<std::uint32_t> nameRanks(const io::LargeVector<BoneKey>& bones) 
 
 } // namespace
 
-KeyOrder keyOrder(const MotionDocument& document) {
-    const auto ranks = nameRanks(document.bones);
+KeyOrder keyOrder(const MotionView& motion) {
+    const auto ranks = nameRanks(motion.bones);
     const auto boneKey = [&](std::size_t i) {
-        return std::uint64_t{ranks[i]} << 32 | frameKey(document.bones[i].frame);
+        return std::uint64_t{ranks[i]} << 32 | frameKey(motion.bones[i].frame);
     };
-    return {orderBy(ranks.size(), boneKey), frameOrder(document.morphs),
-            frameOrder(document.cameras), frameOrder(document.lights)};
+    return {orderBy(ranks.size(), boneKey), frameOrder(motion.morphs), frameOrder(motion.cameras),
+            frameOrder(motion.lights)};
 }
 
 } // namespace qlx::motion

@@ -17,6 +17,6 @@ struct KeyOrder {
 };
 
 // Counts come from 32-bit fields, so every index fits in 32 bits.
-KeyOrder keyOrder(const MotionDocument& document);
+KeyOrder keyOrder(const MotionView& motion);
 
 } // namespace qlx::motion

@@ -1,5 +1,5 @@
-// Loading and saving the binary motion file: a 30-byte header, the active model name and four
-// counted blocks of fixed-size records, all moved as whole blocks.
+// Reading the binary motion file's parts where they lie, and writing a document's parts in file
+// order.
 #include "motion/motion_file.h"
 
 #include "io/pending_output.h"
@@ -12,9 +12,9 @@ namespace qlx::motion {
 namespace {
 
 // Walks a byte block front to back; every take fails rather than read past the end.
-class MemoryReader {
+class Reader {
 public:
-    explicit MemoryReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    explicit Reader(std::span<const std::byte> bytes) : bytes_(bytes) {}
 
     bool take(void* target, std::size_t size) {
         if (size > bytes_.size()) {
@@ -26,89 +26,96 @@ public:
         bytes_ = bytes_.subspan(size);
         return true;
     }
-    std::size_t remaining() const { return bytes_.size(); }
+    // A count, or zero where the bytes end before it begins; nothing where they end inside it.
+    std::optional<std::uint32_t> count() {
+        Uint32 count = 0u;
+        if (bytes_.empty() || take(&count, sizeof count)) {
+            return count.get();
+        }
+        return std::nullopt;
+    }
+    template <typename Record> std::optional<std::span<const Record>> records(std::size_t count) {
+        // A count the bytes cannot hold is refused before anything is sized by it.
+        if (count > bytes_.size() / sizeof(Record)) {
+            return std::nullopt;
+        }
+        const std::span<const Record> records(reinterpret_cast<const Record*>(bytes_.data()),
+                                              count);
+        bytes_ = bytes_.subspan(records.size_bytes());
+        return records;
+    }
+    std::span<const std::byte> rest() const { return bytes_; }
 
 private:
     std::span<const std::byte> bytes_;
 };
 
-// Reads a regular file of known size straight into the tables, without a copy of the whole.
-class FileReader {
-public:
-    explicit FileReader(platform::InputFile& input) : input_(input), remaining_(input.size) {}
-
-    bool take(void* target, std::size_t size) {
-        if (size > remaining_) {
-            return false;
-        }
-        for (auto* out = static_cast<char*>(target); size > 0;) {
-            const auto got = input_.file.read({out, size});
-            if (!got || *got == 0) {
-                return false;
-            }
-            out += *got;
-            size -= *got;
-            remaining_ -= *got;
-        }
-        return true;
+template <typename Record> bool table(Reader& reader, std::span<const Record>& records) {
+    const auto count = reader.count();
+    const auto taken = count ? reader.records<Record>(*count) : std::nullopt;
+    if (taken) {
+        records = *taken;
     }
-    std::uint64_t remaining() const { return remaining_; }
-
-private:
-    platform::InputFile& input_;
-    std::uint64_t remaining_;
-};
-
-template <typename Reader, typename Record>
-bool loadTable(Reader& reader, io::LargeVector<Record>& table) {
-    Uint32 count;
-    if (!reader.take(&count, sizeof count)) {
-        return false;
-    }
-    const std::size_t n = count.get();
-    // A count the rest of the file cannot hold is refused before anything is allocated for it.
-    if (n > reader.remaining() / sizeof(Record)) {
-        return false;
-    }
-    table.resize(n);
-    return reader.take(table.data(), n * sizeof(Record));
+    return taken.has_value();
 }
 
-template <typename Reader> bool loadFrom(Reader& reader, MotionDocument& document) {
-    Int32 headerWord;
-    if (!reader.take(document.magic.data(), kMagicSize) ||
-        !reader.take(&headerWord, sizeof headerWord)) {
-        return false;
-    }
-    document.headerWord = headerWord.get();
-    const auto modelName = document.activeModelName();
-    if (modelName.empty() || !reader.take(modelName.data(), modelName.size())) {
-        return false;
-    }
-    return loadTable(reader, document.bones) && loadTable(reader, document.morphs) &&
-           loadTable(reader, document.cameras) && loadTable(reader, document.lights);
-}
-
-template <typename Record>
-void saveTable(io::OutputSink& sink, const io::LargeVector<Record>& table) {
-    writeCount(sink, table.size());
-    sink.write(std::as_bytes(std::span(table)));
+template <typename Record> void copy(std::span<const Record> from, io::LargeVector<Record>& to) {
+    to.assign(from.begin(), from.end());
 }
 
 } // namespace
 
-bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes) {
-    MemoryReader reader(bytes);
-    return loadFrom(reader, document);
+std::optional<MotionView> parseMotion(std::span<const std::byte> bytes) {
+    Reader reader(bytes);
+    MotionView view;
+    Int32 headerWord;
+    if (!reader.take(view.magic.data(), kMagicSize) ||
+        !reader.take(&headerWord, sizeof headerWord)) {
+        return std::nullopt;
+    }
+    view.headerWord = headerWord.get();
+    const auto modelName = view.activeModelName();
+    if (modelName.empty() || !reader.take(modelName.data(), modelName.size()) ||
+        !table(reader, view.bones) || !table(reader, view.morphs) || !table(reader, view.cameras) ||
+        !table(reader, view.lights)) {
+        return std::nullopt;
+    }
+    view.tail = reader.rest();
+    return view;
 }
 
-bool load(MotionDocument& document, const std::filesystem::path& path) {
+std::optional<MotionFile> loadMotion(const std::filesystem::path& path) {
     auto input = platform::openInput(path);
-    if (!input) {
-        return false;
+    if (!input || input->size > SIZE_MAX) {
+        return std::nullopt;
     }
-    FileReader reader(*input);
-    return loadFrom(reader, document);
+    const auto size = static_cast<std::size_t>(input->size);
+    MotionFile file{platform::allocateLarge(size), {}};
+    auto* const bytes = reinterpret_cast<char*>(file.bytes.get());
+    for (std::size_t done = 0; done < size;) {
+        const auto got = input->file.read({bytes + done, size - done});
+        if (!got || *got == 0) {
+            return std::nullopt;
+        }
+        done += *got;
+    }
+    const auto view = parseMotion({file.bytes.get(), size});
+    if (!view) {
+        return std::nullopt;
+    }
+    file.view = *view;
+    return file;
+}
+
+MotionDocument documentOf(const MotionView& view) {
+    MotionDocument document;
+    static_cast<MotionHeader&>(document) = view;
+    copy(view.bones, document.bones);
+    copy(view.morphs, document.morphs);
+    copy(view.cameras, document.cameras);
+    copy(view.lights, document.lights);
+    copy(view.tail, document.tail);
+    return document;
 }
 
 bool save(const MotionDocument& document, const std::filesystem::path& path) {
@@ -126,19 +133,25 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
     if (!output.isOpen()) {
         return false;
     }
-    writeHeader(output.sink(), document);
-    saveTable(output.sink(), document.bones);
-    saveTable(output.sink(), document.morphs);
-    saveTable(output.sink(), document.cameras);
-    saveTable(output.sink(), document.lights);
+    io::OutputSink& sink = output.sink();
+    writeHeader(sink, document);
+    const auto table = [&](const auto& records) {
+        writeCount(sink, records.size());
+        writeRecords(sink, std::span(records));
+    };
+    table(document.bones);
+    table(document.morphs);
+    table(document.cameras);
+    table(document.lights);
+    sink.write(std::span(document.tail));
     return output.commit();
 }
 
-void writeHeader(io::OutputSink& sink, const MotionDocument& document) {
-    const Int32 headerWord = document.headerWord;
-    sink.write(std::as_bytes(std::span(document.magic)));
+void writeHeader(io::OutputSink& sink, const MotionHeader& header) {
+    const Int32 headerWord = header.headerWord;
+    sink.write(std::as_bytes(std::span(header.magic)));
     sink.write(std::as_bytes(std::span(&headerWord, 1)));
-    sink.write(std::as_bytes(document.activeModelName()));
+    sink.write(std::as_bytes(header.activeModelName()));
 }
 
 void writeCount(io::OutputSink& sink, std::size_t count) {

@@ -1,35 +1,49 @@
-// The binary motion file (".qlx"): loading one into a fresh document and saving a document, each
-// with its tables in the order they stand.
+// The binary motion file (".qlx"): a 30-byte header, the active model name, four counted tables
+// of records, and whatever bytes follow the light keys, read where they lie and written in order.
 #pragma once
 
 #include "io/output_sink.h"
 #include "motion/document.h"
+#include "platform/memory.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <span>
 
 namespace qlx::motion {
 
-// Reads the file into a freshly constructed document. False when the file cannot be read, its
-// version suffix is not recognised, or it ends before the records its counts announce; the
-// document is then to be discarded.
-bool load(MotionDocument& document, const std::filesystem::path& path);
+// The parts of a motion file's bytes, which the view points into. Nothing when the version
+// suffix is not recognised, or the bytes end inside the header, the model name, a count or the
+// records a count announces. Bytes that end where a count would begin hold no more keys: the
+// counts not there read as zero.
+std::optional<MotionView> parseMotion(std::span<const std::byte> bytes);
 
-// `load` on bytes already in memory.
-bool loadBytes(MotionDocument& document, std::span<const std::byte> bytes);
+// A motion file read into memory, and the view of its parts.
+struct MotionFile {
+    platform::LargeBlock bytes;
+    MotionView view;
+};
 
-// Writes the document in its present order. False, with any existing file left as it was, when
-// the version is unrecognised or the file cannot be completely written.
+// Nothing when the file cannot be read (a missing file, a folder, a pipe or a device) or its
+// bytes are no motion (see `parseMotion`).
+std::optional<MotionFile> loadMotion(const std::filesystem::path& path);
+
+// A document holding a copy of the viewed motion.
+MotionDocument documentOf(const MotionView& view);
+
+// Writes the document in its present order, its tail last. False, with any existing file left as
+// it was, when the version is unrecognised or the file cannot be completely written.
 bool save(const MotionDocument& document, const std::filesystem::path& path);
 
 // The parts of a motion file in file order, for a writer that never holds a whole document: the
-// header and active model name of `document` (whose version is recognised; its tables play no
-// part), then for each table its count and its records.
-void writeHeader(io::OutputSink& sink, const MotionDocument& document);
+// header and active model name (the version is recognised), then for each table its count and
+// its records, then the tail's bytes.
+void writeHeader(io::OutputSink& sink, const MotionHeader& header);
 void writeCount(io::OutputSink& sink, std::size_t count);
-template <typename Record> void writeRecord(io::OutputSink& sink, const Record& record) {
-    sink.write(std::as_bytes(std::span(&record, 1)));
+template <typename Record>
+void writeRecords(io::OutputSink& sink, std::span<const Record> records) {
+    sink.write(std::as_bytes(records));
 }
 
 } // namespace qlx::motion

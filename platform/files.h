@@ -29,6 +29,8 @@ public:
     bool isOpen() const { return handle_ != kClosed; }
     // The count of bytes read (0 at the end), or nothing on an error.
     std::optional<std::size_t> read(std::span<char> into);
+    // Reading goes on from this offset.
+    bool seek(std::uint64_t offset);
     std::intptr_t handle() const { return handle_; }
     std::intptr_t release() {
         const std::intptr_t handle = handle_;

@@ -232,6 +232,10 @@ std::optional<std::size_t> File::read(std::span<char> into) {
     }
 }
 
+bool File::seek(std::uint64_t offset) {
+    return lseek(fd(*this), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 std::optional<InputFile> openInput(const fs::path& path) {
     File file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat status {};

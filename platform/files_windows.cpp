@@ -167,6 +167,12 @@ std::optional<std::size_t> File::read(std::span<char> into) {
     return got;
 }
 
+bool File::seek(std::uint64_t offset) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(handleOf(*this), position, nullptr, FILE_BEGIN) != 0;
+}
+
 std::optional<InputFile> openInput(const fs::path& path) {
     File file = fileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

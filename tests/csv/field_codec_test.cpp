@@ -88,6 +88,48 @@ TEST(FieldCodec, HexReaderTakesPairsAfterTheFirstX) {
         takeHex(row.view, block);
         EXPECT_EQ(block, c.bytes) << c.field;
         EXPECT_TRUE(row.view.empty());
+        // A whole block has "0x" and an even count of digits only; it reads as takeHex reads it.
+        const auto digits = blockDigits(c.field);
+        const bool whole = c.field.starts_with("0x") && c.field.size() % 2 == 0 &&
+                           c.field.find_first_of("-G") == c.field.npos;
+        ASSERT_EQ(digits.has_value(), whole) << c.field;
+        std::vector<std::uint8_t> decoded(whole ? digits->size() / 2 : 0);
+        decodeHex(digits.value_or(""), decoded);
+        const auto n = std::min<std::ptrdiff_t>(std::ssize(decoded), 4);
+        EXPECT_TRUE(std::equal(decoded.begin(), decoded.begin() + n, c.bytes.begin())) << c.field;
+    }
+}
+
+// A name that a plain field cannot carry back is quoted; every name reads back whole.
+TEST(FieldCodec, NamesAreQuotedWhereTheyMustBe) {
+    const struct {
+        std::string name;
+        std::string field;
+    } cases[] = {
+        {"arm,L", "\"arm,L\""},
+        {"a\nb", "\"a\nb\""},
+        {"a\rb", "\"a\rb\""},
+        {"\"x", "\"\"\"x\""},
+        {"\"x\"", "\"\"\"x\"\"\""},
+        {"a\"b", "a\"b"},
+        {" a ", " a "},
+        {"\"", "\"\"\"\""},
+        {"", ""},
+        {",\"\r\n", "\",\"\"\r\n\""},
+        {"\x83\x5C,", "\"\x83\x5C,\""},
+    };
+    for (const auto& c : cases) {
+        std::array<char, 15> name{};
+        c.name.copy(name.data(), name.size());
+        CsvRow row;
+        appendName(row, name);
+        appendInt(row, 7);
+        EXPECT_EQ(row.text(), c.field + ",7") << c.name;
+        CsvRowView view = row.view();
+        std::array<char, 15> back{};
+        takeName(view, back);
+        EXPECT_EQ(back, name) << c.name;
+        EXPECT_EQ(view.front(), "7") << c.name;
     }
 }
 

@@ -1,8 +1,10 @@
 // Any bytes as CSV fields: the number readers checked against the C library where it is an
 // oracle (strtof and strtoll on decimal text), every other reader run for its bounds, and hex
-// blocks round-tripped.
+// blocks round-tripped. The same bytes as a file's text: its encoding is the same whether it
+// comes whole or byte by byte, and text found to be UTF-8 converts without fault, never longer.
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
+#include "csv/text_encoding.h"
 #include "tests/support/number_oracle.h"
 
 #include <array>
@@ -31,11 +33,34 @@ void checkNumbers(const std::string& text) {
             parsedUnsigned == expected.natural);
 }
 
+void checkEncoding(const std::string& text) {
+    EncodingDetector whole;
+    whole.add(text);
+    EncodingDetector byByte;
+    for (std::size_t i = 0; i < text.size() && !byByte.add({text.data() + i, 1}); ++i) {
+    }
+    require(whole.encoding() == byByte.encoding());
+    std::string_view rest = text;
+    ShiftJisFromUtf8 converted([&](std::span<char> out) -> std::optional<std::size_t> {
+        const std::size_t n = rest.copy(out.data(), std::min<std::size_t>(out.size(), 5));
+        rest.remove_prefix(n);
+        return n;
+    });
+    std::size_t size = 0;
+    char buffer[16];
+    for (std::optional<std::size_t> n; (n = converted.read(buffer)) && *n > 0;) {
+        size += *n;
+    }
+    require(size <= text.size());
+    require(whole.encoding() != TextEncoding::Utf8 || !converted.invalid());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     checkNumbers(text);
+    checkEncoding(text);
 
     CsvRow row;
     for (std::size_t start = 0; start <= text.size();) {

@@ -16,14 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const convert::Status status = convert::tableToMotion(rows, &sink);
     sink.finish();
     if (status == convert::Status::Ok) {
-        motion::MotionDocument document;
-        if (!motion::loadBytes(document, std::as_bytes(std::span(bytes)))) {
+        const auto motion = motion::parseMotion(std::as_bytes(std::span(bytes)));
+        if (!motion) {
             std::abort();
         }
-        const std::size_t records = document.bones.size() + document.morphs.size() +
-                                    document.cameras.size() + document.lights.size();
+        const std::size_t records = motion->bones.size() + motion->morphs.size() +
+                                    motion->cameras.size() + motion->lights.size();
         const auto lines = static_cast<std::size_t>(std::count(data, data + size, '\n')) + 1;
-        if (records + 6 > lines || !convert::motionToTable(document, [](std::string_view) {})) {
+        if (records + 6 > lines || !convert::motionToTable(*motion, [](std::string_view) {})) {
             std::abort();
         }
     } else if (status != convert::Status::Incomplete && status != convert::Status::WriteError) {

@@ -6,12 +6,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qlx::motion;
-    MotionDocument document;
-    if (loadBytes(document, std::as_bytes(std::span(data, size))) &&
-        document.bones.size() * sizeof(BoneKey) + document.morphs.size() * sizeof(MorphKey) +
-                document.cameras.size() * sizeof(CameraKey) +
-                document.lights.size() * sizeof(LightKey) >
-            size) {
+    const auto motion = parseMotion(std::as_bytes(std::span(data, size)));
+    if (motion && motion->bones.size_bytes() + motion->morphs.size_bytes() +
+                          motion->cameras.size_bytes() + motion->lights.size_bytes() +
+                          motion->tail.size() >
+                      size) {
         std::abort();
     }
     return 0;

@@ -81,12 +81,19 @@ TEST(MotionDocument, TextFieldsKeepWhatFitsAndTheBytesAfterIt) {
     }
 }
 
-// Load and save keep every byte in file order. The key order is bones by name (unsigned bytes, up
-// to the NUL) then signed frame, the other tables by frame, equal keys as they were.
+// Load and save keep every byte in file order, the bytes after the light keys included. The key
+// order is bones by name (unsigned bytes, up to the NUL) then signed frame, the other tables by
+// frame, equal keys as they were.
 TEST(MotionFile, LoadAndSaveKeepEveryByteAndKeysOrder) {
-    EXPECT_EQ(savedBytes(MotionDocument{}), "Quorlane Motion Data 0002\0\0\0\0\0"s +
-                                                std::string(kDefaultModelName) +
-                                                std::string(28, '\0'));
+    const std::string empty = "Quorlane Motion Data 0002\0\0\0\0\0"s +
+                              std::string(kDefaultModelName) + std::string(28, '\0');
+    EXPECT_EQ(savedBytes(MotionDocument{}), empty);
+    // Bytes that end where a count would begin hold no more keys; inside a count they are no
+    // motion.
+    for (std::size_t size = 0; size <= empty.size(); ++size) {
+        const auto view = parseMotion(std::as_bytes(std::span(empty).first(size)));
+        EXPECT_EQ(view.has_value(), size >= 50 && (size - 50) % 4 == 0) << size;
+    }
     for (const char* suffix : {"file", "0002"}) {
         MotionDocument document = ofVersion(suffix);
         document.headerWord = 0x11223344;
@@ -111,13 +118,16 @@ TEST(MotionFile, LoadAndSaveKeepEveryByteAndKeysOrder) {
         document.cameras.resize(2);
         document.cameras[1].frame = -1;
         document.lights.resize(1);
+        for (const char c : "after the lights") {
+            document.tail.push_back(std::byte(c));
+        }
         const std::string bytes = savedBytes(document);
         EXPECT_EQ(bytes.size(),
-                  30 + (suffix[0] == 'f' ? 10 : 20) + 16 + 8 * 111 + 3 * 23 + 2 * 61 + 28);
+                  30 + (suffix[0] == 'f' ? 10 : 20) + 16 + 8 * 111 + 3 * 23 + 2 * 61 + 28 + 17);
         EXPECT_EQ(bytes.substr(26, 4), "\x44\x33\x22\x11");
-        MotionDocument loaded;
-        const std::string file = bytes + "ignored";
-        ASSERT_TRUE(loadBytes(loaded, std::as_bytes(std::span(file))));
+        const auto view = parseMotion(std::as_bytes(std::span(bytes)));
+        ASSERT_TRUE(view);
+        const MotionDocument loaded = documentOf(*view);
         EXPECT_EQ(loaded.modelName(), document.modelName());
         EXPECT_EQ(savedBytes(loaded), bytes);
         std::ranges::stable_sort(document.bones, {}, [](const BoneKey& key) {

@@ -10,9 +10,9 @@
 
 namespace qlx::test {
 
-// A motion of up to `maxKeys` keys of each kind whose header and records are the given bytes
-// (zeros once they run out), except that names hold nothing a CSV cell cannot carry back (a
-// comma, white space, a line end) and bone rotations are unit quaternions.
+// A motion of up to `maxKeys` keys of each kind whose header, records and tail are the given
+// bytes (zeros once they run out), except that morph names hold no white space at their ends,
+// which the CSV form drops, and bone rotations are unit quaternions.
 motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
 
 // The motion with its tables gathered in key order, as the CSV text lays them out.

@@ -1,7 +1,7 @@
 // Helpers shared by the tests: scratch folders, whole-file I/O, and CSV text as rows.
 #pragma once
 
-#include "csv/table_file.h"
+#include "csv/row_reader.h"
 #include "io/output_sink.h"
 
 #include <array>
@@ -52,10 +52,11 @@ inline std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A reader of the rows of CSV text, as reading a file of those bytes gives them.
-inline csv::RowReader readerOf(std::string_view text) {
-    return csv::RowReader([text](std::span<char> out) mutable -> std::optional<std::size_t> {
-        const std::size_t n = text.copy(out.data(), out.size());
+// A reader of the rows of CSV text, as reading a file of those bytes gives them, at most `most`
+// bytes at a time.
+inline csv::RowReader readerOf(std::string_view text, std::size_t most = SIZE_MAX) {
+    return csv::RowReader([text, most](std::span<char> out) mutable -> std::optional<std::size_t> {
+        const std::size_t n = text.copy(out.data(), std::min(most, out.size()));
         text.remove_prefix(n);
         return n;
     });
@@ -84,5 +85,9 @@ template <std::size_t N> void setName(std::array<char, N>& field, std::string_vi
 // Makes a C locale that writes a decimal comma where the system can, and returns its name for
 // setlocale; empty where it cannot.
 std::string makeCommaDecimalLocale();
+
+// The code page 932 code that Windows writes for a character, as the system's own converter
+// says (one byte, or lead and trail); nothing where it writes none.
+std::optional<std::uint16_t> systemShiftJisCode(char32_t character);
 
 } // namespace qlx::test

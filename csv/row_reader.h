@@ -1,9 +1,7 @@
-// A CSV file as a sequence of rows of byte-string fields: lines split at every comma, with no
-// quoting, escaping or trimming, read front to back and written one row at a time, so that a
-// file of any size passes through a small buffer.
+// The rows of a CSV file, read front to back through a small buffer, so that a file of any size
+// passes through little memory.
 #pragma once
 
-#include "csv/row.h"
 #include "csv/row_view.h"
 
 #include <cstddef>
@@ -12,13 +10,12 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <string>
 
 namespace qlx::csv {
 
-// The lines of a file as rows. A line ends at LF, and a CR just before it is dropped; the text
-// after the last LF is a last row, so a final line end yields a final empty row and no bytes one
-// empty row. The buffer grows only for a line longer than itself.
+// A row ends at the first LF outside a quoted field (see CsvRowView), and a CR just before that
+// LF is dropped; the text after the last LF is a last row, so a final line end yields a final
+// empty row and no bytes one empty row. The buffer grows only for a row longer than itself.
 class RowReader {
 public:
     // Fills the span with the next bytes and says how many; 0 at the end, nothing on an error.
@@ -32,11 +29,19 @@ public:
     CsvRowView next();
     // Takes the remaining rows, to learn whether the whole file reads.
     void skipRest();
-    // Whether a read failed or a line was too long to index (4 GiB); rows taken since are not
+    // Whether a read failed or a row was too long to index (4 GiB); rows taken since are not
     // to be trusted.
     bool failed() const { return failed_; }
 
 private:
+    // Where the search for the end of a row stands, kept while the buffer fills.
+    struct RowScan {
+        enum class Mode { Line, FieldStart, Unquoted, Quoted };
+        Mode mode = Mode::Line;
+        std::size_t at = 0;         // bytes before this are scanned
+        std::size_t fieldStart = 0; // of a quoted field
+    };
+    std::optional<std::size_t> rowEnd(RowScan& scan) const;
     bool refill();
 
     Source source_;
@@ -49,8 +54,5 @@ private:
     bool more_ = true;
     bool failed_ = false;
 };
-
-// Appends the row as one line of a CSV file, ended by CR LF.
-void writeRow(std::string& text, const CsvRow& row);
 
 } // namespace qlx::csv

@@ -1,0 +1,262 @@
+// Code page 932's table and Windows' choice among its duplicate codes, UTF-8 read strictly, and
+// the two uses of both: deciding a file's encoding and turning UTF-8 into code page 932.
+#include "csv/text_encoding.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace qlx::csv {
+
+namespace {
+
+// The Unicode character of each double-byte code, lead byte by lead byte.
+constexpr std::uint16_t kDoubleByteTable[] = {
+#include "csv/shift_jis_table.inc"
+};
+constexpr std::uint8_t kTableLeads[][2] = {{0x81, 0x9F}, {0xE0, 0xEE}, {0xFA, 0xFC}};
+constexpr std::size_t kTrails = 188; // 40-7E and 80-FC
+
+std::uint8_t trailByte(std::size_t index) {
+    return static_cast<std::uint8_t>(index < 0x3F ? 0x40 + index : 0x41 + index);
+}
+
+// Each character's code. Windows writes the first code that has a character, in code order,
+// except that the NEC-selected rows (ED and EE) yield to the IBM rows (FA to FC).
+using CodeTable = std::array<std::uint16_t, 0x10000>;
+
+std::unique_ptr<const CodeTable> buildCodes() {
+    auto codes = std::make_unique<CodeTable>();
+    const auto add = [&](std::uint32_t character, std::uint16_t code) {
+        auto& slot = (*codes)[character];
+        // 0 is the code of U+0000 alone, so it also marks a character without a code yet.
+        slot = slot == 0 ? code : slot;
+    };
+    for (std::uint16_t byte = 0; byte < 0x80; ++byte) {
+        add(byte, byte);
+    }
+    add(0x80, 0x80);
+    add(0xF8F0, 0xA0);
+    for (std::uint16_t byte = 0xA1; byte <= 0xDF; ++byte) {
+        add(0xFF61 + byte - 0xA1, byte); // half-width katakana
+    }
+    for (std::uint16_t byte = 0xFD; byte <= 0xFF; ++byte) {
+        add(0xF8F1 + byte - 0xFD, byte);
+    }
+    std::size_t row = 0;
+    std::array<std::pair<std::uint8_t, std::size_t>, 50> rows{}; // lead byte, row in the table
+    std::size_t rowCount = 0;
+    for (const auto& [first, last] : kTableLeads) {
+        for (unsigned lead = first; lead <= last; ++lead) {
+            rows[rowCount++] = {static_cast<std::uint8_t>(lead), row++};
+        }
+    }
+    std::stable_partition(
+        rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(rowCount),
+        [](const auto& entry) { return entry.first < 0xED || entry.first > 0xEE; });
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        const auto [lead, index] = rows[r];
+        for (std::size_t t = 0; t < kTrails; ++t) {
+            const std::uint16_t character = kDoubleByteTable[index * kTrails + t];
+            if (character != 0) {
+                add(character, static_cast<std::uint16_t>(lead << 8 | trailByte(t)));
+            }
+        }
+    }
+    // The user-defined rows F0 to F9 hold the private-use characters from U+E000 in order.
+    for (std::uint32_t i = 0; i < 10 * kTrails; ++i) {
+        add(0xE000 + i,
+            static_cast<std::uint16_t>((0xF0 + i / kTrails) << 8 | trailByte(i % kTrails)));
+    }
+    return codes;
+}
+
+const CodeTable& codes() {
+    static const std::unique_ptr<const CodeTable> table = buildCodes();
+    return *table;
+}
+
+// One UTF-8 character: its length, 0 when the bytes end inside it, -1 when they are no UTF-8
+// (a stray or missing continuation byte, an overlong form, a surrogate, beyond U+10FFFF).
+struct Utf8Character {
+    char32_t character;
+    int length;
+};
+
+Utf8Character decodeUtf8(const char* text, std::size_t available) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    const std::uint8_t lead = byte(0);
+    if (lead < 0x80) {
+        return {lead, 1};
+    }
+    int length = 0;
+    std::uint8_t low = 0x80, high = 0xBF; // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {0, -1};
+    }
+    char32_t character = lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        if (static_cast<std::size_t>(i) >= available) {
+            return {0, 0};
+        }
+        const std::uint8_t next = byte(static_cast<std::size_t>(i));
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+            return {0, -1};
+        }
+        character = character << 6 | (next & 0x3F);
+    }
+    return {character, length};
+}
+
+bool isAscii8(const char* text) {
+    std::uint64_t word;
+    std::memcpy(&word, text, 8);
+    return (word & 0x8080808080808080u) == 0;
+}
+
+constexpr char32_t kByteOrderMark = 0xFEFF;
+
+} // namespace
+
+std::optional<std::uint16_t> shiftJisCode(char32_t character) {
+    if (character == 0) {
+        return 0;
+    }
+    if (character > 0xFFFF) {
+        return std::nullopt;
+    }
+    const std::uint16_t code = codes()[character];
+    return code == 0 ? std::nullopt : std::optional(code);
+}
+
+// Whether the character that begins `offset` bytes into the file decides the encoding.
+bool EncodingDetector::judge(char32_t character, int length, std::size_t offset) {
+    if (offset == 0 && character == kByteOrderMark && length > 0) {
+        decided_ = TextEncoding::Utf8WithMark;
+    } else if (length < 0 || !shiftJisCode(character)) {
+        decided_ = TextEncoding::ShiftJis;
+    }
+    beyondAscii_ = true;
+    return decided_.has_value();
+}
+
+bool EncodingDetector::add(std::span<const char> bytes) {
+    if (decided_) {
+        return true;
+    }
+    const std::size_t first = seen_; // where in the file `bytes` begins
+    seen_ += bytes.size();
+    std::size_t i = 0;
+    // A character that the last bytes cut off is read from a copy of it and the first new ones.
+    if (heldSize_ > 0) {
+        char joined[4];
+        std::memcpy(joined, held_, heldSize_);
+        const std::size_t more = std::min<std::size_t>(4 - heldSize_, bytes.size());
+        std::memcpy(joined + heldSize_, bytes.data(), more);
+        const Utf8Character c = decodeUtf8(joined, heldSize_ + more);
+        if (c.length == 0) {
+            std::memcpy(held_ + heldSize_, bytes.data(), more);
+            heldSize_ += more;
+            return false;
+        }
+        if (judge(c.character, c.length, first - heldSize_)) {
+            return true;
+        }
+        i = static_cast<std::size_t>(c.length) - heldSize_;
+        heldSize_ = 0;
+    }
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        while (i + 8 <= n && isAscii8(bytes.data() + i)) {
+            i += 8;
+        }
+        if (i < n && static_cast<std::uint8_t>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        if (i == n) {
+            break;
+        }
+        const Utf8Character c = decodeUtf8(bytes.data() + i, n - i);
+        if (c.length == 0) {
+            heldSize_ = n - i;
+            std::memcpy(held_, bytes.data() + i, heldSize_);
+            return false;
+        }
+        if (judge(c.character, c.length, first + i)) {
+            return true;
+        }
+        i += static_cast<std::size_t>(c.length);
+    }
+    return false;
+}
+
+TextEncoding EncodingDetector::encoding() const {
+    if (decided_) {
+        return *decided_;
+    }
+    // A character cut off by the end of the file is no UTF-8.
+    return beyondAscii_ && heldSize_ == 0 ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
+}
+
+std::optional<std::size_t> ShiftJisFromUtf8::read(std::span<char> out) {
+    while (!invalid_) {
+        std::memcpy(out.data(), held_, heldSize_);
+        const auto got = utf8_(out.subspan(heldSize_));
+        if (!got) {
+            return std::nullopt;
+        }
+        const std::size_t n = heldSize_ + *got;
+        heldSize_ = 0;
+        if (*got == 0) {
+            invalid_ = n > 0; // the text ends inside a character
+            return 0;
+        }
+        std::size_t r = 0;
+        std::size_t w = 0;
+        while (r < n) {
+            if (static_cast<std::uint8_t>(out[r]) < 0x80) {
+                out[w++] = out[r++];
+                continue;
+            }
+            const Utf8Character c = decodeUtf8(out.data() + r, n - r);
+            if (c.length == 0) {
+                heldSize_ = n - r;
+                std::memcpy(held_, out.data() + r, heldSize_);
+                break;
+            }
+            const auto code = c.length < 0 ? std::nullopt : shiftJisCode(c.character);
+            const bool mark = !started_ && r == 0 && c.character == kByteOrderMark && c.length > 0;
+            if (!code && !mark) {
+                invalid_ = true;
+                break;
+            }
+            r += static_cast<std::size_t>(c.length);
+            if (mark) {
+                continue;
+            }
+            if (*code > 0xFF) {
+                out[w++] = static_cast<char>(*code >> 8);
+            }
+            out[w++] = static_cast<char>(*code & 0xFF);
+        }
+        started_ = started_ || r > 0;
+        if (w > 0) {
+            return w;
+        }
+    }
+    return 0;
+}
+
+} // namespace qlx::csv
