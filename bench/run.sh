@@ -10,20 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=()
-command -v hyperfine >/dev/null || need+=(hyperfine)
-[ -x /usr/bin/time ] || need+=(time)
-command -v python3 >/dev/null || need+=(python3)
-command -v cmake >/dev/null || need+=(cmake)
-command -v g++ >/dev/null || need+=(g++)
-[ -e /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
-if [ ${#need[@]} -gt 0 ]; then
-    if [ "$(id -u)" = 0 ]; then sudo=""; elif sudo -n true 2>/dev/null; then sudo="sudo -n"; else
-        echo "missing: run  apt-get install ${need[*]}" >&2
-        exit 1
-    fi
-    $sudo apt-get update -qq && $sudo apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+source tools/require.sh
+require cmake make g++ libbenchmark-dev hyperfine time python3
 
 build=build-bench
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQLX_BUILD_TESTS=OFF >/dev/null

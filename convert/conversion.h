@@ -8,9 +8,9 @@
 
 namespace qlx::convert {
 
-// "take.qlx" to "take.csv": Ok, OpenError or WriteError.
+// "take.qlx" to "take.csv": Ok, OpenError, WriteError or OutOfMemory.
 Status exportToCsv(const std::filesystem::path& path);
-// "take.csv" to "take.qlx": Ok, OpenError, Incomplete or WriteError.
+// "take.csv" to "take.qlx": Ok, OpenError, Incomplete, WriteError or OutOfMemory.
 Status importFromCsv(const std::filesystem::path& path);
 
 } // namespace qlx::convert

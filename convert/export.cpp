@@ -16,10 +16,6 @@ namespace qlx::convert {
 
 namespace {
 
-// Record rows are formatted this many keys to a chunk; a section of more than one chunk is
-// formatted on worker threads.
-constexpr std::size_t kChunkKeys = 4096;
-
 template <typename Record, typename Format>
 std::string formatRows(std::span<const Record> records, std::span<const std::uint32_t> order,
                        Format format) {

@@ -12,6 +12,10 @@
 
 namespace qlx::convert {
 
+// Record rows are formatted this many keys to a chunk; a section of more than one chunk is
+// formatted on worker threads.
+inline constexpr std::size_t kChunkKeys = 4096;
+
 // The CSV text of a motion, its keys in key order and the bytes after its light keys last,
 // handed to `write` piece by piece in order as it is formatted; false, with nothing written, when
 // its version is unrecognised.

@@ -13,8 +13,10 @@ namespace qlx::csv {
 
 namespace {
 
-// Counts beyond this cannot change whether a float overflows or underflows.
-constexpr int kCountCap = 100000;
+// The written exponent is held at this at most. The digit counts are exact and below 2^32 (a
+// line is shorter), so an exponent this large decides overflow or underflow either way: the cap
+// never changes the outcome.
+constexpr std::int64_t kExponentCap = std::int64_t{1} << 50;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -40,19 +42,17 @@ SignedText takeSign(std::string_view text) {
 // digit plus one (at most 0 for a value below 1), which tells an overflow from an underflow.
 struct DecimalText {
     std::string_view text;
-    int magnitude;
+    std::int64_t magnitude;
 };
 
 // Digits with an optional fraction, and an exponent when a digit follows its "e" and sign.
 // Nothing when no digit stands before or after the point.
 std::optional<DecimalText> scanDecimal(std::string_view text) {
     std::size_t i = 0;
-    int integerDigits = 0; // from the first non-zero digit on
-    int fractionZeros = 0; // zeros after the point ahead of the first non-zero digit
+    std::int64_t integerDigits = 0; // from the first non-zero digit on
+    std::int64_t fractionZeros = 0; // zeros after the point ahead of the first non-zero digit
     for (; i < text.size() && isDigit(text[i]); ++i) {
-        if (integerDigits > 0 || text[i] != '0') {
-            integerDigits = std::min(integerDigits + 1, kCountCap);
-        }
+        integerDigits += integerDigits > 0 || text[i] != '0' ? 1 : 0;
     }
     bool anyDigit = i > 0;
     if (i < text.size() && text[i] == '.') {
@@ -60,7 +60,7 @@ std::optional<DecimalText> scanDecimal(std::string_view text) {
         bool significant = integerDigits > 0;
         for (; j < text.size() && isDigit(text[j]); ++j) {
             significant = significant || text[j] != '0';
-            fractionZeros = significant ? fractionZeros : std::min(fractionZeros + 1, kCountCap);
+            fractionZeros += significant ? 0 : 1;
         }
         anyDigit = anyDigit || j > i + 1;
         i = anyDigit ? j : i;
@@ -68,7 +68,7 @@ std::optional<DecimalText> scanDecimal(std::string_view text) {
     if (!anyDigit) {
         return std::nullopt;
     }
-    int exponent = 0;
+    std::int64_t exponent = 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         const bool negativeExponent = j < text.size() && text[j] == '-';
@@ -77,7 +77,7 @@ std::optional<DecimalText> scanDecimal(std::string_view text) {
         }
         if (j < text.size() && isDigit(text[j])) {
             for (; j < text.size() && isDigit(text[j]); ++j) {
-                exponent = std::min(exponent * 10 + (text[j] - '0'), kCountCap);
+                exponent = std::min(exponent * 10 + (text[j] - '0'), kExponentCap);
             }
             exponent = negativeExponent ? -exponent : exponent;
             i = j;

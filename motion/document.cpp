@@ -10,8 +10,6 @@ namespace qlx::motion {
 
 namespace {
 
-constexpr std::size_t kVersionOffset = 21;
-
 bool suffixIs(const std::array<char, kMagicSize>& magic, std::string_view suffix) {
     // The suffix and its terminating NUL: five bytes.
     return std::memcmp(magic.data() + kVersionOffset, suffix.data(), suffix.size() + 1) == 0;

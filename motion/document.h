@@ -17,7 +17,10 @@ namespace qlx::motion {
 enum class MotionVersion { Legacy, Current, Unrecognised };
 
 inline constexpr std::size_t kMagicSize = 26;
-inline constexpr std::size_t kHeaderSize = 30;
+// The magic, then the header word.
+inline constexpr std::size_t kHeaderSize = kMagicSize + 4;
+// Where in the magic the version suffix ("file" or "0002", and a NUL) stands.
+inline constexpr std::size_t kVersionOffset = 21;
 
 // The Shift-JIS bytes of the default current model's name.
 inline constexpr std::string_view kDefaultModelName = "\x90\x58\x96\xEC\x83\x86\x83\x89";

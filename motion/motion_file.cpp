@@ -66,6 +66,7 @@ template <typename Record> void copy(std::span<const Record> from, io::LargeVect
 } // namespace
 
 std::optional<MotionView> parseMotion(std::span<const std::byte> bytes) {
+    static_assert(kHeaderSize == sizeof MotionHeader::magic + sizeof(Int32));
     Reader reader(bytes);
     MotionView view;
     Int32 headerWord;

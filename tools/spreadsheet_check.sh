@@ -9,10 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v soffice >/dev/null; then
-  echo "== Spreadsheet leg skipped: LibreOffice Calc (libreoffice-calc-nogui) is not installed"
-  exit 0
+  echo "skipped: LibreOffice Calc (libreoffice-calc-nogui) is not installed"
+  exit 77
 fi
-echo "== Spreadsheet round trip through $(soffice --version | head -n 1)"
+echo "through $(soffice --version | head -n 1)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 calc() { # filter-or-empty target-format outdir file

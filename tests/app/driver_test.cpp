@@ -2,6 +2,8 @@
 // rule, and the report of every status.
 #include "app/driver.h"
 
+#include "tests/support/support.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -45,9 +47,7 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
     EXPECT_EQ(runWith({}, [](const std::string&) { return Status::Ok; }),
               "QLXConverter Usage : \n\tConvert csv->qlx\n\t>QLXConverter.exe filename.csv \n\n"
               "\tConvert qlx->csv\n   >QLXConverter.exe filename.qlx\n");
-    const std::string refused =
-        "\x83\x74\x83\x40\x83\x43\x83\x8B\x8A\x67\x92\xA3\x8E\x71\x82\xAA\x88\xE1\x82\xA2\x82\xDC"
-        "\x82\xB7\n!error~5000";
+    const std::string refused = std::string(statusMessage(Status::BadExtension)) + "\n!error~5000";
     for (const auto& [path, call] : std::vector<std::pair<std::string, std::string>>{
              {"take.qlx", "export:take.qlx|"},
              {"take.csv", "import:take.csv|"},
@@ -69,18 +69,29 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
     }
 }
 
+// A message as the system's own converter writes its Japanese text in code page 932.
+std::string shiftJis(std::string_view utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size(); i += 3) { // every character here takes three bytes
+        const auto byte = [&](std::size_t k) { return char32_t(std::uint8_t(utf8[i + k])); };
+        const auto code = test::systemShiftJisCode((byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 |
+                                                   (byte(2) & 0x3F));
+        bytes += {static_cast<char>(code.value_or(0) >> 8), static_cast<char>(code.value_or(0))};
+    }
+    return bytes;
+}
+
 TEST(Driver, ReportsEveryStatus) {
-    const std::string unknown = "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xC8\x83\x47\x83\x89\x81\x5B";
+    const std::string unknown = shiftJis("原因不明なエラー");
     const struct {
         int status;
-        std::string message; // code page 932 bytes
+        std::string message;
     } cases[] = {
-        {0, "\x90\xB3\x8F\xED\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD"},
-        {-1, "\x83\x74\x83\x40\x83\x43\x83\x8B\x83\x49\x81\x5B\x83\x76\x83\x93\x83\x47\x83\x89"
-             "\x81\x5B"},
-        {-2, "\x93\xE0\x95\x94\x83\x47\x83\x89\x81\x5B"},
-        {-3, "\x83\x74\x83\x40\x83\x43\x83\x8B\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x83\x47\x83\x89"
-             "\x81\x5B"},
+        {0, shiftJis("正常終了しました")},
+        {-1, shiftJis("ファイルオープンエラー")},
+        {-2, shiftJis("内部エラー")},
+        {-3, shiftJis("ファイル書き込みエラー")},
+        {-4, shiftJis("ファイル拡張子が違います")},
         {1, unknown},
         {-5, unknown},
         {-2147483647 - 1, unknown},

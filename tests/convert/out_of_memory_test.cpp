@@ -25,9 +25,9 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
     ASSERT_TRUE(motion::save(motion::MotionDocument{}, dir / "big.qlx"));
     std::string bytes = readBytes(dir / "big.qlx");
     const std::uint32_t bones = 20'000'000; // 2.2 GB of records, as a sparse file
-    std::memcpy(bytes.data() + 50, &bones, 4);
+    std::memcpy(bytes.data() + motion::kHeaderSize + 20, &bones, 4);
     writeBytes(dir / "big.qlx", bytes);
-    std::filesystem::resize_file(dir / "big.qlx", 66 + std::uint64_t{bones} * 111);
+    std::filesystem::resize_file(dir / "big.qlx", bytes.size() + std::uint64_t{bones} * 111);
     const pid_t child = fork();
     if (child == 0) {
         const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};

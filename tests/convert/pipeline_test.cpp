@@ -224,7 +224,10 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
     ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
     const std::string binary = readBytes(dir / "take.qlx");
     // A file may end where a count would begin: the tables after it are empty.
-    const std::size_t counts[] = {50, 54 + 2 * 111, 58 + 2 * 111 + 23, 62 + 2 * 111 + 23 + 61};
+    using motion::kHeaderSize;
+    const std::size_t counts[] = {kHeaderSize + 20, kHeaderSize + 24 + 2 * 111,
+                                  kHeaderSize + 28 + 2 * 111 + 23,
+                                  kHeaderSize + 32 + 2 * 111 + 23 + 61};
     for (std::size_t size = 0; size < binary.size(); ++size) {
         const bool whole = std::ranges::find(counts, size) != std::end(counts);
         ASSERT_EQ(convertBeside("take.qlx", binary.substr(0, size)),
@@ -237,7 +240,7 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
         EXPECT_EQ(convertBeside("take.qlx", changed), Status::OpenError) << offset;
     }
     std::string unknown = binary;
-    unknown[24] = '3';
+    unknown[motion::kVersionOffset + 3] = '3';
     EXPECT_EQ(convertBeside("take.qlx", unknown), Status::OpenError);
     EXPECT_EQ(exportToCsv(dir / "missing.qlx"), Status::OpenError);
     EXPECT_EQ(importFromCsv(dir / "missing.csv"), Status::OpenError);
@@ -283,7 +286,8 @@ TEST(Pipelines, MotionsOfRandomBytesRoundTrip) {
         std::vector<std::uint8_t> bytes(motion == 0 ? 2'000'000 : 300'000);
         std::ranges::generate(bytes, [&] { return static_cast<std::uint8_t>(random()); });
         if (motion == 0) {
-            const std::uint32_t bones = 3 * 4096 + 5; // the count after the 24 header bytes
+            // The count after the 24 header bytes.
+            const auto bones = static_cast<std::uint32_t>(3 * kChunkKeys + 5);
             std::memcpy(bytes.data() + 24, &bones, 4);
         }
         EXPECT_EQ(test::roundTripFault(test::motionFromBytes(bytes, motion == 0 ? 16'000 : 400)),

@@ -1,15 +1,17 @@
 // The motion document and the binary motion file: the version rule, the text fields, the layout,
 // the key order, and byte identity of load and save.
+#include "motion/key_order.h"
 #include "motion/motion_file.h"
 
 #include "io/fixed_text.h"
-#include "tests/support/round_trip.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
+#include <random>
 
 namespace qlx::motion {
 namespace {
@@ -18,7 +20,7 @@ using namespace std::string_literals;
 
 MotionDocument ofVersion(const char* suffix) { // bytes 21-25 of the signature
     MotionDocument document;
-    std::memcpy(document.magic.data() + 21, suffix, 5);
+    std::memcpy(document.magic.data() + kVersionOffset, suffix, 5);
     return document;
 }
 
@@ -81,10 +83,8 @@ TEST(MotionDocument, TextFieldsKeepWhatFitsAndTheBytesAfterIt) {
     }
 }
 
-// Load and save keep every byte in file order, the bytes after the light keys included. The key
-// order is bones by name (unsigned bytes, up to the NUL) then signed frame, the other tables by
-// frame, equal keys as they were.
-TEST(MotionFile, LoadAndSaveKeepEveryByteAndKeysOrder) {
+// Load and save keep every byte in file order, the bytes after the light keys included.
+TEST(MotionFile, LoadAndSaveKeepEveryByte) {
     const std::string empty = "Quorlane Motion Data 0002\0\0\0\0\0"s +
                               std::string(kDefaultModelName) + std::string(28, '\0');
     EXPECT_EQ(savedBytes(MotionDocument{}), empty);
@@ -92,7 +92,8 @@ TEST(MotionFile, LoadAndSaveKeepEveryByteAndKeysOrder) {
     // motion.
     for (std::size_t size = 0; size <= empty.size(); ++size) {
         const auto view = parseMotion(std::as_bytes(std::span(empty).first(size)));
-        EXPECT_EQ(view.has_value(), size >= 50 && (size - 50) % 4 == 0) << size;
+        const std::size_t counts = kHeaderSize + 20; // where the first count begins
+        EXPECT_EQ(view.has_value(), size >= counts && (size - counts) % 4 == 0) << size;
     }
     for (const char* suffix : {"file", "0002"}) {
         MotionDocument document = ofVersion(suffix);
@@ -124,20 +125,54 @@ TEST(MotionFile, LoadAndSaveKeepEveryByteAndKeysOrder) {
         const std::string bytes = savedBytes(document);
         EXPECT_EQ(bytes.size(),
                   30 + (suffix[0] == 'f' ? 10 : 20) + 16 + 8 * 111 + 3 * 23 + 2 * 61 + 28 + 17);
-        EXPECT_EQ(bytes.substr(26, 4), "\x44\x33\x22\x11");
+        EXPECT_EQ(bytes.substr(kMagicSize, 4), "\x44\x33\x22\x11");
         const auto view = parseMotion(std::as_bytes(std::span(bytes)));
         ASSERT_TRUE(view);
         const MotionDocument loaded = documentOf(*view);
         EXPECT_EQ(loaded.modelName(), document.modelName());
         EXPECT_EQ(savedBytes(loaded), bytes);
-        std::ranges::stable_sort(document.bones, {}, [](const BoneKey& key) {
-            return std::pair(io::fieldText(key.name), key.frame.get());
-        });
-        const auto byFrame = [](const auto& key) { return key.frame.get(); };
-        std::ranges::stable_sort(document.morphs, {}, byFrame);
-        std::ranges::stable_sort(document.cameras, {}, byFrame);
-        EXPECT_EQ(savedBytes(test::inKeyOrder(loaded)), savedBytes(document));
     }
+}
+
+// The key order against a stable sort of the same keys: bones by name as unsigned bytes up to the
+// NUL, then signed frame; the other tables by frame; equal keys in file order.
+TEST(KeyOrder, IsTheStableSortOfTheKeys) {
+    std::mt19937 random(2026);
+    std::vector<std::array<char, 15>> names(300); // more than one radix digit's worth
+    for (auto& name : names) {
+        std::ranges::generate(name, [&] { return static_cast<char>(random() % 4 ? random() : 0); });
+    }
+    const auto frame = [&](std::uint32_t spread) {
+        return static_cast<std::int32_t>(random() % (2 * spread + 1) - spread);
+    };
+    MotionDocument document;
+    document.bones.resize(120'000);
+    for (auto& key : document.bones) {
+        key.name = names[random() % names.size()];
+        key.frame = frame(40);
+    }
+    document.morphs.resize(50'000);
+    for (auto& key : document.morphs) {
+        key.frame = frame(1 << 30);
+    }
+    document.cameras.resize(3000);
+    for (auto& key : document.cameras) {
+        key.frame = frame(100);
+    }
+    const KeyOrder order = keyOrder(viewOf(document));
+    const auto sorted = [](const auto& table, auto key) {
+        std::vector<std::uint32_t> indices(table.size());
+        std::iota(indices.begin(), indices.end(), 0u);
+        std::ranges::stable_sort(indices, {}, [&](std::uint32_t i) { return key(table[i]); });
+        return indices;
+    };
+    const auto byFrame = [](const auto& key) { return key.frame.get(); };
+    EXPECT_TRUE(std::ranges::equal(order.bones, sorted(document.bones, [](const BoneKey& key) {
+                                       return std::pair(io::fieldText(key.name), key.frame.get());
+                                   })));
+    EXPECT_TRUE(std::ranges::equal(order.morphs, sorted(document.morphs, byFrame)));
+    EXPECT_TRUE(std::ranges::equal(order.cameras, sorted(document.cameras, byFrame)));
+    EXPECT_TRUE(order.lights.empty());
 }
 
 } // namespace

@@ -82,7 +82,7 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
     std::array<char, 24> header; // a version bit, the header word, a model name
     take(bytes, header.data(), header.size());
     if (header[0] % 2 != 0) {
-        std::memcpy(document.magic.data() + 21, "file", 5);
+        std::memcpy(document.magic.data() + motion::kVersionOffset, "file", 5);
     }
     std::memcpy(&document.headerWord, header.data(), 4);
     document.setModelName({header.data() + 4, 20});
