@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -162,9 +163,51 @@ TEST(Pipelines, EveryByteOfAMotionComesBack) {
     ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
     const std::string binary = readBytes(dir / "take.qlx");
     ASSERT_EQ(exportToCsv(dir / "take.qlx"), Status::Ok);
+    std::string tailRow = "0x";
+    for (const std::byte b : document.tail) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", unsigned(b));
+        tailRow += digits;
+    }
+    EXPECT_TRUE(readBytes(dir / "take.csv").ends_with("\r\n0\r\n" + tailRow + "\r\n"));
     std::filesystem::remove(dir / "take.qlx");
     ASSERT_EQ(importFromCsv(dir / "take.csv"), Status::Ok);
     EXPECT_TRUE(readBytes(dir / "take.qlx") == binary);
+}
+
+// What the rows make of a motion, in memory.
+std::optional<MotionDocument> imported(std::string_view csv) {
+    std::string bytes;
+    io::OutputSink sink = test::sinkInto(bytes);
+    csv::RowReader rows = test::readerOf(csv);
+    const auto view = tableToMotion(rows, &sink) == Status::Ok && sink.finish()
+                          ? motion::parseMotion(std::as_bytes(std::span(bytes)))
+                          : std::nullopt;
+    return view ? std::optional(motion::documentOf(*view)) : std::nullopt;
+}
+
+// The row after the lights is read only when it is a byte block; an empty model-name line is an
+// empty model name.
+TEST(Pipelines, TheRowAfterTheLightsIsABlockOrNothing) {
+    const std::string motion = "Quorlane Motion Data 0002,0\r\n\r\n0\r\n0\r\n0\r\n0\r\n";
+    const struct {
+        std::string after;
+        std::string tail;
+    } cases[] = {{"", ""},
+                 {"0x01fF,,\r\n0x03\r\n", "\x01\xFF"},
+                 {"0x0102,x\r\n", ""},
+                 {"0x012\r\n", ""},
+                 {"1,0x0102\r\n", ""},
+                 {"\"0x0102\"", "\x01\x02"}};
+    for (const auto& c : cases) {
+        const auto document = imported(motion + c.after);
+        ASSERT_TRUE(document) << c.after;
+        EXPECT_EQ(document->modelName(), "");
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(document->tail.data()),
+                              document->tail.size()),
+                  c.tail)
+            << c.after;
+    }
 }
 
 // Files as spreadsheets save them: every text quoted, LF line ends, UTF-8 with or without the

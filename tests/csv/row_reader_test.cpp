@@ -56,6 +56,7 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
         {"\"a\"\rb\r\n", {{"\"a\"\rb"}, {}}},
         {"\"a\"\r\r\nb", {{"\"a\"\r"}, {"b"}}},
         {"\"a\"", {{"a"}}},
+        {"\"a\nb\"", {{"a\nb"}}}, // closed by the end of the file
     };
     for (const auto& c : cases) {
         EXPECT_EQ(rowsOf(test::readerOf(c.text)), c.rows) << c.text.substr(0, 20);

@@ -49,9 +49,13 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
         {"\x83\x5A\x83\x93", TextEncoding::ShiftJis}, // Shift-JIS, no UTF-8
         {"\xE6\xA3\xAE\xE6\xA3", TextEncoding::ShiftJis}, // cut off at the end
         {"\xC0\xAF", TextEncoding::ShiftJis},             // an overlong form
-        {"\xED\xA0\x80", TextEncoding::ShiftJis},         // a surrogate
-        {"\xF0\x9F\x98\x80", TextEncoding::ShiftJis},     // beyond 16 bits: no code
-        {"a" + mark, TextEncoding::ShiftJis},             // a mark that does not begin the file
+        {"\xE0\x80\xAF", TextEncoding::ShiftJis},         // an overlong form of three bytes
+        {"abcdefgh\xB1"
+         "bcdefgh\xE3\x81\x82",
+         TextEncoding::ShiftJis},                     // a stray byte in ASCII
+        {"\xED\xA0\x80", TextEncoding::ShiftJis},     // a surrogate
+        {"\xF0\x9F\x98\x80", TextEncoding::ShiftJis}, // beyond 16 bits: no code
+        {"a" + mark, TextEncoding::ShiftJis},         // a mark that does not begin the file
         {std::string(100, 'a') + "\xE3\x81\x82" + std::string(100, 'b'), TextEncoding::Utf8},
     };
     for (const auto& c : cases) {

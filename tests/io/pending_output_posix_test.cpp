@@ -98,30 +98,57 @@ TEST(PendingOutputPosix, ReplacesOnlyRegularFilesAndLinksTheSystemWouldFollow) {
 }
 
 // As root, a link that another user planted in a sticky folder anyone may write to is not
-// followed, so root's file is not replaced through it.
+// followed, so root's file is not replaced through it; in a folder that is only one of the two,
+// or through root's own link, it is.
 TEST(PendingOutputPosix, RefusesALinkPlantedInASharedFolder) {
     if (geteuid() != 0) {
         GTEST_SKIP() << "a link owned by another user needs root to make";
     }
-    ScratchDir dir;
-    fs::create_directory(dir / "shared");
-    fs::permissions(dir / "shared", fs::perms::all | fs::perms::sticky_bit);
-    test::writeBytes(dir / "root's", "root's");
-    fs::create_symlink(dir / "root's", dir / "shared" / "evil.csv");
-    ASSERT_EQ(lchown((dir / "shared" / "evil.csv").c_str(), 65534, 65534), 0);
-    EXPECT_FALSE(replace(dir / "shared" / "evil.csv"));
-    EXPECT_EQ(test::readBytes(dir / "root's"), "root's");
-    fs::create_symlink(dir / "root's", dir / "shared" / "mine.csv"); // root's own link
-    EXPECT_TRUE(replace(dir / "shared" / "mine.csv"));
+    const struct {
+        fs::perms folder;
+        std::uint32_t linkOwner;
+        bool followed;
+    } cases[] = {{fs::perms::all | fs::perms::sticky_bit, 65534, false},
+                 {fs::perms::all | fs::perms::sticky_bit, 0, true},
+                 {fs::perms::all, 65534, true},
+                 {fs::perms::owner_all | fs::perms::sticky_bit, 65534, true}};
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        fs::create_directory(dir / "shared");
+        fs::permissions(dir / "shared", c.folder);
+        test::writeBytes(dir / "root's", "root's");
+        fs::create_symlink(dir / "root's", dir / "shared" / "out.csv");
+        ASSERT_EQ(lchown((dir / "shared" / "out.csv").c_str(), c.linkOwner, c.linkOwner), 0);
+        EXPECT_EQ(replace(dir / "shared" / "out.csv"), c.followed) << c.linkOwner;
+        EXPECT_EQ(test::readBytes(dir / "root's") == "root's", !c.followed) << c.linkOwner;
+    }
 }
 
+// The new file is this user's alone until it replaces its target; then it has the target's
+// permissions, or those that the system gives a new file.
 TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
     ScratchDir dir;
+    auto& system = platform::systemFileSystem();
+    platform::File named;
+    ASSERT_EQ(system.createNamed(dir / "temporary", named), platform::Creation::Done);
+    EXPECT_EQ(fs::status(dir / "temporary").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    system.remove(named, dir / "temporary");
+    if (auto unnamed = system.createUnnamed(dir.path())) {
+        struct stat status {};
+        ASSERT_EQ(fstat(static_cast<int>(unnamed->handle()), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u);
+    }
     test::writeBytes(dir / "out", "old");
     fs::permissions(dir / "out", fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(replace(dir / "out"));
     EXPECT_EQ(fs::status(dir / "out").permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(replace(dir / "new"));
+    test::writeBytes(dir / "made new", "");
+    EXPECT_EQ(fs::status(dir / "new").permissions(), fs::status(dir / "made new").permissions());
+    fs::remove(dir / "new");
+    fs::remove(dir / "made new");
     // A file-size limit fails the write, and is reported, rather than killing the program.
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);

@@ -59,6 +59,12 @@ TEST(PendingOutput, ReplacesOnlyWhenEveryStepSucceeds) {
 
 TEST(PendingOutput, DroppedOrRefusedLeavesNothing) {
     ScratchDir dir;
+    platform::File file;
+    test::writeBytes(dir / "taken", "taken");
+    EXPECT_EQ(platform::systemFileSystem().createNamed(dir / "taken", file),
+              platform::Creation::Taken);
+    EXPECT_EQ(test::readBytes(dir / "taken"), "taken");
+    fs::remove(dir / "taken");
     fs::create_directory(dir / "folder.csv");
     PendingOutput folder(dir / "folder.csv");
     EXPECT_FALSE(folder.isOpen());

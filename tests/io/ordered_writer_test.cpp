@@ -1,0 +1,42 @@
+// The ordered writer: pieces come out in the order their jobs went in, whichever thread ran them
+// and whenever they finished, and only a few jobs run ahead of the one being written.
+#include "io/ordered_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace qlx::io {
+namespace {
+
+TEST(OrderedWriter, WritesInOrderWithFewJobsAhead) {
+    std::string written;
+    std::size_t added = 0;
+    std::optional<std::size_t> addedAtFirstWrite;
+    OrderedWriter out([&](std::string_view piece) {
+        addedAtFirstWrite = addedAtFirstWrite.value_or(added);
+        written += piece;
+    });
+    std::string expected;
+    for (std::size_t k = 0; k < 100; ++k) {
+        const std::string piece = std::to_string(k) + ";";
+        expected += piece;
+        out.add(
+            [piece, k] {
+                if (k % 7 == 0) { // late pieces must not overtake
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                return piece;
+            },
+            k % 3 != 0);
+        ++added;
+    }
+    out.finish();
+    EXPECT_EQ(written, expected);
+    EXPECT_LE(addedAtFirstWrite.value_or(100), 8u) << "jobs ran ahead without bound";
+}
+
+} // namespace
+} // namespace qlx::io
