@@ -9,6 +9,7 @@
 #include "io/pending_output.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
+#include "platform/files.h"
 
 #include <new>
 
@@ -20,6 +21,7 @@ template <typename Record, typename Format>
 std::string formatRows(std::span<const Record> records, std::span<const std::uint32_t> order,
                        Format format) {
     std::string text;
+    text.reserve(order.size() * 256); // room enough for bone rows, the longest, in most motions
     csv::CsvRow row;
     // Records are read out of file order, so each is fetched a few rows ahead of its use.
     constexpr std::size_t kAhead = 8;
@@ -103,15 +105,21 @@ Status exportFile(const std::filesystem::path& path) {
     if (!output) {
         return Status::OpenError;
     }
-    const auto input = motion::loadMotion(path);
-    if (!input) {
+    // The records are read where the file's bytes already lie, in key order.
+    const auto input = platform::mapInput(path);
+    const auto motion = input ? motion::parseMotion(input->bytes()) : std::nullopt;
+    if (!motion) {
         return Status::OpenError;
     }
     io::PendingOutput csv(*output);
     if (!csv.isOpen()) {
         return Status::WriteError;
     }
-    motionToTable(input->view, [&](std::string_view text) { csv.sink().write(text); });
+    motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
+    // A file that changed while it was read gave no output that can be trusted.
+    if (!input->intact()) {
+        return Status::OpenError;
+    }
     return csv.commit() ? Status::Ok : Status::WriteError;
 }
 

@@ -1,5 +1,6 @@
-// CSV to binary motion file: walk the file's rows by position, writing each record into the
-// output as its row is read. The output replaces the target only once the walk has succeeded.
+// CSV to binary motion file: walk the file's rows by position, parse the record rows in chunks
+// on worker threads and write the records in order into the output, which replaces the target
+// only once the walk has succeeded.
 #include "convert/conversion.h"
 #include "convert/extension.h"
 #include "convert/motion_layout.h"
@@ -7,23 +8,79 @@
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
 #include "csv/text_encoding.h"
+#include "io/ordered_writer.h"
 #include "io/pending_output.h"
 #include "motion/motion_file.h"
 #include "platform/files.h"
 
 #include <array>
+#include <cstring>
+#include <functional>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace qlx::convert {
 
 namespace {
 
-// A count row, then as many record rows. The count row must hold a number, and every record row
-// it announces must be followed by a further row; nothing is allocated for the records, so a
-// count larger than the file can hold costs nothing before it fails.
+// Record rows go to the worker threads this many at a time: small chunks keep little memory in
+// flight, and the workers live as long as the walk, so a chunk costs no thread.
+constexpr std::size_t kRowsPerChunk = 256;
+
+// Record rows on their way to a worker thread: their texts, one after another.
+class Lines {
+public:
+    explicit Lines(std::size_t rows) {
+        text_.reserve(rows * 256); // room enough for bone rows, the longest, in most files
+        ends_.reserve(rows);
+    }
+    void add(std::string_view line) {
+        text_ += line;
+        ends_.push_back(text_.size());
+    }
+    std::size_t size() const { return ends_.size(); }
+    std::string_view operator[](std::size_t k) const {
+        const std::size_t begin = k == 0 ? 0 : ends_[k - 1];
+        return std::string_view(text_).substr(begin, ends_[k] - begin);
+    }
+
+private:
+    std::string text_;
+    std::vector<std::size_t> ends_;
+};
+
+// The records of the rows, as the motion file holds them, into `bytes`, which holds as many.
 template <typename Record, typename Parse>
-bool takeSection(csv::RowReader& rows, io::OutputSink* out, Parse parse) {
+std::string parseLines(const Lines& lines, std::string bytes, Parse parse) {
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        csv::CsvRowView row(lines[k]);
+        Record record{};
+        parse(row, record);
+        std::memcpy(bytes.data() + k * sizeof(Record), &record, sizeof(Record));
+    }
+    return bytes;
+}
+
+// What `write` writes to a sink, as one piece.
+template <typename Write> std::function<std::string()> piece(Write write) {
+    std::string bytes;
+    io::OutputSink sink([&](std::string_view more) {
+        bytes += more;
+        return true;
+    });
+    write(sink);
+    sink.finish();
+    return [bytes = std::move(bytes)] { return bytes; };
+}
+
+// A count row, then as many record rows. The count row must hold a number, and every record row
+// it announces must be followed by a further row. This thread walks the rows; the records are
+// parsed on worker threads, a chunk at a time, and written in order, when there is an output.
+// Nothing is allocated for the records ahead of their rows, so a count larger than the file can
+// hold costs nothing before it fails.
+template <typename Record, typename Parse>
+bool takeSection(csv::RowReader& rows, io::OrderedWriter* out, Parse parse) {
     if (!rows.more()) {
         return false;
     }
@@ -33,17 +90,29 @@ bool takeSection(csv::RowReader& rows, io::OutputSink* out, Parse parse) {
         return false;
     }
     if (out != nullptr) {
-        motion::writeCount(*out, *count);
+        out->add(piece([&](io::OutputSink& sink) { motion::writeCount(sink, *count); }), false);
     }
+    const bool onWorkers = *count > kRowsPerChunk;
+    Lines lines(std::min<std::size_t>(*count, kRowsPerChunk));
     for (std::uint32_t i = 0; i < *count; ++i) {
         if (!rows.more()) {
             return false;
         }
-        csv::CsvRowView row = rows.next();
-        Record record{};
-        parse(row, record);
-        if (out != nullptr) {
-            motion::writeRecords(*out, std::span<const Record>(&record, 1));
+        const std::string_view line = rows.nextLine();
+        if (out == nullptr) {
+            continue;
+        }
+        lines.add(line);
+        if (lines.size() == kRowsPerChunk || i + 1 == *count) {
+            // Memory is taken and given back on this thread, so that worker threads leave none
+            // of it behind in heaps of their own.
+            std::string bytes(lines.size() * sizeof(Record), '\0');
+            out->add(
+                [chunk = std::move(lines), bytes = std::move(bytes), parse]() mutable {
+                    return parseLines<Record>(chunk, std::move(bytes), parse);
+                },
+                onWorkers);
+            lines = Lines(kRowsPerChunk);
         }
     }
     return *count == 0 || rows.more();
@@ -84,14 +153,20 @@ Status walkRows(csv::RowReader& rows, io::OutputSink* out) {
     header.setModelName(modelName.empty() ? std::string_view() : modelName.front());
     const bool recognised = header.version() != motion::MotionVersion::Unrecognised;
     out = recognised ? out : nullptr;
+    std::optional<io::OrderedWriter> pieces;
     if (out != nullptr) {
-        motion::writeHeader(*out, header);
+        pieces.emplace([out](std::string_view bytes) { out->write(bytes); });
+        pieces->add(piece([&](io::OutputSink& sink) { motion::writeHeader(sink, header); }), false);
     }
-    if (!takeSection<motion::BoneKey>(rows, out, parseBoneRow) ||
-        !takeSection<motion::MorphKey>(rows, out, parseMorphRow) ||
-        !takeSection<motion::CameraKey>(rows, out, parseCameraRow) ||
-        !takeSection<motion::LightKey>(rows, out, parseLightRow)) {
+    io::OrderedWriter* records = pieces ? &*pieces : nullptr;
+    if (!takeSection<motion::BoneKey>(rows, records, parseBoneRow) ||
+        !takeSection<motion::MorphKey>(rows, records, parseMorphRow) ||
+        !takeSection<motion::CameraKey>(rows, records, parseCameraRow) ||
+        !takeSection<motion::LightKey>(rows, records, parseLightRow)) {
         return Status::Incomplete;
+    }
+    if (pieces) {
+        pieces->finish();
     }
     if (rows.more()) {
         takeTail(rows.next(), out);

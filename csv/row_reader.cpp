@@ -138,7 +138,7 @@ std::optional<std::size_t> RowReader::rowEnd(RowScan& scan) const {
     }
 }
 
-CsvRowView RowReader::next() {
+std::string_view RowReader::nextLine() {
     RowScan scan;
     std::optional<std::size_t> end;
     while (!(end = rowEnd(scan))) {
@@ -154,12 +154,12 @@ CsvRowView RowReader::next() {
     failed_ = failed_ || textEnd - begin_ > kMaxLine;
     const std::string_view line(data + begin_, textEnd - begin_);
     begin_ = more_ ? rowEnd + 1 : end_;
-    return CsvRowView(line);
+    return line;
 }
 
 void RowReader::skipRest() {
     while (more_) {
-        next();
+        nextLine();
     }
 }
 

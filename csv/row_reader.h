@@ -26,7 +26,9 @@ public:
     // Whether a row follows those taken so far.
     bool more() const { return more_; }
     // The next row, valid until the next call; the caller checks `more()` first.
-    CsvRowView next();
+    CsvRowView next() { return CsvRowView(nextLine()); }
+    // The next row's text, as `next` would view it.
+    std::string_view nextLine();
     // Takes the remaining rows, to learn whether the whole file reads.
     void skipRest();
     // Whether a read failed or a row was too long to index (4 GiB); rows taken since are not

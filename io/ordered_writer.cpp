@@ -1,35 +1,112 @@
-// The ordered writer: at most a few jobs run ahead of the one being written, which bounds memory.
+// The ordered writer: worker threads that live as long as the writer take the oldest waiting job,
+// and so does the writing thread while it waits for a piece; at most a few jobs run ahead of the
+// one being written, which bounds memory.
 #include "io/ordered_writer.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace qlx::io {
 
+OrderedWriter::~OrderedWriter() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (auto& worker : workers_) {
+        worker.join();
+    }
+}
+
 void OrderedWriter::add(std::function<std::string()> job, bool onWorker) {
-    if (pending_.size() == kInFlight) {
+    if (slots_.size() == kInFlight) {
         writeFirst();
     }
-    if (onWorker) {
-        try {
-            pending_.push_back(std::async(std::launch::async, job));
-            return;
-        } catch (const std::system_error&) {
-            // No thread could start: the job runs on this thread instead.
-        }
+    if (onWorker && workers_.empty()) {
+        startWorkers();
     }
-    pending_.push_back(std::async(std::launch::deferred, std::move(job)));
+    {
+        const std::lock_guard lock(mutex_);
+        slots_.push_back(
+            {std::move(job), onWorker && !workers_.empty(), Slot::State::Waiting, {}, {}});
+    }
+    changed_.notify_all();
 }
 
 void OrderedWriter::finish() {
-    while (!pending_.empty()) {
+    while (!slots_.empty()) {
         writeFirst();
     }
 }
 
+// All but one core; the writing thread is the last.
+void OrderedWriter::startWorkers() {
+    const unsigned count = std::max(1u, std::thread::hardware_concurrency()) - 1;
+    for (unsigned i = 0; i < std::max(1u, count); ++i) {
+        try {
+            workers_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break; // no thread could start: the jobs run on the writing thread
+        }
+    }
+}
+
+void OrderedWriter::work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        const auto waiting = [&] {
+            return std::ranges::find_if(slots_, [](const Slot& slot) {
+                return slot.onWorker && slot.state == Slot::State::Waiting;
+            });
+        };
+        changed_.wait(lock, [&] { return stopping_ || waiting() != slots_.end(); });
+        if (stopping_) {
+            return;
+        }
+        Slot& slot = *waiting();
+        slot.state = Slot::State::Running;
+        lock.unlock();
+        run(slot);
+        lock.lock();
+        slot.state = Slot::State::Done;
+        changed_.notify_all();
+    }
+}
+
+void OrderedWriter::run(Slot& slot) {
+    try {
+        slot.piece = slot.job();
+    } catch (...) {
+        slot.error = std::current_exception();
+    }
+}
+
+// While the first piece is not done, this thread runs the oldest job that waits, the first's own
+// included, rather than wait for a worker.
 void OrderedWriter::writeFirst() {
-    const std::string piece = pending_.front().get();
-    pending_.pop_front();
-    write_(piece);
+    std::unique_lock lock(mutex_);
+    Slot& first = slots_.front();
+    while (first.state != Slot::State::Done) {
+        const auto waiting = std::ranges::find(slots_, Slot::State::Waiting, &Slot::state);
+        if (waiting == slots_.end()) {
+            changed_.wait(lock);
+            continue;
+        }
+        waiting->state = Slot::State::Running;
+        lock.unlock();
+        run(*waiting);
+        lock.lock();
+        waiting->state = Slot::State::Done;
+        changed_.notify_all();
+    }
+    Slot done = std::move(first);
+    slots_.pop_front();
+    lock.unlock();
+    if (done.error) {
+        std::rethrow_exception(done.error);
+    }
+    write_(done.piece);
 }
 
 } // namespace qlx::io

@@ -1,14 +1,18 @@
-// Runs jobs that each produce a piece of an output on worker threads, a few at a time, and hands
-// the pieces to one writer in the order the jobs were added: the output is the same whatever the
-// scheduling.
+// Runs jobs that each produce a piece of an output, on worker threads and on the calling thread
+// alike, a few at a time, and hands the pieces to one writer in the order the jobs were added:
+// the output is the same whatever the scheduling.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
-#include <future>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace qlx::io {
 
@@ -16,19 +20,38 @@ class OrderedWriter {
 public:
     using Write = std::function<void(std::string_view)>;
     explicit OrderedWriter(Write write) : write_(std::move(write)) {}
+    OrderedWriter(const OrderedWriter&) = delete;
+    OrderedWriter& operator=(const OrderedWriter&) = delete;
+    // Jobs not yet written are dropped; a job already running is waited for.
+    ~OrderedWriter();
 
-    // Runs `job` on a thread of its own when `onWorker` and a thread can start, otherwise on this
-    // thread when its turn to be written comes.
+    // Runs `job` on a worker thread when `onWorker` and one is free, otherwise on this thread when
+    // its turn to be written comes. A job that throws throws again from the call that writes it.
     void add(std::function<std::string()> job, bool onWorker);
     // Writes the pieces of every job added so far.
     void finish();
 
 private:
     static constexpr std::size_t kInFlight = 4;
+    struct Slot {
+        std::function<std::string()> job;
+        bool onWorker;
+        enum class State { Waiting, Running, Done } state = State::Waiting;
+        std::string piece;
+        std::exception_ptr error;
+    };
+
+    void startWorkers();
+    void work();
+    static void run(Slot& slot);
     void writeFirst();
 
     Write write_;
-    std::deque<std::future<std::string>> pending_; // a future from std::async joins when dropped
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Slot> slots_; // in the order of writing; a slot stays where it is until written
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
 };
 
 } // namespace qlx::io

@@ -3,7 +3,6 @@
 #include "motion/motion_file.h"
 
 #include "io/pending_output.h"
-#include "platform/files.h"
 
 #include <cstring>
 
@@ -83,29 +82,6 @@ std::optional<MotionView> parseMotion(std::span<const std::byte> bytes) {
     }
     view.tail = reader.rest();
     return view;
-}
-
-std::optional<MotionFile> loadMotion(const std::filesystem::path& path) {
-    auto input = platform::openInput(path);
-    if (!input || input->size > SIZE_MAX) {
-        return std::nullopt;
-    }
-    const auto size = static_cast<std::size_t>(input->size);
-    MotionFile file{platform::allocateLarge(size), {}};
-    auto* const bytes = reinterpret_cast<char*>(file.bytes.get());
-    for (std::size_t done = 0; done < size;) {
-        const auto got = input->file.read({bytes + done, size - done});
-        if (!got || *got == 0) {
-            return std::nullopt;
-        }
-        done += *got;
-    }
-    const auto view = parseMotion({file.bytes.get(), size});
-    if (!view) {
-        return std::nullopt;
-    }
-    file.view = *view;
-    return file;
 }
 
 MotionDocument documentOf(const MotionView& view) {

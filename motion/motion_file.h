@@ -4,7 +4,6 @@
 
 #include "io/output_sink.h"
 #include "motion/document.h"
-#include "platform/memory.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -18,16 +17,6 @@ namespace qlx::motion {
 // records a count announces. Bytes that end where a count would begin hold no more keys: the
 // counts not there read as zero.
 std::optional<MotionView> parseMotion(std::span<const std::byte> bytes);
-
-// A motion file read into memory, and the view of its parts.
-struct MotionFile {
-    platform::LargeBlock bytes;
-    MotionView view;
-};
-
-// Nothing when the file cannot be read (a missing file, a folder, a pipe or a device) or its
-// bytes are no motion (see `parseMotion`).
-std::optional<MotionFile> loadMotion(const std::filesystem::path& path);
 
 // A document holding a copy of the viewed motion.
 MotionDocument documentOf(const MotionView& view);

@@ -3,11 +3,14 @@
 // output needs on its way to replacing its target.
 #pragma once
 
+#include "platform/memory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace qlx::platform {
 
@@ -51,6 +54,58 @@ struct InputFile {
 // A regular file opened for reading, with its size; nothing for a missing file, a folder, a
 // pipe or a device, which are never read (and never waited on).
 std::optional<InputFile> openInput(const std::filesystem::path& path);
+
+// A regular file's bytes where the system already keeps them, mapped for reading instead of
+// copied, or read into memory where the system cannot map the file. Bytes that the file loses
+// while it is mapped read as zeros, never as a crash, and `intact` then says so; so it does for a
+// file written meanwhile.
+class MappedInput {
+public:
+    MappedInput(const MappedInput&) = delete;
+    MappedInput& operator=(const MappedInput&) = delete;
+    MappedInput(MappedInput&& other) noexcept;
+    MappedInput& operator=(MappedInput&&) = delete;
+    ~MappedInput();
+
+    std::span<const std::byte> bytes() const { return {data_, size_}; }
+    // Whether the file kept its size and its bytes while it was mapped, as far as the system
+    // tells.
+    bool intact() const;
+
+private:
+    friend std::optional<MappedInput> mapInput(const std::filesystem::path& path);
+    MappedInput(InputFile input, const std::byte* data, std::intptr_t mapping, std::int64_t stamp)
+        : input_(std::move(input)), data_(data), size_(static_cast<std::size_t>(input_.size)),
+          mapping_(mapping), stamp_(stamp) {}
+    MappedInput(InputFile input, LargeBlock copy, std::int64_t stamp)
+        : input_(std::move(input)), copy_(std::move(copy)), data_(copy_.get()),
+          size_(static_cast<std::size_t>(input_.size)), mapping_(0), stamp_(stamp) {}
+    // The bytes read into memory where they could not be mapped: nothing when a read fails.
+    static std::optional<MappedInput> read(InputFile input, std::int64_t stamp) {
+        const auto size = static_cast<std::size_t>(input.size);
+        LargeBlock copy = allocateLarge(size);
+        auto* const bytes = reinterpret_cast<char*>(copy.get());
+        for (std::size_t done = 0; done < size;) {
+            const auto got = input.file.read({bytes + done, size - done});
+            if (!got || *got == 0) {
+                return std::nullopt;
+            }
+            done += *got;
+        }
+        return MappedInput(std::move(input), std::move(copy), stamp);
+    }
+
+    InputFile input_;
+    LargeBlock copy_;
+    const std::byte* data_;
+    std::size_t size_;
+    std::intptr_t mapping_; // what else the system needs to unmap the bytes, if anything
+    std::int64_t stamp_;    // when the file was last written, as the system tells it
+};
+
+// Nothing where `openInput` gives nothing, or the file can be neither mapped nor read. Throws
+// std::bad_alloc when it cannot be mapped and there is no memory to read it into.
+std::optional<MappedInput> mapInput(const std::filesystem::path& path);
 
 // What stands at a path, a link not followed.
 struct PathFacts {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +78,33 @@ void guardName(const fs::path& name) {
         std::memcpy(pendingName, name.c_str(), name.native().size() + 1);
         pendingNamed = true;
     }
+}
+
+// The mapping being read, for the handler of bus errors: a page the file loses under it is
+// replaced by one of zeros, and `mappingCut` says so. One file is mapped at a time.
+std::atomic<const std::byte*> mappedBegin{nullptr};
+std::atomic<const std::byte*> mappedEnd{nullptr};
+std::atomic<bool> mappingCut{false};
+std::atomic<std::uintptr_t> pageSize{4096};
+
+extern "C" void zeroLostPage(int signal, siginfo_t* info, void*) {
+    const auto* at = static_cast<const std::byte*>(info->si_addr);
+    if (at >= mappedBegin.load() && at < mappedEnd.load()) {
+        void* page =
+            reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(at) & ~(pageSize - 1));
+        if (mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+            MAP_FAILED) {
+            mappingCut = true;
+            return;
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+std::int64_t lastWritten(const struct stat& status) {
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+           status.st_mtim.tv_nsec;
 }
 
 Creation creation(bool done) {
@@ -243,6 +271,54 @@ std::optional<InputFile> openInput(const fs::path& path) {
         return std::nullopt;
     }
     return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size)};
+}
+
+MappedInput::MappedInput(MappedInput&& other) noexcept
+    : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
+      data_(std::exchange(other.data_, nullptr)), size_(other.size_), mapping_(other.mapping_),
+      stamp_(other.stamp_) {}
+
+MappedInput::~MappedInput() {
+    if (data_ != nullptr && !copy_) {
+        mappedBegin = nullptr;
+        mappedEnd = nullptr;
+        munmap(const_cast<std::byte*>(data_), size_);
+    }
+}
+
+bool MappedInput::intact() const {
+    struct stat status {};
+    return !mappingCut.load() && fstat(fd(input_.file), &status) == 0 &&
+           static_cast<std::uint64_t>(status.st_size) == input_.size &&
+           lastWritten(status) == stamp_;
+}
+
+std::optional<MappedInput> mapInput(const fs::path& path) {
+    auto input = openInput(path);
+    struct stat status {};
+    if (!input || fstat(fd(input->file), &status) != 0 || input->size > SIZE_MAX) {
+        return std::nullopt;
+    }
+    const auto size = static_cast<std::size_t>(input->size);
+    void* data =
+        size == 0 ? nullptr : mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
+    if (data == MAP_FAILED) {
+        return MappedInput::read(std::move(*input), lastWritten(status));
+    }
+    static const bool handled = [] {
+        pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+        struct sigaction action {};
+        action.sa_sigaction = zeroLostPage;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        return sigaction(SIGBUS, &action, nullptr) == 0;
+    }();
+    (void)handled;
+    mappingCut = false;
+    mappedBegin = static_cast<const std::byte*>(data);
+    mappedEnd = static_cast<const std::byte*>(data) + size;
+    return MappedInput(std::move(*input), static_cast<const std::byte*>(data), 0,
+                       lastWritten(status));
 }
 
 FileSystem& systemFileSystem() {

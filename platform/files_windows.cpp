@@ -184,6 +184,61 @@ std::optional<InputFile> openInput(const fs::path& path) {
     return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
+namespace {
+
+std::int64_t lastWritten(const File& file) {
+    FILETIME written{};
+    GetFileTime(handleOf(file), nullptr, nullptr, &written);
+    return static_cast<std::int64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+}
+
+} // namespace
+
+MappedInput::MappedInput(MappedInput&& other) noexcept
+    : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
+      data_(std::exchange(other.data_, nullptr)), size_(other.size_),
+      mapping_(std::exchange(other.mapping_, 0)), stamp_(other.stamp_) {}
+
+MappedInput::~MappedInput() {
+    if (data_ != nullptr && !copy_) {
+        UnmapViewOfFile(data_);
+    }
+    if (mapping_ != 0) {
+        CloseHandle(reinterpret_cast<HANDLE>(mapping_));
+    }
+}
+
+// The file was opened for reading alone, so no one may write to it or cut it while it is open.
+bool MappedInput::intact() const {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(handleOf(input_.file), &size) &&
+           static_cast<std::uint64_t>(size.QuadPart) == input_.size &&
+           lastWritten(input_.file) == stamp_;
+}
+
+std::optional<MappedInput> mapInput(const fs::path& path) {
+    auto input = openInput(path);
+    if (!input || input->size > SIZE_MAX) {
+        return std::nullopt;
+    }
+    const std::int64_t stamp = lastWritten(input->file);
+    if (input->size == 0) {
+        return MappedInput(std::move(*input), nullptr, 0, stamp);
+    }
+    HANDLE mapping =
+        CreateFileMappingW(handleOf(input->file), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const void* data =
+        mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    if (data == nullptr) {
+        if (mapping != nullptr) {
+            CloseHandle(mapping);
+        }
+        return MappedInput::read(std::move(*input), stamp);
+    }
+    return MappedInput(std::move(*input), static_cast<const std::byte*>(data),
+                       reinterpret_cast<std::intptr_t>(mapping), stamp);
+}
+
 FileSystem& systemFileSystem() {
     static WindowsFileSystem system;
     return system;
