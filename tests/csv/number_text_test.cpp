@@ -40,14 +40,31 @@ Cases makeCases() {
             values.insert(values.end(), {v, -std::nextafter(v, 0.0f), std::nextafter(v, INFINITY)});
         }
     }
-    std::vector<std::string> texts = {
-        " \t\r\n\v\f42", "+2.5", "12abc", ".5", "5.", "1e+", "1.5e+006", "-1e-50",
-        "0." + std::string(50, '0') + "1e3", "1e39", "inf", "-INFINITY", "--inf", "", ".", "+-1",
-        "e5", "+7x", "-1", "2147483648", "-2147483648", "4294967296", "-4294967295",
-        "99999999999999999999999", "- 1",
-        // Long runs of digits around a long exponent: 1e49, 1e-50
-        "0." + std::string(200000, '0') + "1e200050", "1" + std::string(200000, '0') + "e-200050",
-        "0." + std::string(200000, '0') + "1e200030"};
+    std::vector<std::string> texts = {" \t\r\n\v\f42",
+                                      "+2.5",
+                                      "12abc",
+                                      ".5",
+                                      "5.",
+                                      "1e+",
+                                      "1.5e+006",
+                                      "-1e-50",
+                                      "0." + std::string(50, '0') + "1e3",
+                                      "1e39",
+                                      "inf",
+                                      "-INFINITY",
+                                      "--inf",
+                                      "",
+                                      ".",
+                                      "+-1",
+                                      "e5",
+                                      "+7x",
+                                      "-1",
+                                      "2147483648",
+                                      "-2147483648",
+                                      "4294967296",
+                                      "-4294967295",
+                                      "99999999999999999999999",
+                                      "- 1"};
     std::mt19937 random(20261206);
     for (int i = 0; i < 20000; ++i) {
         values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(random())));
@@ -96,6 +113,20 @@ TEST(NumberText, TheSameWhereTheLocaleWritesADecimalComma) {
     std::setlocale(LC_ALL, locale.c_str());
     expectLikeTheCLibrary(c);
     std::setlocale(LC_ALL, "C");
+}
+
+// A number reads the same however many digits spell it: long runs of zeros and a long exponent
+// decide nothing that the short spelling does not.
+TEST(NumberText, LongSpellingsReadAsShortOnes) {
+    const std::string zeros(200000, '0');
+    for (const auto& [spelled, shortly] : std::vector<std::pair<std::string, std::string>>{
+             {"0." + zeros + "1e200050", "1e49"},
+             {"1" + zeros + "e-200050", "1e-50"},
+             {"0." + zeros + "1e200030", "1e29"},
+             {"-" + zeros + "5e-200001", "-5e-200001"}}) {
+        EXPECT_TRUE(test::sameBits(parseFloat(spelled), parseFloat(shortly))) << shortly;
+    }
+    EXPECT_FALSE(parseFloat("1e49"));
 }
 
 // Where stream extraction reads less than strtof: no hexadecimal; and a NaN keeps its sign.
