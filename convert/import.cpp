@@ -65,10 +65,12 @@ std::string parseLines(const Lines& lines, std::string bytes, Parse parse) {
 // What `write` writes to a sink, as one piece.
 template <typename Write> std::function<std::string()> piece(Write write) {
     std::string bytes;
-    io::OutputSink sink([&](std::string_view more) {
-        bytes += more;
-        return true;
-    });
+    io::OutputSink sink(
+        [&](std::string_view more) {
+            bytes += more;
+            return true;
+        },
+        0);
     write(sink);
     sink.finish();
     return [bytes = std::move(bytes)] { return bytes; };

@@ -4,10 +4,10 @@
 namespace qlx::io {
 
 void OutputSink::write(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > kBufferSize) {
+    if (buffer_.size() + bytes.size() > capacity_) {
         failed_ = failed_ || !flush_({buffer_.data(), buffer_.size()});
         buffer_.clear();
-        if (bytes.size() > kBufferSize) {
+        if (bytes.size() > capacity_) {
             failed_ = failed_ || !flush_(bytes);
             return;
         }

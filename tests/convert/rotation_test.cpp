@@ -16,21 +16,19 @@ namespace {
 using test::RowOf;
 
 TEST(Rotation, WorkedExamplesBothWays) {
-    const struct {
-        Quaternion q;
-        EulerAngles degrees;
-    } cases[] = {{{0, 0, 0, 1}, {0, 0, 0}},
-                 {{0, 0.70710677f, 0, 0.70710677f}, {0, 90, 0}},
-                 {{0.3919038f, 0.2005621f, 0.3604234f, 0.8223631f}, {30, 45, 60}},
-                 // At a pitch of exactly 90 degrees the whole turn goes into the roll.
-                 {{0.5f, 0.5f, -0.5f, 0.5f}, {90, 0, -90}},
-                 {{-0.5f, 0.5f, 0.5f, 0.5f}, {-90, 0, 90}}};
-    for (const auto& c : cases) {
-        const EulerAngles d = boneRotationToDegrees(c.q);
-        const Quaternion q = boneRotationFromDegrees(c.degrees);
+    const std::vector<std::pair<Quaternion, EulerAngles>> cases = {
+        {{0, 0, 0, 1}, {0, 0, 0}},
+        {{0, 0.70710677f, 0, 0.70710677f}, {0, 90, 0}},
+        {{0.3919038f, 0.2005621f, 0.3604234f, 0.8223631f}, {30, 45, 60}},
+        // At a pitch of exactly 90 degrees the whole turn goes into the roll.
+        {{0.5f, 0.5f, -0.5f, 0.5f}, {90, 0, -90}},
+        {{-0.5f, 0.5f, 0.5f, 0.5f}, {-90, 0, 90}}};
+    for (const auto& [stored, degrees] : cases) {
+        const EulerAngles d = boneRotationToDegrees(stored);
+        const Quaternion q = boneRotationFromDegrees(degrees);
         const float actual[] = {d.x, d.y, d.z, q.x, q.y, q.z, q.w};
-        const float expected[] = {c.degrees.x, c.degrees.y, c.degrees.z, c.q.x,
-                                  c.q.y,       c.q.z,       c.q.w};
+        const float expected[] = {degrees.x, degrees.y, degrees.z, stored.x,
+                                  stored.y,  stored.z,  stored.w};
         for (std::size_t i = 0; i < 7; ++i) {
             EXPECT_NEAR(actual[i], expected[i], std::max(4e-7f * std::fabs(expected[i]), 1e-6f));
         }

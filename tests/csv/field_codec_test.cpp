@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <string>
 #include <vector>
 
@@ -47,11 +49,8 @@ TEST(FieldCodec, NumberReadersLeaveTargetsOnFailure) {
 }
 
 TEST(FieldCodec, NameReadersKeepTheFullWidth) {
-    const struct {
-        std::string field;
-        bool trimmed;
-        std::string bytes; // the 15-byte name afterwards, starting from all 'z'
-    } cases[] = {
+    // The 15-byte name afterwards, when it held all 'z' first.
+    const std::vector<std::tuple<std::string, bool, std::string>> cases = {
         {"wrist_R", false, "wrist_R" + std::string(1, '\0') + std::string(7, 'z')},
         {"abcdefghijklmnopqrst", false, "abcdefghijklmno"},
         {"abcdefghijklmn", false, "abcdefghijklmn" + std::string(1, '\0')},
@@ -59,77 +58,68 @@ TEST(FieldCodec, NameReadersKeepTheFullWidth) {
         {"", false, std::string(1, '\0') + std::string(14, 'z')},
         {" eye close \t", true, "eye close" + std::string(1, '\0') + std::string(5, 'z')},
         {"\r\v\f", true, std::string(1, '\0') + std::string(14, 'z')},
-        {" abcdefghijklmnopq ", true, "abcdefghijklmno"},
-    };
-    for (const auto& c : cases) {
+        {" abcdefghijklmnopq ", true, "abcdefghijklmno"}};
+    for (const auto& [field, trimmed, bytes] : cases) {
         std::array<char, 15> name;
         name.fill('z');
-        RowOf row(c.field + ",next");
-        (c.trimmed ? takeTrimmedName : takeName)(row.view, name);
-        EXPECT_EQ(std::string(name.data(), name.size()), c.bytes) << c.field;
-        EXPECT_EQ(row.view.front(), "next") << c.field;
+        RowOf row(field + ",next");
+        (trimmed ? takeTrimmedName : takeName)(row.view, name);
+        EXPECT_EQ(std::string(name.data(), name.size()), bytes) << field;
+        EXPECT_EQ(row.view.front(), "next") << field;
     }
 }
 
 TEST(FieldCodec, HexReaderTakesPairsAfterTheFirstX) {
-    const struct {
-        std::string field;
-        std::vector<std::uint8_t> bytes; // the block afterwards, starting from all 0xEE
-    } cases[] = {
+    // The block afterwards, when it held all 0xEE first.
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases = {
         {"0x0102", {0x01, 0x02, 0x00, 0xEE}}, {"0x01020304FF", {0x01, 0x02, 0x03, 0x04}},
         {"0x--05", {0x00, 0x05, 0x00, 0xEE}}, {"0X01", {0xEE, 0xEE, 0xEE, 0xEE}},
         {"x0a0B", {0x0A, 0x0B, 0x00, 0xEE}},  {"junkx01", {0x01, 0x00, 0xEE, 0xEE}},
         {"0x1", {0x10, 0xEE, 0xEE, 0xEE}},    {"0x1G2", {0x10, 0x20, 0xEE, 0xEE}},
-        {"0x", {0x00, 0xEE, 0xEE, 0xEE}},     {"0xfA9f", {0xFA, 0x9F, 0x00, 0xEE}},
-    };
-    for (const auto& c : cases) {
+        {"0x", {0x00, 0xEE, 0xEE, 0xEE}},     {"0xfA9f", {0xFA, 0x9F, 0x00, 0xEE}}};
+    for (const auto& [field, bytes] : cases) {
         std::vector<std::uint8_t> block(4, 0xEE);
-        RowOf row(c.field);
+        RowOf row(field);
         takeHex(row.view, block);
-        EXPECT_EQ(block, c.bytes) << c.field;
+        EXPECT_EQ(block, bytes) << field;
         EXPECT_TRUE(row.view.empty());
         // A whole block has "0x" and an even count of digits only; it reads as takeHex reads it.
-        const auto digits = blockDigits(c.field);
-        const bool whole = c.field.starts_with("0x") && c.field.size() % 2 == 0 &&
-                           c.field.find_first_of("-G") == c.field.npos;
-        ASSERT_EQ(digits.has_value(), whole) << c.field;
+        const auto digits = blockDigits(field);
+        const bool whole = field.starts_with("0x") && field.size() % 2 == 0 &&
+                           field.find_first_of("-G") == field.npos;
+        ASSERT_EQ(digits.has_value(), whole) << field;
         std::vector<std::uint8_t> decoded(whole ? digits->size() / 2 : 0);
         decodeHex(digits.value_or(""), decoded);
         const auto n = std::min<std::ptrdiff_t>(std::ssize(decoded), 4);
-        EXPECT_TRUE(std::equal(decoded.begin(), decoded.begin() + n, c.bytes.begin())) << c.field;
+        EXPECT_TRUE(std::equal(decoded.begin(), decoded.begin() + n, bytes.begin())) << field;
     }
 }
 
 // A name that a plain field cannot carry back is quoted; every name reads back whole.
 TEST(FieldCodec, NamesAreQuotedWhereTheyMustBe) {
-    const struct {
-        std::string name;
-        std::string field;
-    } cases[] = {
-        {"arm,L", "\"arm,L\""},
-        {"a\nb", "\"a\nb\""},
-        {"a\rb", "\"a\rb\""},
-        {"\"x", "\"\"\"x\""},
-        {"\"x\"", "\"\"\"x\"\"\""},
-        {"a\"b", "a\"b"},
-        {" a ", " a "},
-        {"\"", "\"\"\"\""},
-        {"", ""},
-        {",\"\r\n", "\",\"\"\r\n\""},
-        {"\x83\x5C,", "\"\x83\x5C,\""},
-    };
-    for (const auto& c : cases) {
+    const std::vector<std::pair<std::string, std::string>> names = {{"arm,L", "\"arm,L\""},
+                                                                    {"a\nb", "\"a\nb\""},
+                                                                    {"a\rb", "\"a\rb\""},
+                                                                    {"\"x", "\"\"\"x\""},
+                                                                    {"\"x\"", "\"\"\"x\"\"\""},
+                                                                    {"a\"b", "a\"b"},
+                                                                    {" a ", " a "},
+                                                                    {"\"", "\"\"\"\""},
+                                                                    {"", ""},
+                                                                    {",\"\r\n", "\",\"\"\r\n\""},
+                                                                    {"\x83\x5C,", "\"\x83\x5C,\""}};
+    for (const auto& [text, field] : names) {
         std::array<char, 15> name{};
-        c.name.copy(name.data(), name.size());
+        text.copy(name.data(), name.size());
         CsvRow row;
         appendName(row, name);
         appendInt(row, 7);
-        EXPECT_EQ(row.text(), c.field + ",7") << c.name;
+        EXPECT_EQ(row.text(), field + ",7") << text;
         CsvRowView view = row.view();
         std::array<char, 15> back{};
         takeName(view, back);
-        EXPECT_EQ(back, name) << c.name;
-        EXPECT_EQ(view.front(), "7") << c.name;
+        EXPECT_EQ(back, name) << text;
+        EXPECT_EQ(view.front(), "7") << text;
     }
 }
 

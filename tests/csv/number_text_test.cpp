@@ -40,6 +40,7 @@ Cases makeCases() {
             values.insert(values.end(), {v, -std::nextafter(v, 0.0f), std::nextafter(v, INFINITY)});
         }
     }
+    // White space, signs, points and exponents that read or do not, and the bounds of each type.
     std::vector<std::string> texts = {" \t\r\n\v\f42",
                                       "+2.5",
                                       "12abc",
@@ -48,7 +49,6 @@ Cases makeCases() {
                                       "1e+",
                                       "1.5e+006",
                                       "-1e-50",
-                                      "0." + std::string(50, '0') + "1e3",
                                       "1e39",
                                       "inf",
                                       "-INFINITY",
@@ -65,6 +65,7 @@ Cases makeCases() {
                                       "-4294967295",
                                       "99999999999999999999999",
                                       "- 1"};
+    texts.push_back("0." + std::string(50, '0') + "1e3");
     std::mt19937 random(20261206);
     for (int i = 0; i < 20000; ++i) {
         values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(random())));
@@ -119,11 +120,12 @@ TEST(NumberText, TheSameWhereTheLocaleWritesADecimalComma) {
 // decide nothing that the short spelling does not.
 TEST(NumberText, LongSpellingsReadAsShortOnes) {
     const std::string zeros(200000, '0');
-    for (const auto& [spelled, shortly] : std::vector<std::pair<std::string, std::string>>{
-             {"0." + zeros + "1e200050", "1e49"},
-             {"1" + zeros + "e-200050", "1e-50"},
-             {"0." + zeros + "1e200030", "1e29"},
-             {"-" + zeros + "5e-200001", "-5e-200001"}}) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"0." + zeros + "1e200050", "1e49"},
+        {"1" + zeros + "e-200050", "1e-50"},
+        {"0." + zeros + "1e200030", "1e29"},
+        {"-" + zeros + "5e-200001", "-5e-200001"}};
+    for (const auto& [spelled, shortly] : cases) {
         EXPECT_TRUE(test::sameBits(parseFloat(spelled), parseFloat(shortly))) << shortly;
     }
     EXPECT_FALSE(parseFloat("1e49"));

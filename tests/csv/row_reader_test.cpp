@@ -1,6 +1,5 @@
-// CSV files as rows: the splitting rules, quoted fields, line ends, long lines, and rows both
-// ways.
-#include "csv/row.h"
+// CSV files as rows: the splitting rules, quoted fields, line ends, long lines and bytes that
+// come in any pieces.
 #include "csv/row_reader.h"
 
 #include "tests/support/support.h"
@@ -25,10 +24,7 @@ Rows rowsOf(RowReader reader) {
 
 TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
     const std::string longLine(3 << 20, 'x'); // longer than the reader's buffer
-    const struct {
-        std::string text;
-        Rows rows;
-    } cases[] = {
+    const std::vector<std::pair<std::string, Rows>> cases = {
         {"", {{}}},
         {"a,,b", {{"a", "", "b"}}},
         {",a", {{"", "a"}}},
@@ -56,30 +52,13 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
         {"\"a\"\rb\r\n", {{"\"a\"\rb"}, {}}},
         {"\"a\"\r\r\nb", {{"\"a\"\r"}, {"b"}}},
         {"\"a\"", {{"a"}}},
-        {"\"a\nb\"", {{"a\nb"}}}, // closed by the end of the file
+        {"\"a\nb\"", {{"a\nb"}}} // closed by the end of the file
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(rowsOf(test::readerOf(c.text)), c.rows) << c.text.substr(0, 20);
+    for (const auto& [text, rows] : cases) {
+        EXPECT_EQ(rowsOf(test::readerOf(text)), rows) << text.substr(0, 20);
         // Bytes that come one at a time give the same rows.
-        EXPECT_TRUE(c.text.size() > 1000 || rowsOf(test::readerOf(c.text, 1)) == c.rows) << c.text;
+        EXPECT_TRUE(text.size() > 1000 || rowsOf(test::readerOf(text, 1)) == rows) << text;
     }
-}
-
-TEST(CsvRows, RoundTripWithCrLf) {
-    std::string text;
-    for (const auto& fields : Rows{{"a", "b"}, {}, {"x", ""}, {"", "y"}, {"\x90\x58"}}) {
-        CsvRow row;
-        for (const auto& field : fields) {
-            row.append(field);
-        }
-        writeRow(text, row);
-    }
-    EXPECT_EQ(text, "a,b\r\n\r\nx,\r\n,y\r\n\x90\x58\r\n");
-    EXPECT_EQ(rowsOf(test::readerOf(text)),
-              (Rows{{"a", "b"}, {}, {"x"}, {"", "y"}, {"\x90\x58"}, {}}));
-    RowReader failing([](std::span<char>) { return std::optional<std::size_t>(); });
-    failing.skipRest();
-    EXPECT_TRUE(failing.failed());
 }
 
 } // namespace

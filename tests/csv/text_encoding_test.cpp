@@ -24,20 +24,15 @@ TEST(TextEncoding, EveryCharacterHasTheCodeWindowsWrites) {
 
 TextEncoding detect(std::string_view bytes, std::size_t piece) {
     EncodingDetector detector;
-    for (std::size_t at = 0; at < bytes.size(); at += piece) {
-        if (detector.add(bytes.substr(at, piece))) {
-            break;
-        }
+    for (std::size_t at = 0; at < bytes.size() && !detector.add(bytes.substr(at, piece));) {
+        at += piece;
     }
     return detector.encoding();
 }
 
 TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
     const std::string mark = "\xEF\xBB\xBF";
-    const struct {
-        std::string bytes;
-        TextEncoding encoding;
-    } cases[] = {
+    const std::vector<std::pair<std::string, TextEncoding>> cases = {
         {"", TextEncoding::ShiftJis},
         {"abc,1\r\n2", TextEncoding::ShiftJis}, // ASCII reads the same either way
         {mark, TextEncoding::Utf8WithMark},
@@ -56,22 +51,19 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
         {"\xED\xA0\x80", TextEncoding::ShiftJis},     // a surrogate
         {"\xF0\x9F\x98\x80", TextEncoding::ShiftJis}, // beyond 16 bits: no code
         {"a" + mark, TextEncoding::ShiftJis},         // a mark that does not begin the file
-        {std::string(100, 'a') + "\xE3\x81\x82" + std::string(100, 'b'), TextEncoding::Utf8},
-    };
-    for (const auto& c : cases) {
+        {std::string(100, 'a') + "\xE3\x81\x82" + std::string(100, 'b'), TextEncoding::Utf8}};
+    for (const auto& [bytes, encoding] : cases) {
         for (const std::size_t piece :
-             {std::size_t{1}, std::size_t{2}, std::size_t{7}, c.bytes.size() + 1}) {
-            EXPECT_EQ(detect(c.bytes, piece), c.encoding) << c.bytes << " in pieces of " << piece;
+             {std::size_t{1}, std::size_t{2}, std::size_t{7}, bytes.size() + 1}) {
+            EXPECT_EQ(detect(bytes, piece), encoding) << bytes << " in pieces of " << piece;
         }
     }
 }
 
 TEST(TextEncoding, Utf8BecomesShiftJisHoweverItArrives) {
     const std::string mark = "\xEF\xBB\xBF";
-    const struct {
-        std::string utf8;
-        std::optional<std::string> shiftJis; // nothing: invalid
-    } cases[] = {
+    // shiftJis: nothing: invalid
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
         {"\xE6\xA3\xAE\xE9\x87\x8E\xE3\x83\xA6\xE3\x83\xA9,1\r\n",
          std::string(motion::kDefaultModelName) + ",1\r\n"},
         {mark + "a\xEF\xBD\xB1", "a\xB1"},                // the mark dropped; half-width kana
@@ -80,24 +72,18 @@ TEST(TextEncoding, Utf8BecomesShiftJisHoweverItArrives) {
         {mark + "a\xFF", std::nullopt},
         {"a\xC3\xA9", std::nullopt},
         {"a\xE6\xA3", std::nullopt},
-        {mark + mark, std::nullopt}, // a second mark is a character without a code
+        {mark + mark, std::nullopt} // a second mark is a character without a code
     };
-    for (const auto& c : cases) {
-        for (const std::size_t piece :
-             {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{64}}) {
-            std::string_view rest = c.utf8;
-            ShiftJisFromUtf8 text([&](std::span<char> out) -> std::optional<std::size_t> {
-                const std::size_t n = rest.copy(out.data(), std::min(piece, out.size()));
-                rest.remove_prefix(n);
-                return n;
-            });
+    for (const auto& [utf8, shiftJis] : cases) {
+        for (const std::size_t piece : {1u, 2u, 3u, 64u}) {
+            ShiftJisFromUtf8 text(test::sourceOf(utf8, piece));
             std::string read;
             char buffer[8];
             for (std::optional<std::size_t> n; (n = text.read(buffer)) && *n > 0;) {
                 read.append(buffer, *n);
             }
-            EXPECT_EQ(text.invalid(), !c.shiftJis) << c.utf8 << " in pieces of " << piece;
-            EXPECT_TRUE(!c.shiftJis || read == *c.shiftJis) << c.utf8 << " in pieces of " << piece;
+            EXPECT_EQ(text.invalid(), !shiftJis) << utf8 << " in pieces of " << piece;
+            EXPECT_TRUE(!shiftJis || read == *shiftJis) << utf8 << " in pieces of " << piece;
         }
     }
 }

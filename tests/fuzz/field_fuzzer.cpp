@@ -6,6 +6,7 @@
 #include "csv/number_parse.h"
 #include "csv/text_encoding.h"
 #include "tests/support/number_oracle.h"
+#include "tests/support/support.h"
 
 #include <array>
 #include <cstdlib>
@@ -40,12 +41,7 @@ void checkEncoding(const std::string& text) {
     for (std::size_t i = 0; i < text.size() && !byByte.add({text.data() + i, 1}); ++i) {
     }
     require(whole.encoding() == byByte.encoding());
-    std::string_view rest = text;
-    ShiftJisFromUtf8 converted([&](std::span<char> out) -> std::optional<std::size_t> {
-        const std::size_t n = rest.copy(out.data(), std::min<std::size_t>(out.size(), 5));
-        rest.remove_prefix(n);
-        return n;
-    });
+    ShiftJisFromUtf8 converted(qlx::test::sourceOf(text, 5));
     std::size_t size = 0;
     char buffer[16];
     for (std::optional<std::size_t> n; (n = converted.read(buffer)) && *n > 0;) {

@@ -25,9 +25,8 @@ TEST(OrderedWriter, WritesInOrderWithFewJobsAhead) {
         expected += piece;
         out.add(
             [piece, k] {
-                if (k % 7 == 0) { // late pieces must not overtake
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
+                // Late pieces must not be overtaken.
+                std::this_thread::sleep_for(std::chrono::milliseconds(k % 7 == 0 ? 1 : 0));
                 return piece;
             },
             k % 3 != 0);

@@ -27,40 +27,40 @@ enum class Fault {
 };
 
 class FaultyFileSystem final : public platform::FileSystem {
+    using Path = std::filesystem::path;
+    using File = platform::File;
+    using Creation = platform::Creation;
+
 public:
     // Without `unnamedFiles`, as on a system that has none: every new file is named.
     FaultyFileSystem(Fault fault, bool unnamedFiles) : fault_(fault), unnamed_(unnamedFiles) {}
 
-    platform::PathFacts facts(const std::filesystem::path& path) override {
+    platform::PathFacts facts(const Path& path) override {
         auto facts = system_.facts(path);
         if (facts.type == platform::PathFacts::Type::Link && plantsLinks()) {
             facts.owner = fault_ == Fault::PlantedLink ? kStranger : kFolderOwner;
         }
         return facts;
     }
-    platform::FolderFacts folderFacts(const std::filesystem::path& folder) override {
+    platform::FolderFacts folderFacts(const Path& folder) override {
         return plantsLinks() ? platform::FolderFacts{true, kFolderOwner}
                              : system_.folderFacts(folder);
     }
     std::uint64_t user() override { return plantsLinks() ? kUser : system_.user(); }
-    std::optional<std::filesystem::path> readLink(const std::filesystem::path& link) override {
-        return system_.readLink(link);
-    }
-    std::optional<platform::File> createUnnamed(const std::filesystem::path& folder) override {
+    std::optional<Path> readLink(const Path& link) override { return system_.readLink(link); }
+    std::optional<File> createUnnamed(const Path& folder) override {
         return unnamed_ ? system_.createUnnamed(folder) : std::nullopt;
     }
-    platform::Creation createNamed(const std::filesystem::path& name,
-                                   platform::File& file) override {
-        return taken() ? platform::Creation::Taken : system_.createNamed(name, file);
+    Creation createNamed(const Path& name, File& file) override {
+        return taken() ? Creation::Taken : system_.createNamed(name, file);
     }
-    platform::Creation nameUnnamed(platform::File& file,
-                                   const std::filesystem::path& name) override {
+    Creation nameUnnamed(File& file, const Path& name) override {
         if (fault_ == Fault::NamingFails) {
-            return platform::Creation::Failed;
+            return Creation::Failed;
         }
-        return taken() ? platform::Creation::Taken : system_.nameUnnamed(file, name);
+        return taken() ? Creation::Taken : system_.nameUnnamed(file, name);
     }
-    std::optional<std::size_t> write(platform::File& file, std::span<const char> bytes) override {
+    std::optional<std::size_t> write(File& file, std::span<const char> bytes) override {
         switch (fault_) {
         case Fault::ShortWrites:
             return system_.write(file, bytes.first((bytes.size() + 1) / 2));
@@ -72,26 +72,21 @@ public:
             return system_.write(file, bytes);
         }
     }
-    bool flushToDisk(platform::File& file) override {
+    bool flushToDisk(File& file) override {
         return fault_ != Fault::FlushFails && system_.flushToDisk(file);
     }
-    bool copyMode(platform::File& file, const std::filesystem::path& target) override {
+    bool copyMode(File& file, const Path& target) override {
         return fault_ != Fault::ModeFails && system_.copyMode(file, target);
     }
-    bool keep(platform::File& file) override {
-        return fault_ != Fault::KeepFails && system_.keep(file);
-    }
-    bool rename(platform::File& file, const std::filesystem::path& from,
-                const std::filesystem::path& to) override {
+    bool keep(File& file) override { return fault_ != Fault::KeepFails && system_.keep(file); }
+    bool rename(File& file, const Path& from, const Path& to) override {
         if (fault_ == Fault::SignalBeforeRename) {
             std::raise(SIGTERM);
         }
         return fault_ != Fault::RenameFails && system_.rename(file, from, to);
     }
-    void remove(platform::File& file, const std::filesystem::path& name) override {
-        system_.remove(file, name);
-    }
-    void flushFolder(const std::filesystem::path& folder) override { system_.flushFolder(folder); }
+    void remove(File& file, const Path& name) override { system_.remove(file, name); }
+    void flushFolder(const Path& folder) override { system_.flushFolder(folder); }
 
 private:
     static constexpr std::uint64_t kUser = 1000, kStranger = 1001, kFolderOwner = 1002;

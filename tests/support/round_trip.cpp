@@ -18,12 +18,8 @@ namespace {
 // Fills `target` with the next bytes, zeros once they run out.
 void take(std::span<const std::uint8_t>& bytes, void* target, std::size_t size) {
     const std::size_t n = std::min(size, bytes.size());
-    if (size > 0) {
-        std::memset(target, 0, size);
-    }
-    if (n > 0) {
-        std::memcpy(target, bytes.data(), n);
-    }
+    std::fill_n(static_cast<std::uint8_t*>(target), size, 0);
+    std::copy_n(bytes.begin(), n, static_cast<std::uint8_t*>(target));
     bytes = bytes.subspan(n);
 }
 
@@ -97,6 +93,16 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
     return document;
 }
 
+std::optional<motion::MotionDocument> walked(std::string_view csv) {
+    std::string bytes;
+    io::OutputSink sink = sinkInto(bytes);
+    csv::RowReader rows = readerOf(csv);
+    const auto view = convert::tableToMotion(rows, &sink) == convert::Status::Ok && sink.finish()
+                          ? motion::parseMotion(std::as_bytes(std::span(bytes)))
+                          : std::nullopt;
+    return view ? std::optional(motion::documentOf(*view)) : std::nullopt;
+}
+
 motion::MotionDocument inKeyOrder(const motion::MotionDocument& document) {
     motion::MotionDocument sorted = document;
     const motion::KeyOrder order = motion::keyOrder(motion::viewOf(document));
@@ -114,16 +120,11 @@ std::string roundTripFault(const motion::MotionDocument& original) {
     // In key order, the motion compares record by record with the one read back.
     const motion::MotionDocument document = inKeyOrder(original);
     const std::string first = layOut(document);
-    std::string bytes;
-    io::OutputSink sink = sinkInto(bytes);
-    csv::RowReader rows = readerOf(first);
-    const auto walked = convert::tableToMotion(rows, &sink) == convert::Status::Ok && sink.finish()
-                            ? motion::parseMotion(std::as_bytes(std::span(bytes)))
-                            : std::nullopt;
-    if (!walked) {
+    const auto walkedBack = walked(first);
+    if (!walkedBack) {
         return "not walked back";
     }
-    const motion::MotionDocument back = motion::documentOf(*walked);
+    const motion::MotionDocument& back = *walkedBack;
     if (!std::ranges::equal(back.bones, document.bones, sameRotation)) {
         return "rotations";
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -14,6 +15,10 @@ namespace qlx::test {
 // bytes (zeros once they run out), except that morph names hold no white space at their ends,
 // which the CSV form drops, and bone rotations are unit quaternions.
 motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
+
+// The motion that the rows of CSV text make up, walked as the import walks them; nothing when
+// they make up none.
+std::optional<motion::MotionDocument> walked(std::string_view csv);
 
 // The motion with its tables gathered in key order, as the CSV text lays them out.
 motion::MotionDocument inKeyOrder(const motion::MotionDocument& document);

@@ -52,14 +52,18 @@ inline std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A reader of the rows of CSV text, as reading a file of those bytes gives them, at most `most`
-// bytes at a time.
-inline csv::RowReader readerOf(std::string_view text, std::size_t most = SIZE_MAX) {
-    return csv::RowReader([text, most](std::span<char> out) mutable -> std::optional<std::size_t> {
+// A source of the bytes of a text, as reading a file of them gives them, at most `most` at a time.
+inline csv::RowReader::Source sourceOf(std::string_view text, std::size_t most = SIZE_MAX) {
+    return [text, most](std::span<char> out) mutable -> std::optional<std::size_t> {
         const std::size_t n = text.copy(out.data(), std::min(most, out.size()));
         text.remove_prefix(n);
         return n;
-    });
+    };
+}
+
+// A reader of the rows of CSV text, as reading a file of those bytes gives them.
+inline csv::RowReader readerOf(std::string_view text, std::size_t most = SIZE_MAX) {
+    return csv::RowReader(sourceOf(text, most));
 }
 
 // An output sink that appends to a string.

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <iconv.h>
+#include <map>
 
 namespace qlx::test {
 
@@ -27,46 +28,24 @@ std::string makeCommaDecimalLocale() {
 std::optional<std::uint16_t> systemShiftJisCode(char32_t character) {
     // The C library maps nine compatibility characters that Windows does not, and not the four
     // code points of Windows' single bytes 80, A0 and FD to FF.
-    switch (character) {
-    case 0xA2:
-    case 0xA3:
-    case 0xA5:
-    case 0xAC:
-    case 0x2014:
-    case 0x2016:
-    case 0x203E:
-    case 0x2212:
-    case 0x301C:
-        return std::nullopt;
-    case 0x80:
-        return 0x80;
-    case 0xF8F0:
-        return 0xA0;
-    case 0xF8F1:
-    case 0xF8F2:
-    case 0xF8F3:
-        return static_cast<std::uint16_t>(0xFD + character - 0xF8F1);
-    default:
-        break;
+    static const std::map<char32_t, std::optional<std::uint16_t>> notAsWindows = {
+        {0xA2, {}},     {0xA3, {}},     {0xA5, {}},     {0xAC, {}},    {0x2014, {}},
+        {0x2016, {}},   {0x203E, {}},   {0x2212, {}},   {0x301C, {}},  {0x80, 0x80},
+        {0xF8F0, 0xA0}, {0xF8F1, 0xFD}, {0xF8F2, 0xFE}, {0xF8F3, 0xFF}};
+    if (const auto known = notAsWindows.find(character); known != notAsWindows.end()) {
+        return known->second;
     }
     static const iconv_t converter = iconv_open("CP932", "UTF-32LE");
-    char in[4];
-    for (std::size_t i = 0; i < 4; ++i) {
-        in[i] = static_cast<char>(character >> (8 * i));
-    }
-    char out[4];
-    char* inAt = in;
-    char* outAt = out;
-    std::size_t inLeft = 4;
-    std::size_t outLeft = 4;
+    char32_t in = character; // UTF-32LE on the little-endian systems this runs on
+    unsigned char out[4];
+    char* inAt = reinterpret_cast<char*>(&in);
+    char* outAt = reinterpret_cast<char*>(out);
+    std::size_t inLeft = 4, outLeft = 4;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
     if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == static_cast<std::size_t>(-1)) {
         return std::nullopt;
     }
-    const auto byte = [&](int i) {
-        return static_cast<std::uint16_t>(static_cast<unsigned char>(out[i]));
-    };
-    return outAt - out == 1 ? byte(0) : static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
+    return outLeft == 3 ? out[0] : static_cast<std::uint16_t>(out[0] << 8 | out[1]);
 }
 
 } // namespace qlx::test

@@ -19,10 +19,8 @@ std::optional<std::uint16_t> systemShiftJisCode(char32_t character) {
     if (size <= 0 || substituted) {
         return std::nullopt;
     }
-    const auto byte = [&](int i) {
-        return static_cast<std::uint16_t>(static_cast<unsigned char>(out[i]));
-    };
-    return size == 1 ? byte(0) : static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(out);
+    return size == 1 ? bytes[0] : static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
 }
 
 } // namespace qlx::test
