@@ -98,6 +98,23 @@ bool motionToTable(const motion::MotionView& motion,
     return true;
 }
 
+Status exportMapped(const platform::MappedInput& input, const std::filesystem::path& output) {
+    const auto motion = motion::parseMotion(input.bytes());
+    if (!motion) {
+        return Status::OpenError;
+    }
+    io::PendingOutput csv(output);
+    if (!csv.isOpen()) {
+        return Status::WriteError;
+    }
+    motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
+    // A file that changed while it was read gave no output that can be trusted.
+    if (!input.intact()) {
+        return Status::OpenError;
+    }
+    return csv.commit() ? Status::Ok : Status::WriteError;
+}
+
 namespace {
 
 Status exportFile(const std::filesystem::path& path) {
@@ -107,20 +124,7 @@ Status exportFile(const std::filesystem::path& path) {
     }
     // The records are read where the file's bytes already lie, in key order.
     const auto input = platform::mapInput(path);
-    const auto motion = input ? motion::parseMotion(input->bytes()) : std::nullopt;
-    if (!motion) {
-        return Status::OpenError;
-    }
-    io::PendingOutput csv(*output);
-    if (!csv.isOpen()) {
-        return Status::WriteError;
-    }
-    motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
-    // A file that changed while it was read gave no output that can be trusted.
-    if (!input->intact()) {
-        return Status::OpenError;
-    }
-    return csv.commit() ? Status::Ok : Status::WriteError;
+    return input ? exportMapped(*input, *output) : Status::OpenError;
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 #include "csv/row_reader.h"
 #include "io/output_sink.h"
 #include "motion/document.h"
+#include "platform/files.h"
 
+#include <filesystem>
 #include <functional>
 
 namespace qlx::convert {
@@ -21,6 +23,10 @@ inline constexpr std::size_t kChunkKeys = 4096;
 // its version is unrecognised.
 bool motionToTable(const motion::MotionView& motion,
                    const std::function<void(std::string_view)>& write);
+
+// Exports the mapped bytes of a motion file to `output`: OpenError when they are no motion, or
+// when the file was cut or written while it was read.
+Status exportMapped(const platform::MappedInput& input, const std::filesystem::path& output);
 
 // Walks the rows from the first into the parts of a motion file, written to `out` when there is
 // one: Ok; Incomplete when the rows do not make up a motion; WriteError when they do but name an

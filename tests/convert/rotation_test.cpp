@@ -65,17 +65,6 @@ TEST(MotionLayout, RowsReadBackWithWhatIsMissingLeftInPlace) {
     RowOf morphRow(" eye close ,5,0.5");
     parseMorphRow(morphRow.view, morph);
     EXPECT_EQ(std::string(morph.name.data()), "eye close");
-
-    motion::MotionDocument document;
-    for (const auto& [line, version] :
-         {std::pair<std::string, motion::MotionVersion>("abc,-7", motion::MotionVersion::Current),
-          {"Quorlane Motion Data 000,1", motion::MotionVersion::Unrecognised},
-          {"Quorlane Motion Data file,2", motion::MotionVersion::Legacy}}) {
-        RowOf row(line);
-        parseHeaderRow(row.view, document);
-        EXPECT_EQ(document.version(), version) << line;
-        EXPECT_EQ(document.headerWord, line.back() == '7' ? -7 : line.back() - '0') << line;
-    }
 }
 
 } // namespace

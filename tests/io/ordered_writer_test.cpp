@@ -35,6 +35,8 @@ TEST(OrderedWriter, WritesInOrderWithFewJobsAhead) {
     out.finish();
     EXPECT_EQ(written, expected);
     EXPECT_LE(addedAtFirstWrite.value_or(100), 8u) << "jobs ran ahead without bound";
+    out.add([]() -> std::string { throw std::bad_alloc(); }, true); // out of memory on a worker
+    EXPECT_THROW(out.finish(), std::bad_alloc);
 }
 
 } // namespace

@@ -71,6 +71,20 @@ std::string layOut(const motion::MotionDocument& motion) {
     return text;
 }
 
+// The motion with its tables gathered in key order, as the CSV text lays them out.
+motion::MotionDocument inKeyOrder(const motion::MotionDocument& document) {
+    motion::MotionDocument sorted = document;
+    const motion::KeyOrder order = motion::keyOrder(motion::viewOf(document));
+    const auto gather = [](auto& table, const auto& from, const auto& indices) {
+        std::ranges::transform(indices, table.begin(), [&](std::uint32_t i) { return from[i]; });
+    };
+    gather(sorted.bones, document.bones, order.bones);
+    gather(sorted.morphs, document.morphs, order.morphs);
+    gather(sorted.cameras, document.cameras, order.cameras);
+    gather(sorted.lights, document.lights, order.lights);
+    return sorted;
+}
+
 } // namespace
 
 motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys) {
@@ -101,19 +115,6 @@ std::optional<motion::MotionDocument> walked(std::string_view csv) {
                           ? motion::parseMotion(std::as_bytes(std::span(bytes)))
                           : std::nullopt;
     return view ? std::optional(motion::documentOf(*view)) : std::nullopt;
-}
-
-motion::MotionDocument inKeyOrder(const motion::MotionDocument& document) {
-    motion::MotionDocument sorted = document;
-    const motion::KeyOrder order = motion::keyOrder(motion::viewOf(document));
-    const auto gather = [](auto& table, const auto& from, const auto& indices) {
-        std::ranges::transform(indices, table.begin(), [&](std::uint32_t i) { return from[i]; });
-    };
-    gather(sorted.bones, document.bones, order.bones);
-    gather(sorted.morphs, document.morphs, order.morphs);
-    gather(sorted.cameras, document.cameras, order.cameras);
-    gather(sorted.lights, document.lights, order.lights);
-    return sorted;
 }
 
 std::string roundTripFault(const motion::MotionDocument& original) {

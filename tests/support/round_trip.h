@@ -20,9 +20,6 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
 // they make up none.
 std::optional<motion::MotionDocument> walked(std::string_view csv);
 
-// The motion with its tables gathered in key order, as the CSV text lays them out.
-motion::MotionDocument inKeyOrder(const motion::MotionDocument& document);
-
 // Lays the motion out as CSV text, walks the text into a motion file, loads it and lays it out
 // again. Empty when the second text repeats the first but for the bone angles, and each bone
 // rotation away from a right-angled pitch came back up to sign; otherwise what differed.

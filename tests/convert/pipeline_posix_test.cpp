@@ -1,5 +1,7 @@
-// Exhausted memory, on POSIX systems where a child process can be given a small address space.
+// What only a POSIX system can show of the conversions: exhausted memory, in a child process given
+// a small address space, and an input cut while it is read.
 #include "convert/conversion.h"
+#include "convert/pipeline_steps.h"
 
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
@@ -40,6 +42,19 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
     EXPECT_EQ(dir.entries(), 1u);
 }
 #endif
+
+// The bytes the file lost read as zeros, and the export gives no output.
+TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
+    ScratchDir dir;
+    motion::MotionDocument document;
+    document.bones.resize(2000); // many pages of records
+    ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
+    const auto input = platform::mapInput(dir / "take.qlx");
+    ASSERT_TRUE(input);
+    std::filesystem::resize_file(dir / "take.qlx", 4096);
+    EXPECT_EQ(exportMapped(*input, dir / "take.csv"), Status::OpenError);
+    EXPECT_EQ(dir.entries(), 1u);
+}
 
 } // namespace
 } // namespace qlx::convert
