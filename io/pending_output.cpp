@@ -3,6 +3,7 @@
 #include "io/pending_output.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -14,7 +15,7 @@ using platform::PathFacts;
 
 namespace {
 
-// A name that no other file is likely to have: it is taken again when it is.
+// A name that no other file is likely to have: another is tried when it is taken.
 constexpr int kNameAttempts = 16;
 // Links followed before the target counts as unreachable, as the system counts them.
 constexpr int kMaxLinks = 40;
@@ -31,6 +32,19 @@ fs::path temporaryName(const fs::path& target) {
     const std::string name = "." + kind.substr(kind.empty() ? 0 : 1) + "." +
                              std::to_string(generator() % 1000000000000ull) + ".tmp";
     return target.parent_path() / name;
+}
+
+// The first of a few fresh hidden names beside the target that `create` does not find taken.
+template <typename Create>
+std::optional<fs::path> freshName(const fs::path& target, const Create& create) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        fs::path name = temporaryName(target);
+        const Creation created = create(name);
+        if (created != Creation::Taken) {
+            return created == Creation::Done ? std::optional(std::move(name)) : std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 // Where the output is to be written: the target, or where its links lead. Nothing when the
@@ -71,17 +85,9 @@ PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& syste
         file_ = std::move(*unnamed);
         return;
     }
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const fs::path name = temporaryName(target_);
-        const Creation created = system_.createNamed(name, file_);
-        if (created == Creation::Done) {
-            name_ = name;
-            return;
-        }
-        if (created == Creation::Failed) {
-            return;
-        }
-    }
+    const auto named =
+        freshName(target_, [&](const fs::path& name) { return system_.createNamed(name, file_); });
+    name_ = named.value_or(fs::path());
 }
 
 PendingOutput::~PendingOutput() {
@@ -103,18 +109,10 @@ bool PendingOutput::writeAll(std::string_view bytes) {
 
 // Gives an unnamed file a hidden name beside the target, which the rename then moves.
 bool PendingOutput::name() {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const fs::path name = temporaryName(target_);
-        const Creation named = system_.nameUnnamed(file_, name);
-        if (named == Creation::Done) {
-            name_ = name;
-            return true;
-        }
-        if (named == Creation::Failed) {
-            return false;
-        }
-    }
-    return false;
+    const auto named =
+        freshName(target_, [&](const fs::path& name) { return system_.nameUnnamed(file_, name); });
+    name_ = named.value_or(fs::path());
+    return named.has_value();
 }
 
 bool PendingOutput::commit() {
