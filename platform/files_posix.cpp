@@ -26,8 +26,8 @@ int fd(const File& file) {
 
 constexpr int kTerminating[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The one named temporary file of this process, for the handler of the terminating signals.
-// A signal handler can reach nothing else, so this is the program's one piece of global state.
+// The one named temporary file of this process, for the handler of the terminating signals: a
+// signal handler can reach nothing but globals, so this, and the mapping below, are global.
 char pendingName[4096];
 std::atomic<bool> pendingNamed{false};
 

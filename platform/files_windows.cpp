@@ -26,8 +26,8 @@ File fileOf(HANDLE handle) {
     return handle == INVALID_HANDLE_VALUE ? File() : File(reinterpret_cast<std::intptr_t>(handle));
 }
 
-// Whether a kept file is between `keep` and its rename: the one piece of global state, for the
-// console control handler, which runs on a thread of its own.
+// Whether a kept file is between `keep` and its rename, for the console control handler, which
+// runs on a thread of its own and can reach nothing but globals.
 std::atomic<bool> committing{false};
 
 BOOL WINAPI holdWhileCommitting(DWORD) {

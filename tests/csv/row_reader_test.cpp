@@ -52,8 +52,8 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
         {"\"a\"\rb\r\n", {{"\"a\"\rb"}, {}}},
         {"\"a\"\r\r\nb", {{"\"a\"\r"}, {"b"}}},
         {"\"a\"", {{"a"}}},
-        {"\"a\nb\"", {{"a\nb"}}} // closed by the end of the file
-    };
+        {"\"a\nb\"", {{"a\nb"}}}, // closed by the end of the file
+        {"\"a\nb\"\r\nc", {{"a\nb"}, {"c"}}}};
     for (const auto& [text, rows] : cases) {
         EXPECT_EQ(rowsOf(test::readerOf(text)), rows) << text.substr(0, 20);
         // Bytes that come one at a time give the same rows.
