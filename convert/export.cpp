@@ -75,8 +75,7 @@ void addTail(io::OrderedWriter& out, std::span<const std::uint8_t> tail) {
 
 bool motionToTable(const motion::MotionView& motion,
                    const std::function<void(std::string_view)>& write) {
-    const auto modelName = motion.modelName();
-    if (!modelName) {
+    if (motion.version() == motion::MotionVersion::Unrecognised) {
         return false;
     }
     csv::CsvRow row;
@@ -107,9 +106,10 @@ Status exportMapped(const platform::MappedInput& input, const std::filesystem::p
     if (!csv.isOpen()) {
         return Status::WriteError;
     }
-    motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
+    const bool formatted =
+        motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
     // A file that changed while it was read gave no output that can be trusted.
-    if (!input.intact()) {
+    if (!formatted || !input.intact()) {
         return Status::OpenError;
     }
     return csv.commit() ? Status::Ok : Status::WriteError;
