@@ -186,18 +186,20 @@ Status tableToMotion(csv::RowReader& rows, io::OutputSink* out) {
 
 namespace {
 
-// Reads the file from its start until its encoding is decided, then goes back to its start.
+// Reads the file from its start until its encoding is decided.
 std::optional<csv::TextEncoding> detectEncoding(platform::File& file) {
     csv::EncodingDetector detector;
     std::vector<char> buffer(std::size_t{1} << 20);
+    std::uint64_t at = 0;
     for (bool decided = false; !decided;) {
-        const auto got = file.read(buffer);
+        const auto got = file.readAt(at, buffer);
         if (!got) {
             return std::nullopt;
         }
+        at += *got;
         decided = *got == 0 || detector.add(std::span(buffer).first(*got));
     }
-    return file.seek(0) ? std::optional(detector.encoding()) : std::nullopt;
+    return detector.encoding();
 }
 
 Status importFile(const std::filesystem::path& path) {
@@ -207,7 +209,12 @@ Status importFile(const std::filesystem::path& path) {
     if (!output || !encoding) {
         return Status::OpenError;
     }
-    const auto read = [&](std::span<char> bytes) { return input->file.read(bytes); };
+    std::uint64_t at = 0;
+    const auto read = [&](std::span<char> bytes) {
+        const auto got = input->file.readAt(at, bytes);
+        at += got.value_or(0);
+        return got;
+    };
     csv::ShiftJisFromUtf8 utf8(read);
     const bool converted = *encoding != csv::TextEncoding::ShiftJis;
     csv::RowReader rows(

@@ -32,8 +32,8 @@ public:
     bool isOpen() const { return handle_ != kClosed; }
     // The count of bytes read (0 at the end), or nothing on an error.
     std::optional<std::size_t> read(std::span<char> into);
-    // Reading goes on from this offset.
-    bool seek(std::uint64_t offset);
+    // The same from `offset` on, whatever was read before.
+    std::optional<std::size_t> readAt(std::uint64_t offset, std::span<char> into);
     std::intptr_t handle() const { return handle_; }
     std::intptr_t release() {
         const std::intptr_t handle = handle_;
@@ -49,16 +49,21 @@ private:
 struct InputFile {
     File file;
     std::uint64_t size;
+    std::int64_t stamp; // when it was last written, as the system tells it
+
+    // Whether the file still has the size and the time of its last writing that it had when it
+    // was opened: a file written meanwhile, even one cut and grown back, tells so by its time.
+    bool unchanged() const;
 };
 
 // A regular file opened for reading, with its size; nothing for a missing file, a folder, a
 // pipe or a device, which are never read (and never waited on).
 std::optional<InputFile> openInput(const std::filesystem::path& path);
 
-// A regular file's bytes where the system already keeps them, mapped for reading instead of
-// copied, or read into memory where the system cannot map the file. Bytes that the file loses
-// while it is mapped read as zeros, never as a crash, and `intact` then says so; so it does for a
-// file written meanwhile.
+// A regular file's bytes, mapped for reading where the system keeps them already and a read
+// error in a mapping can be survived (POSIX systems), read into memory elsewhere. Bytes that the
+// file loses while it is mapped read as zeros, never as a crash, and `intact` then says so; so it
+// does for a file written meanwhile.
 class MappedInput {
 public:
     MappedInput(const MappedInput&) = delete;
@@ -68,44 +73,37 @@ public:
     ~MappedInput();
 
     std::span<const std::byte> bytes() const { return {data_, size_}; }
-    // Whether the file kept its size and its bytes while it was mapped, as far as the system
-    // tells.
+    // Whether the file kept its size and its bytes while it was read, as far as the system tells.
     bool intact() const;
 
 private:
     friend std::optional<MappedInput> mapInput(const std::filesystem::path& path);
-    MappedInput(InputFile input, const std::byte* data, std::intptr_t mapping, std::int64_t stamp)
-        : input_(std::move(input)), data_(data), size_(static_cast<std::size_t>(input_.size)),
-          mapping_(mapping), stamp_(stamp) {}
-    MappedInput(InputFile input, LargeBlock copy, std::int64_t stamp)
+    friend std::optional<MappedInput> readInput(const std::filesystem::path& path);
+    MappedInput(InputFile input, const std::byte* data)
+        : input_(std::move(input)), data_(data), size_(static_cast<std::size_t>(input_.size)) {}
+    MappedInput(InputFile input, LargeBlock copy)
         : input_(std::move(input)), copy_(std::move(copy)), data_(copy_.get()),
-          size_(static_cast<std::size_t>(input_.size)), mapping_(0), stamp_(stamp) {}
-    // The bytes read into memory where they could not be mapped: nothing when a read fails.
-    static std::optional<MappedInput> read(InputFile input, std::int64_t stamp) {
-        const auto size = static_cast<std::size_t>(input.size);
-        LargeBlock copy = allocateLarge(size);
-        auto* const bytes = reinterpret_cast<char*>(copy.get());
-        for (std::size_t done = 0; done < size;) {
-            const auto got = input.file.read({bytes + done, size - done});
-            if (!got || *got == 0) {
-                return std::nullopt;
-            }
-            done += *got;
-        }
-        return MappedInput(std::move(input), std::move(copy), stamp);
-    }
+          size_(static_cast<std::size_t>(input_.size)) {}
+    // The bytes read into memory: nothing when a read fails.
+    static std::optional<MappedInput> readAll(InputFile input);
+    bool mapped() const { return data_ != nullptr && !copy_; }
 
     InputFile input_;
-    LargeBlock copy_;
+    LargeBlock copy_; // the bytes, when they were read rather than mapped
     const std::byte* data_;
     std::size_t size_;
-    std::intptr_t mapping_; // what else the system needs to unmap the bytes, if anything
-    std::int64_t stamp_;    // when the file was last written, as the system tells it
 };
 
 // Nothing where `openInput` gives nothing, or the file can be neither mapped nor read. Throws
 // std::bad_alloc when it cannot be mapped and there is no memory to read it into.
 std::optional<MappedInput> mapInput(const std::filesystem::path& path);
+// The file's bytes read into memory, as `mapInput` gives them where it cannot map.
+std::optional<MappedInput> readInput(const std::filesystem::path& path);
+
+// Sets up, once at the program's start, what keeps files safe whatever stops the program: the
+// terminating signals that the caller did not ignore remove a named temporary file first, a file
+// size limit fails a write instead of killing, and a mapped input that loses bytes reads zeros.
+void installFileGuards();
 
 // What stands at a path, a link not followed.
 struct PathFacts {

@@ -1,7 +1,7 @@
 // File-system calls on POSIX systems. On Linux a new output starts as an unnamed file
 // (O_TMPFILE), so that even a killed run leaves nothing; a named one is removed by a handler of the
-// terminating signals, and is given its name with those signals held off, so that no signal falls
-// between the name and the handler's knowing it.
+// terminating signals, installed once at the start, and is given its name with those signals held
+// off, so that no signal falls between the name and the handler's knowing it.
 #include "platform/files.h"
 
 #include <atomic>
@@ -24,7 +24,9 @@ int fd(const File& file) {
     return static_cast<int>(file.handle());
 }
 
-constexpr int kTerminating[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the program: each removes the named temporary file first.
+constexpr int kTerminating[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGALRM,   SIGUSR1,
+                                SIGUSR2, SIGPIPE, SIGXCPU, SIGABRT, SIGVTALRM, SIGPROF};
 
 // The one named temporary file of this process, for the handler of the terminating signals: a
 // signal handler can reach nothing but globals, so this, and the mapping below, are global.
@@ -37,18 +39,6 @@ extern "C" void removePendingAndDie(int signal) {
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
-}
-
-void installHandlers() {
-    static const bool installed = [] {
-        // A file-size limit then fails the write, which reports it, instead of killing.
-        std::signal(SIGXFSZ, SIG_IGN);
-        for (const int signal : kTerminating) {
-            std::signal(signal, removePendingAndDie);
-        }
-        return true;
-    }();
-    (void)installed;
 }
 
 // Holds the terminating signals off for its lifetime.
@@ -72,7 +62,6 @@ private:
 
 // Makes `name` the file that a terminating signal removes; an empty name, none.
 void guardName(const fs::path& name) {
-    installHandlers();
     pendingNamed = false;
     if (!name.empty() && name.native().size() < sizeof pendingName) {
         std::memcpy(pendingName, name.c_str(), name.native().size() + 1);
@@ -87,9 +76,11 @@ std::atomic<const std::byte*> mappedEnd{nullptr};
 std::atomic<bool> mappingCut{false};
 std::atomic<std::uintptr_t> pageSize{4096};
 
+// Only an address the mapping has lost (BUS_ADRERR) is mended; any other bus error, or one
+// outside the mapping, takes its default course.
 extern "C" void zeroLostPage(int signal, siginfo_t* info, void*) {
     const auto* at = static_cast<const std::byte*>(info->si_addr);
-    if (at >= mappedBegin.load() && at < mappedEnd.load()) {
+    if (info->si_code == BUS_ADRERR && at >= mappedBegin.load() && at < mappedEnd.load()) {
         void* page =
             reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(at) & ~(pageSize - 1));
         if (mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
@@ -152,6 +143,11 @@ public:
 
     std::optional<File> createUnnamed([[maybe_unused]] const fs::path& folder) override {
 #ifdef O_TMPFILE
+        // An unnamed file gets its name through /proc; without it (a chroot, some containers)
+        // the output starts as a named file instead.
+        if (access("/proc/self/fd", X_OK) != 0) {
+            return std::nullopt;
+        }
         File unnamed(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
         if (unnamed.isOpen()) {
             return unnamed;
@@ -260,8 +256,22 @@ std::optional<std::size_t> File::read(std::span<char> into) {
     }
 }
 
-bool File::seek(std::uint64_t offset) {
-    return lseek(fd(*this), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+std::optional<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
+    for (;;) {
+        const ssize_t got = pread(fd(*this), into.data(), into.size(), static_cast<off_t>(offset));
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
+bool InputFile::unchanged() const {
+    struct stat status {};
+    return fstat(fd(file), &status) == 0 && static_cast<std::uint64_t>(status.st_size) == size &&
+           lastWritten(status) == stamp;
 }
 
 std::optional<InputFile> openInput(const fs::path& path) {
@@ -270,55 +280,63 @@ std::optional<InputFile> openInput(const fs::path& path) {
     if (!file.isOpen() || fstat(fd(file), &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
-    return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size)};
+    return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size),
+                     lastWritten(status)};
 }
 
 MappedInput::MappedInput(MappedInput&& other) noexcept
     : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
-      data_(std::exchange(other.data_, nullptr)), size_(other.size_), mapping_(other.mapping_),
-      stamp_(other.stamp_) {}
+      data_(std::exchange(other.data_, nullptr)), size_(other.size_) {}
 
 MappedInput::~MappedInput() {
-    if (data_ != nullptr && !copy_) {
+    if (mapped()) {
         mappedBegin = nullptr;
         mappedEnd = nullptr;
         munmap(const_cast<std::byte*>(data_), size_);
     }
 }
 
+// Bytes lost from a mapping count only for the mapping they were lost from.
 bool MappedInput::intact() const {
-    struct stat status {};
-    return !mappingCut.load() && fstat(fd(input_.file), &status) == 0 &&
-           static_cast<std::uint64_t>(status.st_size) == input_.size &&
-           lastWritten(status) == stamp_;
+    return !(mapped() && mappingCut.load()) && input_.unchanged();
 }
 
 std::optional<MappedInput> mapInput(const fs::path& path) {
     auto input = openInput(path);
-    struct stat status {};
-    if (!input || fstat(fd(input->file), &status) != 0 || input->size > SIZE_MAX) {
+    if (!input || input->size > SIZE_MAX) {
         return std::nullopt;
     }
-    const auto size = static_cast<std::size_t>(input->size);
-    void* data =
-        size == 0 ? nullptr : mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
-    if (data == MAP_FAILED) {
-        return MappedInput::read(std::move(*input), lastWritten(status));
+    if (input->size == 0) {
+        return MappedInput::readAll(std::move(*input));
     }
-    static const bool handled = [] {
-        pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-        struct sigaction action {};
-        action.sa_sigaction = zeroLostPage;
-        action.sa_flags = SA_SIGINFO;
-        sigemptyset(&action.sa_mask);
-        return sigaction(SIGBUS, &action, nullptr) == 0;
-    }();
-    (void)handled;
+    const auto size = static_cast<std::size_t>(input->size);
+    void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
+    if (data == MAP_FAILED) {
+        return MappedInput::readAll(std::move(*input));
+    }
+    // One file is mapped at a time: the bus-error handler mends this one alone.
     mappingCut = false;
     mappedBegin = static_cast<const std::byte*>(data);
     mappedEnd = static_cast<const std::byte*>(data) + size;
-    return MappedInput(std::move(*input), static_cast<const std::byte*>(data), 0,
-                       lastWritten(status));
+    return MappedInput(std::move(*input), static_cast<const std::byte*>(data));
+}
+
+void installFileGuards() {
+    // A file-size limit then fails the write, which reports it, instead of killing.
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const int signal : kTerminating) {
+        struct sigaction current {};
+        // A signal that the caller ignores (a run under nohup, a background job) stays ignored.
+        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
+            std::signal(signal, removePendingAndDie);
+        }
+    }
+    pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    struct sigaction action {};
+    action.sa_sigaction = zeroLostPage;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, nullptr);
 }
 
 FileSystem& systemFileSystem() {

@@ -46,8 +46,6 @@ bool deleteOnClose(File& file, bool remove) {
 
 class WindowsFileSystem final : public FileSystem {
 public:
-    WindowsFileSystem() { SetConsoleCtrlHandler(holdWhileCommitting, TRUE); }
-
     PathFacts facts(const fs::path& path) override {
         std::error_code ec;
         const auto status = fs::symlink_status(path, ec);
@@ -167,21 +165,16 @@ std::optional<std::size_t> File::read(std::span<char> into) {
     return got;
 }
 
-bool File::seek(std::uint64_t offset) {
-    LARGE_INTEGER position{};
-    position.QuadPart = static_cast<LONGLONG>(offset);
-    return SetFilePointerEx(handleOf(*this), position, nullptr, FILE_BEGIN) != 0;
-}
-
-std::optional<InputFile> openInput(const fs::path& path) {
-    File file = fileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.isOpen() || GetFileType(handleOf(file)) != FILE_TYPE_DISK ||
-        !GetFileSizeEx(handleOf(file), &size)) {
-        return std::nullopt;
+std::optional<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
+    if (!ReadFile(handleOf(*this), into.data(), want, &got, &at)) {
+        return GetLastError() == ERROR_HANDLE_EOF ? std::optional<std::size_t>(0) : std::nullopt;
     }
-    return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
+    return got;
 }
 
 namespace {
@@ -194,49 +187,43 @@ std::int64_t lastWritten(const File& file) {
 
 } // namespace
 
-MappedInput::MappedInput(MappedInput&& other) noexcept
-    : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
-      data_(std::exchange(other.data_, nullptr)), size_(other.size_),
-      mapping_(std::exchange(other.mapping_, 0)), stamp_(other.stamp_) {}
-
-MappedInput::~MappedInput() {
-    if (data_ != nullptr && !copy_) {
-        UnmapViewOfFile(data_);
-    }
-    if (mapping_ != 0) {
-        CloseHandle(reinterpret_cast<HANDLE>(mapping_));
-    }
-}
-
 // The file was opened for reading alone, so no one may write to it or cut it while it is open.
-bool MappedInput::intact() const {
-    LARGE_INTEGER size{};
-    return GetFileSizeEx(handleOf(input_.file), &size) &&
-           static_cast<std::uint64_t>(size.QuadPart) == input_.size &&
-           lastWritten(input_.file) == stamp_;
+bool InputFile::unchanged() const {
+    LARGE_INTEGER now{};
+    return GetFileSizeEx(handleOf(file), &now) &&
+           static_cast<std::uint64_t>(now.QuadPart) == size && lastWritten(file) == stamp;
 }
 
-std::optional<MappedInput> mapInput(const fs::path& path) {
-    auto input = openInput(path);
-    if (!input || input->size > SIZE_MAX) {
+std::optional<InputFile> openInput(const fs::path& path) {
+    File file = fileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.isOpen() || GetFileType(handleOf(file)) != FILE_TYPE_DISK ||
+        !GetFileSizeEx(handleOf(file), &size)) {
         return std::nullopt;
     }
-    const std::int64_t stamp = lastWritten(input->file);
-    if (input->size == 0) {
-        return MappedInput(std::move(*input), nullptr, 0, stamp);
-    }
-    HANDLE mapping =
-        CreateFileMappingW(handleOf(input->file), nullptr, PAGE_READONLY, 0, 0, nullptr);
-    const void* data =
-        mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    if (data == nullptr) {
-        if (mapping != nullptr) {
-            CloseHandle(mapping);
-        }
-        return MappedInput::read(std::move(*input), stamp);
-    }
-    return MappedInput(std::move(*input), static_cast<const std::byte*>(data),
-                       reinterpret_cast<std::intptr_t>(mapping), stamp);
+    const std::int64_t stamp = lastWritten(file);
+    return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart), stamp};
+}
+
+MappedInput::MappedInput(MappedInput&& other) noexcept
+    : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
+      data_(std::exchange(other.data_, nullptr)), size_(other.size_) {}
+
+MappedInput::~MappedInput() = default;
+
+bool MappedInput::intact() const {
+    return input_.unchanged();
+}
+
+// A read error in a mapped view (a network share that goes away, a drive pulled out) is an
+// exception that would end the program; a read reports it instead.
+std::optional<MappedInput> mapInput(const fs::path& path) {
+    return readInput(path);
+}
+
+void installFileGuards() {
+    SetConsoleCtrlHandler(holdWhileCommitting, TRUE);
 }
 
 FileSystem& systemFileSystem() {

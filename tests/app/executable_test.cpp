@@ -1,28 +1,90 @@
-// The real executable, run as a user runs it. Each conversion pauses five seconds, so there are
-// few of these and CTest runs them side by side.
+// The real executable, run as a user runs it, with the limits and signals a user's system may
+// give it. Each run pauses five seconds, so there are few of these and CTest runs them side by
+// side.
 #include "app/driver.h"
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace qlx::test {
 namespace {
 
-// The exit status and the console output of one run.
-std::pair<int, std::string> run(const ScratchDir& dir, const std::string& arguments) {
-    const auto errorFile = dir / "stderr.txt";
-    // A converter that hangs is stopped here: the test's own timeout would leave it running.
-    const std::string command = std::string("timeout 30 '") + QLX_EXECUTABLE + "' " + arguments +
-                                " 2>'" + errorFile.string() + "'";
-    const int raw = std::system(command.c_str());
-    std::pair<int, std::string> outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000,
-                                        readBytes(errorFile)};
-    std::filesystem::remove(errorFile);
-    return outcome;
+using namespace std::chrono_literals;
+
+// One run of the converter, its standard error in a file of the scratch folder.
+class ConverterRun {
+public:
+    // Starts the converter on the arguments; `prepare` runs in the new process before it.
+    ConverterRun(const ScratchDir& dir, const std::vector<std::string>& arguments,
+                 const std::function<void()>& prepare = {})
+        : errorFile_(dir / "stderr.txt") {
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int error = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(error, STDERR_FILENO);
+            if (prepare) {
+                prepare();
+            }
+            std::vector<char*> argv{const_cast<char*>(QLX_EXECUTABLE)};
+            for (const auto& argument : arguments) {
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(QLX_EXECUTABLE, argv.data());
+            _exit(127);
+        }
+    }
+
+    // What the run has written to standard error so far.
+    std::string output() const { return readBytes(errorFile_); }
+    pid_t pid() const { return pid_; }
+
+    // Waits until `output` holds `text`, for at most ten seconds.
+    bool waitFor(std::string_view text) const {
+        for (int i = 0; i < 1000 && output().find(text) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return output().find(text) != std::string::npos;
+    }
+
+    // The exit status, or 1000 and the signal that ended the run; a run that hangs is stopped
+    // after 30 seconds. Then the console output, and the file is removed.
+    std::pair<int, std::string> finish() {
+        int status = 0;
+        for (int i = 0; i < 3000 && waitpid(pid_, &status, WNOHANG) == 0; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        if (waitpid(pid_, &status, WNOHANG) == 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+        }
+        std::pair<int, std::string> outcome{
+            WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status), output()};
+        std::filesystem::remove(errorFile_);
+        return outcome;
+    }
+
+private:
+    std::filesystem::path errorFile_;
+    pid_t pid_ = -1;
+};
+
+std::pair<int, std::string> run(const ScratchDir& dir, const std::vector<std::string>& arguments) {
+    return ConverterRun(dir, arguments).finish();
+}
+
+std::string message(convert::Status status) {
+    return std::string(app::statusMessage(status)) + "\n";
 }
 
 // Two files dropped together are both converted: a CSV with a Japanese bone name goes to a binary
@@ -36,26 +98,62 @@ TEST(Executable, ConvertsSeveralFilesBothWays) {
     std::filesystem::create_directory(folder);
     writeBytes(folder / "take.csv", csv);
     ASSERT_TRUE(motion::save(motion::MotionDocument{}, folder / "empty.qlx"));
-    const std::string ok(app::statusMessage(convert::Status::Ok));
     const std::string first = (folder / "take.csv").string();
     const std::string second = (folder / "empty.qlx").string();
-    EXPECT_EQ(run(dir, "'" + first + "' '" + second + "'"),
-              std::pair(0, first + "\n" + ok + "\n" + second + "\n" + ok + "\n"));
+    const std::string ok = message(convert::Status::Ok);
+    EXPECT_EQ(run(dir, {first, second}), std::pair(0, first + "\n" + ok + second + "\n" + ok));
     EXPECT_TRUE(std::filesystem::exists(folder / "empty.csv"));
     std::filesystem::remove(folder / "take.csv");
-    EXPECT_EQ(run(dir, "'" + (folder / "take.qlx").string() + "'").first, 0);
+    EXPECT_EQ(run(dir, {(folder / "take.qlx").string()}).first, 0);
     EXPECT_EQ(readBytes(folder / "take.csv"), csv);
 }
 
 TEST(Executable, PrintsUsageOrReportsAMissingFile) {
     ScratchDir dir;
-    EXPECT_EQ(run(dir, "").second.substr(0, 22), "QLXConverter Usage : \n");
+    EXPECT_EQ(run(dir, {}).second.substr(0, 22), "QLXConverter Usage : \n");
     const std::string path = (dir / "missing.qlx").string();
-    EXPECT_EQ(run(dir, "'" + path + "'"),
-              std::pair(255, path + "\n" +
-                                 std::string(app::statusMessage(convert::Status::OpenError)) +
-                                 "\n"));
+    EXPECT_EQ(run(dir, {path}), std::pair(255, path + "\n" + message(convert::Status::OpenError)));
     EXPECT_EQ(dir.entries(), 0u);
+}
+
+// A motion whose CSV form is some hundred kilobytes.
+std::filesystem::path largeMotion(const ScratchDir& dir) {
+    motion::MotionDocument document;
+    document.bones.resize(2000);
+    EXPECT_TRUE(motion::save(document, dir / "large.qlx"));
+    return dir / "large.qlx";
+}
+
+// A file-size limit below the output's size fails the write: status -3, the run goes on to the
+// next file, and no file is left behind.
+TEST(Executable, AFileSizeLimitIsAWriteError) {
+    ScratchDir dir;
+    const std::string large = largeMotion(dir).string();
+    writeBytes(dir / "small.csv", "Quorlane Motion Data 0002,0\r\nm\r\n0\r\n0\r\n0\r\n0\r\n");
+    const std::string small = (dir / "small.csv").string();
+    const auto [status, output] = ConverterRun(dir, {large, small}, [] {
+                                      const rlimit limit{64 << 10, 64 << 10};
+                                      setrlimit(RLIMIT_FSIZE, &limit);
+                                  }).finish();
+    EXPECT_EQ(status, 253);
+    EXPECT_EQ(output, large + "\n" + message(convert::Status::WriteError) + small + "\n" +
+                          message(convert::Status::Ok));
+    EXPECT_EQ(dir.entries(), 3u) << "the two inputs and the small file's output";
+}
+
+// Signals that the caller chose to ignore (a run under nohup, a background job) stay ignored
+// after an output was written: a hang-up in the pause does not end the run.
+TEST(Executable, IgnoredSignalsStayIgnored) {
+    ScratchDir dir;
+    const std::string large = largeMotion(dir).string();
+    ConverterRun converter(dir, {large}, [] {
+        std::signal(SIGHUP, SIG_IGN);
+        std::signal(SIGINT, SIG_IGN);
+    });
+    ASSERT_TRUE(converter.waitFor(message(convert::Status::Ok)));
+    kill(converter.pid(), SIGHUP);
+    kill(converter.pid(), SIGINT);
+    EXPECT_EQ(converter.finish().first, 0);
 }
 
 } // namespace

@@ -45,6 +45,7 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
 
 // The bytes the file lost read as zeros, and the export gives no output.
 TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
+    platform::installFileGuards(); // as the program does at its start
     ScratchDir dir;
     motion::MotionDocument document;
     document.bones.resize(2000); // many pages of records

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -150,6 +152,7 @@ TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
     fs::remove(dir / "new");
     fs::remove(dir / "made new");
     // A file-size limit fails the write, and is reported, rather than killing the program.
+    platform::installFileGuards();
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit limited = old;
@@ -170,6 +173,7 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
     } cases[] = {{SIGINT, Fault::None},
                  {SIGTERM, Fault::None},
                  {SIGHUP, Fault::None},
+                 {SIGQUIT, Fault::None},
                  {SIGTERM, Fault::SignalBeforeRename}};
     for (const auto& c : cases) {
         for (const bool unnamed : {true, false}) {
@@ -177,6 +181,9 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
             test::writeBytes(dir / "out", "old");
             const pid_t child = fork();
             if (child == 0) {
+                platform::installFileGuards(); // as the program does at its start
+                const rlimit noCore{0, 0};     // SIGQUIT would leave a core file
+                setrlimit(RLIMIT_CORE, &noCore);
                 test::FaultyFileSystem system(c.fault, unnamed);
                 PendingOutput output(dir / "out", system);
                 output.sink().write(std::string(2 << 20, 'x'));
@@ -193,6 +200,30 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
             EXPECT_EQ(dir.entries(), 1u) << c.signal << (unnamed ? " unnamed" : " named");
         }
     }
+}
+
+// Where /proc is missing (a chroot, some containers), an unnamed file could not be given its name:
+// the output starts as a named file and is written all the same.
+TEST(PendingOutputPosix, ReplacesWithoutProc) {
+    ScratchDir dir;
+    test::writeBytes(dir / "out", "old");
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            mount("none", "/proc", "tmpfs", 0, nullptr) != 0) {
+            _exit(77);
+        }
+        _exit(replace(dir / "out") ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "hiding /proc needs a mount namespace of one's own (root)";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(fs::file_size(dir / "out"), 3u << 20);
+    EXPECT_EQ(dir.entries(), 1u);
 }
 
 TEST(OpenInput, OpensRegularFilesOnlyAndNeverWaits) {

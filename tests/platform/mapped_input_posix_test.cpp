@@ -1,17 +1,22 @@
 // A mapped input whose file is cut or rewritten while it is read: the lost bytes read as zeros
-// instead of ending the program, and the mapping says it is no longer intact.
+// instead of ending the program, the mapping says it is no longer intact, and that says nothing of
+// the files read after it. A bus error that is not a lost page still ends the program.
 #include "platform/files.h"
 
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <csignal>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace qlx::platform {
 namespace {
 
 TEST(MappedInput, AFileCutOrWrittenWhileMappedIsReported) {
+    installFileGuards(); // as the program does at its start
     test::ScratchDir dir;
     const std::string bytes(3 * 65536, 'x');
     test::writeBytes(dir / "cut", bytes);
@@ -25,6 +30,9 @@ TEST(MappedInput, AFileCutOrWrittenWhileMappedIsReported) {
     std::filesystem::resize_file(dir / "cut", bytes.size());
     std::filesystem::last_write_time(dir / "cut", written);
     EXPECT_FALSE(cut->intact());
+    // A file read into memory meanwhile, as one that cannot be mapped is, owes nothing to it.
+    test::writeBytes(dir / "read", bytes);
+    EXPECT_TRUE(readInput(dir / "read")->intact());
     // Written over, its time moves.
     test::writeBytes(dir / "written", bytes);
     auto over = mapInput(dir / "written");
@@ -33,6 +41,33 @@ TEST(MappedInput, AFileCutOrWrittenWhileMappedIsReported) {
     EXPECT_FALSE(over->intact());
     test::writeBytes(dir / "empty", "");
     EXPECT_TRUE(mapInput(dir / "empty")->bytes().empty());
+}
+
+// The system sends a bus error for a lost page with the code BUS_ADRERR; one with any other code,
+// even at an address inside the mapping, is not a cut file and ends the program as it would.
+TEST(MappedInput, OnlyALostPageIsMended) {
+    test::ScratchDir dir;
+    test::writeBytes(dir / "file", std::string(65536, 'x'));
+    for (const int code : {BUS_ADRERR, BUS_ADRALN, BUS_OBJERR}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            installFileGuards();
+            const auto input = mapInput(dir / "file");
+            siginfo_t info{};
+            info.si_signo = SIGBUS;
+            info.si_code = code;
+            info.si_addr = const_cast<std::byte*>(input->bytes().data() + 100);
+            syscall(SYS_rt_tgsigqueueinfo, getpid(), gettid(), SIGBUS, &info);
+            _exit(input->intact() ? 1 : 0); // mended: the mapping says it lost a page
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (code == BUS_ADRERR) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGBUS) << code;
+        }
+    }
 }
 
 } // namespace
