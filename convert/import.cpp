@@ -7,6 +7,7 @@
 #include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
+#include "csv/streamed_row.h"
 #include "csv/text_encoding.h"
 #include "io/ordered_writer.h"
 #include "io/pending_output.h"
@@ -33,28 +34,33 @@ class Lines {
 public:
     explicit Lines(std::size_t rows) {
         text_.reserve(rows * 256); // room enough for bone rows, the longest, in most files
-        ends_.reserve(rows);
+        rows_.reserve(rows);
     }
-    void add(std::string_view line) {
-        text_ += line;
-        ends_.push_back(text_.size());
+    void add(const csv::RowReader::Line& line) {
+        text_ += line.text;
+        rows_.push_back({text_.size(), line.holdsQuote});
     }
-    std::size_t size() const { return ends_.size(); }
-    std::string_view operator[](std::size_t k) const {
-        const std::size_t begin = k == 0 ? 0 : ends_[k - 1];
-        return std::string_view(text_).substr(begin, ends_[k] - begin);
+    std::size_t size() const { return rows_.size(); }
+    csv::CsvRowView view(std::size_t k) const {
+        const std::size_t begin = k == 0 ? 0 : rows_[k - 1].end;
+        return csv::CsvRowView(std::string_view(text_).substr(begin, rows_[k].end - begin),
+                               rows_[k].holdsQuote);
     }
 
 private:
+    struct Row {
+        std::size_t end;
+        bool holdsQuote;
+    };
     std::string text_;
-    std::vector<std::size_t> ends_;
+    std::vector<Row> rows_;
 };
 
 // The records of the rows, as the motion file holds them, into `bytes`, which holds as many.
 template <typename Record, typename Parse>
 std::string parseLines(const Lines& lines, std::string bytes, Parse parse) {
     for (std::size_t k = 0; k < lines.size(); ++k) {
-        csv::CsvRowView row(lines[k]);
+        csv::CsvRowView row = lines.view(k);
         Record record{};
         parse(row, record);
         std::memcpy(bytes.data() + k * sizeof(Record), &record, sizeof(Record));
@@ -100,7 +106,7 @@ bool takeSection(csv::RowReader& rows, io::OrderedWriter* out, Parse parse) {
         if (!rows.more()) {
             return false;
         }
-        const std::string_view line = rows.nextLine();
+        const csv::RowReader::Line line = rows.nextLine();
         if (out == nullptr) {
             continue;
         }
@@ -120,27 +126,21 @@ bool takeSection(csv::RowReader& rows, io::OrderedWriter* out, Parse parse) {
     return *count == 0 || rows.more();
 }
 
-// The row after the light keys, when it is a byte block and nothing more, holds the bytes that
-// followed them in the motion file; any other row there is not read.
-void takeTail(const csv::CsvRowView& row, io::OutputSink* out) {
-    if (row.empty()) {
+// The row after the light keys, when it is a byte block and empty fields alone, holds the bytes
+// that followed them in the motion file. It is read twice, once to learn that it is such a block
+// and once to write its bytes, so that a block of any size passes through little memory; any
+// other row there is not read.
+void takeTail(csv::RowReader& rows, io::OutputSink* out) {
+    const csv::RowReader::Mark start = rows.mark();
+    csv::ByteBlockRow check;
+    rows.streamLine([&](std::string_view piece) { check.add(piece); });
+    if (!check.isBlock() || out == nullptr) {
         return;
     }
-    csv::CsvRowView rest = row;
-    for (rest.popFront(); !rest.empty(); rest.popFront()) {
-        if (!rest.front().empty()) {
-            return;
-        }
-    }
-    const auto digits = csv::blockDigits(row.front());
-    std::array<std::uint8_t, 1 << 16> bytes;
-    for (std::size_t done = 0; digits && out != nullptr && done < digits->size();) {
-        const auto piece =
-            std::span(bytes).first(std::min(bytes.size(), (digits->size() - done) / 2));
-        csv::decodeHex(digits->substr(done), piece);
-        out->write(std::as_bytes(piece));
-        done += 2 * piece.size();
-    }
+    rows.rewind(start);
+    csv::ByteBlockRow block(
+        [out](std::span<const std::uint8_t> bytes) { out->write(std::as_bytes(bytes)); });
+    rows.streamLine([&](std::string_view piece) { block.add(piece); });
 }
 
 Status walkRows(csv::RowReader& rows, io::OutputSink* out) {
@@ -171,23 +171,14 @@ Status walkRows(csv::RowReader& rows, io::OutputSink* out) {
         pieces->finish();
     }
     if (rows.more()) {
-        takeTail(rows.next(), out);
+        takeTail(rows, out);
     }
     return recognised ? Status::Ok : Status::WriteError;
 }
 
 } // namespace
 
-Status tableToMotion(csv::RowReader& rows, io::OutputSink* out) {
-    const Status status = walkRows(rows, out);
-    rows.skipRest();
-    return rows.failed() ? Status::OpenError : status;
-}
-
-namespace {
-
-// Reads the file from its start until its encoding is decided.
-std::optional<csv::TextEncoding> detectEncoding(platform::File& file) {
+std::optional<csv::EncodingDetector> detectEncoding(platform::File& file) {
     csv::EncodingDetector detector;
     std::vector<char> buffer(std::size_t{1} << 20);
     std::uint64_t at = 0;
@@ -199,8 +190,44 @@ std::optional<csv::TextEncoding> detectEncoding(platform::File& file) {
         at += *got;
         decided = *got == 0 || detector.add(std::span(buffer).first(*got));
     }
-    return detector.encoding();
+    return detector;
 }
+
+Status importOpened(platform::InputFile& input, const csv::EncodingDetector& encoding,
+                    const std::filesystem::path& output) {
+    const csv::TextEncoding text = encoding.encoding();
+    // Marked UTF-8 that is no UTF-8, or holds a character the motion file cannot, anywhere in
+    // the file, makes no motion.
+    if (text == csv::TextEncoding::Utf8WithMark && encoding.fault()) {
+        return Status::Incomplete;
+    }
+    const std::uint64_t mark = text == csv::TextEncoding::Utf8WithMark ? 3 : 0;
+    csv::RowReader rows(
+        [&input](std::uint64_t offset, std::span<char> bytes) {
+            return input.file.readAt(offset, bytes);
+        },
+        input.size, mark, text != csv::TextEncoding::ShiftJis);
+    // An output that cannot even be opened is reported only once the rows are known to make up
+    // a motion, so an incomplete file says so first.
+    io::PendingOutput motion(output);
+    const Status status = tableToMotion(rows, motion.isOpen() ? &motion.sink() : nullptr);
+    // A file written while it was read gave rows that cannot be trusted.
+    if (!input.unchanged()) {
+        return Status::OpenError;
+    }
+    if (status != Status::Ok) {
+        return status;
+    }
+    return motion.commit() ? Status::Ok : Status::WriteError;
+}
+
+Status tableToMotion(csv::RowReader& rows, io::OutputSink* out) {
+    const Status status = walkRows(rows, out);
+    rows.skipRest();
+    return rows.failed() ? Status::OpenError : status;
+}
+
+namespace {
 
 Status importFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".qlx");
@@ -209,31 +236,7 @@ Status importFile(const std::filesystem::path& path) {
     if (!output || !encoding) {
         return Status::OpenError;
     }
-    std::uint64_t at = 0;
-    const auto read = [&](std::span<char> bytes) {
-        const auto got = input->file.readAt(at, bytes);
-        at += got.value_or(0);
-        return got;
-    };
-    csv::ShiftJisFromUtf8 utf8(read);
-    const bool converted = *encoding != csv::TextEncoding::ShiftJis;
-    csv::RowReader rows(
-        converted ? csv::RowReader::Source([&](std::span<char> bytes) { return utf8.read(bytes); })
-                  : csv::RowReader::Source(read),
-        input->size);
-    // An output that cannot even be opened is reported only once the rows are known to make up
-    // a motion, so an incomplete file says so first.
-    io::PendingOutput motion(*output);
-    const Status status = tableToMotion(rows, motion.isOpen() ? &motion.sink() : nullptr);
-    // Marked UTF-8 that is no UTF-8, or holds a character the motion file cannot, anywhere in
-    // the file, makes no motion.
-    if (status != Status::OpenError && utf8.invalid()) {
-        return Status::Incomplete;
-    }
-    if (status != Status::Ok) {
-        return status;
-    }
-    return motion.commit() ? Status::Ok : Status::WriteError;
+    return importOpened(*input, *encoding, *output);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "convert/status.h"
 #include "csv/row.h"
 #include "csv/row_reader.h"
+#include "csv/text_encoding.h"
 #include "io/output_sink.h"
 #include "motion/document.h"
 #include "platform/files.h"
@@ -32,5 +33,14 @@ Status exportMapped(const platform::MappedInput& input, const std::filesystem::p
 // one: Ok; Incomplete when the rows do not make up a motion; WriteError when they do but name an
 // unrecognised version; OpenError when the whole file cannot be read, whatever its rows hold.
 Status tableToMotion(csv::RowReader& rows, io::OutputSink* out);
+
+// Reads an opened CSV file from its start until its encoding is decided: nothing when a read
+// fails.
+std::optional<csv::EncodingDetector> detectEncoding(platform::File& file);
+
+// Imports an opened CSV file of the encoding found, to `output`: OpenError when the file was
+// written while it was read, whatever its rows hold.
+Status importOpened(platform::InputFile& input, const csv::EncodingDetector& encoding,
+                    const std::filesystem::path& output);
 
 } // namespace qlx::convert

@@ -26,10 +26,6 @@ constexpr auto kHexValues = [] {
     return values;
 }();
 
-int hexValue(char c) {
-    return kHexValues[static_cast<std::uint8_t>(c)];
-}
-
 // Each byte's two upper-case hex digits.
 constexpr auto kHexPairs = [] {
     std::array<char, 512> pairs{};
@@ -60,6 +56,10 @@ template <typename T, typename Parse> void takeNumber(CsvRowView& row, T& target
 }
 
 } // namespace
+
+int hexDigit(char c) {
+    return kHexValues[static_cast<std::uint8_t>(c)];
+}
 
 void appendInt(CsvRow& row, std::int32_t value) {
     row.endField(formatInt(row.beginField(kMaxNumberText), value));
@@ -103,21 +103,6 @@ void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes) {
     const std::size_t start = text.size();
     text.resize(start + 2 * bytes.size());
     writeHexDigits(text.data() + start, bytes);
-}
-
-std::optional<std::string_view> blockDigits(std::string_view field) {
-    if (!field.starts_with("0x") || field.size() % 2 != 0 ||
-        !std::all_of(field.begin() + 2, field.end(), [](char c) { return hexValue(c) >= 0; })) {
-        return std::nullopt;
-    }
-    return field.substr(2);
-}
-
-void decodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        bytes[k] =
-            static_cast<std::uint8_t>(16 * hexValue(digits[2 * k]) + hexValue(digits[2 * k + 1]));
-    }
 }
 
 void takeInt(CsvRowView& row, std::int32_t& target) {
@@ -167,12 +152,12 @@ void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
     // Pair k starts at 2k; the field's end counts as one non-digit character, so a pair that
     // starts exactly there still sets its byte (to 0) and ends the reading.
     for (std::size_t k = 0; k < block.size() && 2 * k <= digits.size(); ++k) {
-        const int high = 2 * k < digits.size() ? hexValue(digits[2 * k]) : -1;
+        const int high = 2 * k < digits.size() ? hexDigit(digits[2 * k]) : -1;
         if (high < 0) {
             block[k] = 0;
             continue;
         }
-        const int low = 2 * k + 1 < digits.size() ? hexValue(digits[2 * k + 1]) : -1;
+        const int low = 2 * k + 1 < digits.size() ? hexDigit(digits[2 * k + 1]) : -1;
         block[k] = static_cast<std::uint8_t>(16 * high + std::max(low, 0));
     }
     row.popFront();

@@ -26,11 +26,8 @@ void appendHex(CsvRow& row, std::span<const std::uint8_t> block);
 // The two upper-case hex digits of each byte, added to the text: a block written in pieces.
 void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes);
 
-// The digits of a field that is a whole byte block: "0x" and two hex digits a byte, in either
-// case. Nothing for any other field.
-std::optional<std::string_view> blockDigits(std::string_view field);
-// The bytes of digits as `blockDigits` gives them, two digits each, as many as `bytes` holds.
-void decodeHex(std::string_view digits, std::span<std::uint8_t> bytes);
+// A hex digit's value, in either case; -1 for any other character.
+int hexDigit(char c);
 
 void takeInt(CsvRowView& row, std::int32_t& target);
 void takeUnsigned(CsvRowView& row, std::uint32_t& target);

@@ -1,10 +1,11 @@
 // Reading a CSV file's rows through a small buffer.
 #include "csv/row_reader.h"
 
-#include <cstdint>
+#include "csv/text_encoding.h"
+
+#include <algorithm>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 namespace qlx::csv {
 
@@ -12,74 +13,91 @@ namespace {
 
 constexpr std::size_t kMaxLine = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t kChunk = std::size_t{1} << 20;
+constexpr std::size_t kSmallest = 256;
+constexpr std::size_t kLookAhead = std::size_t{1} << 16;
+
+std::uint64_t lineEndsIn(const char* text, std::size_t size) {
+    return static_cast<std::uint64_t>(std::count(text, text + size, '\n'));
+}
 
 } // namespace
 
-RowReader::RowReader(Source source, std::uint64_t sizeHint)
-    : source_(std::move(source)), buffer_(std::make_unique_for_overwrite<char[]>(kChunk)),
-      capacity_(kChunk), unreadHint_(sizeHint) {}
+// A small input gets a buffer of its size, with room to learn that it ends.
+RowReader::RowReader(Source source, std::uint64_t size, std::uint64_t start, bool fromUtf8)
+    : source_(std::move(source)), capacity_(static_cast<std::size_t>(std::clamp<std::uint64_t>(
+                                      size - std::min(start, size) + 1, kSmallest, kChunk))),
+      buffer_(std::make_unique_for_overwrite<char[]>(capacity_)), size_(size), offset_(start),
+      fromUtf8_(fromUtf8) {}
 
-// Keeps the unread bytes, moved to the front, and reads at most a chunk more after them. A
-// line that fills the buffer grows it at once to what the rest of the file can need (only the
-// part that is read is ever touched), so that even a file of one line costs little more
-// memory than its size; a file that grows meanwhile doubles it. False at the end of the bytes
-// or on failure.
-bool RowReader::refill() {
-    if (atEnd_) {
-        return false;
-    }
-    if (end_ - begin_ > kMaxLine + 1) { // no line end within reach of the limit
-        failed_ = true;
-        atEnd_ = true;
-        return false;
-    }
+void RowReader::compact() {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    offset_ += begin_;
     end_ -= begin_;
     begin_ = 0;
-    if (end_ == capacity_) {
-        const std::size_t larger =
-            std::max<std::uint64_t>(2 * capacity_, end_ + unreadHint_ + kChunk);
-        auto grown = std::make_unique_for_overwrite<char[]>(larger);
-        std::memcpy(grown.get(), buffer_.get(), end_);
-        buffer_ = std::move(grown);
-        capacity_ = larger;
+}
+
+// A row that fills the buffer grows it at once to what the rest of the input can need (only the
+// part that is read is ever touched), so that even an input of one line costs little more
+// memory than its size; an input that grows meanwhile doubles it.
+void RowReader::grow() {
+    if (capacity_ > kMaxLine) { // no line end within reach of the limit
+        failed_ = true;
+        atEnd_ = true;
+        return;
     }
-    const auto got = source_({buffer_.get() + end_, std::min(kChunk, capacity_ - end_)});
+    const std::uint64_t read = offset_ + end_;
+    const std::uint64_t unread = size_ > read ? size_ - read : 0;
+    const auto larger = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::max<std::uint64_t>(2 * capacity_, end_ + unread + kChunk),
+                                kMaxLine + std::uint64_t{2}));
+    auto grown = std::make_unique_for_overwrite<char[]>(larger);
+    std::memcpy(grown.get(), buffer_.get(), end_);
+    buffer_ = std::move(grown);
+    capacity_ = larger;
+}
+
+void RowReader::fill() {
+    if (atEnd_ || end_ == capacity_) {
+        return;
+    }
+    const auto got =
+        source_(offset_ + end_, {buffer_.get() + end_, std::min(kChunk, capacity_ - end_)});
     if (!got || *got == 0) {
         failed_ = failed_ || !got;
         atEnd_ = true;
-        return false;
+        return;
     }
     end_ += *got;
-    unreadHint_ -= std::min<std::uint64_t>(unreadHint_, *got);
-    return true;
 }
 
 // The offset from `begin_` of the LF that ends the row, or of the end of the bytes when they end
 // without one; nothing while more bytes are needed to tell. A line without a double quote is one
 // row, whatever it holds; a line with one is walked field by field.
-std::optional<std::size_t> RowReader::rowEnd(RowScan& scan) const {
+std::optional<std::size_t> RowReader::rowEnd(RowScan& scan) {
     using Mode = RowScan::Mode;
     const std::string_view text(buffer_.get() + begin_, end_ - begin_);
     const std::size_t n = text.size();
     const auto atTextEnd = [&]() -> std::optional<std::size_t> {
         return atEnd_ ? std::optional(n) : std::nullopt;
     };
+    const auto position = [&](const void* at) {
+        return static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
+    };
+    std::size_t& at = scan.at;
     if (scan.mode == Mode::Line) {
-        const void* lf =
-            scan.at < n ? std::memchr(text.data() + scan.at, '\n', n - scan.at) : nullptr;
-        if (lf == nullptr) {
-            scan.at = n;
-            return atTextEnd(); // no LF left: the rest is the last row, quotes or not
+        const void* lf = at < n ? std::memchr(text.data() + at, '\n', n - at) : nullptr;
+        if (lf == nullptr && !atEnd_) {
+            at = n;
+            return std::nullopt;
         }
-        const auto line = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
-        if (std::memchr(text.data(), '"', line) == nullptr) {
-            return line;
+        // The row ends at the LF, or at the end of the input, unless a quoted field holds it.
+        const std::size_t end = lf == nullptr ? n : position(lf);
+        if (std::memchr(text.data(), '"', end) == nullptr) {
+            return end;
         }
-        scan = {Mode::FieldStart, 0, 0};
+        scan = RowScan(Mode::FieldStart);
     }
     for (;;) {
-        std::size_t& at = scan.at;
         switch (scan.mode) {
         case Mode::Line:
         case Mode::FieldStart:
@@ -94,73 +112,170 @@ std::optional<std::size_t> RowReader::rowEnd(RowScan& scan) const {
             }
             break;
         case Mode::Unquoted: {
-            const std::size_t stop = text.find_first_of(",\n", at);
-            if (stop == text.npos) {
+            if (scan.lineEnd == npos || scan.lineEnd < at) {
+                const void* lf = at < n ? std::memchr(text.data() + at, '\n', n - at) : nullptr;
+                scan.lineEnd = lf == nullptr ? npos : position(lf);
+            }
+            const std::size_t limit = std::min(scan.lineEnd, n);
+            const void* comma =
+                at < limit ? std::memchr(text.data() + at, ',', limit - at) : nullptr;
+            if (comma != nullptr) {
+                at = position(comma) + 1;
+                scan.mode = Mode::FieldStart;
+            } else if (scan.lineEnd != npos) {
+                return scan.lineEnd;
+            } else {
                 at = n;
                 return atTextEnd();
             }
-            if (text[stop] == '\n') {
-                return stop;
-            }
-            at = stop + 1;
-            scan.mode = Mode::FieldStart;
             break;
         }
         case Mode::Quoted: {
-            // The first quote not doubled closes the field, if a comma or a line end follows it.
-            const std::size_t quote = text.find('"', at);
-            const std::size_t after = quote == text.npos ? n : quote + 1;
-            const bool crLf = after < n && text[after] == '\r';
-            if (quote == text.npos || after + (crLf ? 1 : 0) >= n) {
-                at = quote == text.npos ? n : quote;
-                if (!atEnd_) {
-                    return std::nullopt;
-                }
-                if (quote != text.npos && !crLf) {
-                    return n; // closed by the end of the file
-                }
-            } else if (text[after] == '"') {
-                at = after + 1;
-                break;
-            } else if (text[after] == ',') {
-                at = after + 1;
-                scan.mode = Mode::FieldStart;
-                break;
-            } else if (text[after] == '\n' || (crLf && text[after + 1] == '\n')) {
-                return after + (crLf ? 1 : 0);
+            if (scan.closesAt) { // every quote before it is doubled
+                at = static_cast<std::size_t>(std::max<std::uint64_t>(
+                    at, std::min<std::uint64_t>(*scan.closesAt - (offset_ + begin_), n)));
             }
-            // Not closed so: the field is plain text from its quote on.
-            at = scan.fieldStart;
-            scan.mode = Mode::Unquoted;
+            const QuotedField field = closeQuoted(text, at, atEnd_);
+            if (field.outcome == QuotedField::Outcome::Unknown) {
+                at = field.at;
+                return std::nullopt;
+            }
+            scan.closesAt.reset();
+            if (field.outcome == QuotedField::Outcome::Plain) {
+                at = scan.fieldStart;
+                scan.mode = Mode::Unquoted;
+                break;
+            }
+            at = field.at + 1; // a comma, a LF, a CR and its LF, or the end
+            if (at == n) {
+                return n;
+            }
+            if (text[at] != ',') {
+                return at + (text[at] == '\r' ? 1 : 0);
+            }
+            ++at;
+            scan.mode = Mode::FieldStart;
             break;
         }
         }
     }
 }
 
-std::string_view RowReader::nextLine() {
-    RowScan scan;
-    std::optional<std::size_t> end;
-    while (!(end = rowEnd(scan))) {
-        refill();
+// Reads ahead from where a quoted field that fills the buffer stands, as far as its closing
+// quote or to the end of the input, through a small buffer of its own, and forgets what it read:
+// a field that never closes costs a read of the rest of the input, not its memory.
+void RowReader::lookAhead(RowScan& scan) {
+    if (!scratch_) {
+        scratch_ = std::make_unique_for_overwrite<char[]>(kLookAhead);
     }
-    const char* data = buffer_.get();
-    const std::size_t rowEnd = begin_ + *end;
+    std::uint64_t from = offset_ + begin_ + scan.at;
+    std::size_t held = 0;
+    for (;;) {
+        const auto got = source_(from + held, {scratch_.get() + held, kLookAhead - held});
+        if (!got) {
+            failed_ = true;
+            atEnd_ = true;
+            return;
+        }
+        held += *got;
+        const QuotedField field = closeQuoted({scratch_.get(), held}, 0, *got == 0);
+        if (field.outcome == QuotedField::Outcome::Plain) {
+            scan.mode = RowScan::Mode::Unquoted;
+            scan.at = scan.fieldStart;
+            return;
+        }
+        if (field.outcome == QuotedField::Outcome::Closed) {
+            scan.closesAt = from + field.at;
+            return;
+        }
+        std::memmove(scratch_.get(), scratch_.get() + field.at, held - field.at);
+        from += field.at;
+        held -= field.at;
+    }
+}
+
+template <typename MakeRoom>
+std::size_t RowReader::findRowEnd(RowScan& scan, const MakeRoom& makeRoom) {
+    for (;;) {
+        if (const auto end = rowEnd(scan)) {
+            return *end;
+        }
+        compact();
+        if (end_ == capacity_) {
+            if (scan.mode == RowScan::Mode::Quoted && !scan.closesAt) {
+                lookAhead(scan);
+                continue;
+            }
+            makeRoom(scan);
+        }
+        fill();
+    }
+}
+
+std::string_view RowReader::takeRow(std::size_t end, const RowScan& scan) {
+    char* const data = buffer_.get();
+    const std::size_t rowEnd = begin_ + end;
     more_ = rowEnd < end_;
     std::size_t textEnd = rowEnd;
     if (more_ && textEnd > begin_ && data[textEnd - 1] == '\r') {
         --textEnd;
     }
-    failed_ = failed_ || textEnd - begin_ > kMaxLine;
-    const std::string_view line(data + begin_, textEnd - begin_);
+    rowLine_ = line_;
+    line_ +=
+        1 + scan.lineEnds + (scan.mode == RowScan::Mode::Line ? 0 : lineEndsIn(data + begin_, end));
+    const std::string_view text(data + begin_, textEnd - begin_);
     begin_ = more_ ? rowEnd + 1 : end_;
-    return line;
+    return text;
+}
+
+RowReader::Line RowReader::nextLine() {
+    RowScan scan(RowScan::Mode::Line);
+    const std::size_t end = findRowEnd(scan, [this](RowScan&) { grow(); });
+    std::string_view text = takeRow(end, scan);
+    failed_ = failed_ || text.size() > kMaxLine;
+    if (fromUtf8_) {
+        // The file was found to be UTF-8 before: a row that no longer is changed meanwhile.
+        char* const start = const_cast<char*>(text.data());
+        const auto size = shiftJisFromUtf8({start, text.size()});
+        failed_ = failed_ || !size;
+        text = {start, size.value_or(0)};
+    }
+    return {text, scan.mode != RowScan::Mode::Line};
+}
+
+// Hands out what is scanned of a row that fills the buffer, but a CR that may begin its line end.
+void RowReader::handOut(RowScan& scan, const std::function<void(std::string_view)>& piece) {
+    std::size_t size = scan.at;
+    if (scan.mode != RowScan::Mode::Quoted && size > 0 && buffer_[begin_ + size - 1] == '\r') {
+        --size;
+    }
+    scan.lineEnds += lineEndsIn(buffer_.get() + begin_, size);
+    piece({buffer_.get() + begin_, size});
+    begin_ += size;
+    scan.at -= size;
+    scan.fieldStart -= std::min(scan.fieldStart, size);
+    scan.lineEnd = scan.lineEnd == npos ? npos : scan.lineEnd - size;
+}
+
+void RowReader::streamLine(const std::function<void(std::string_view)>& piece) {
+    RowScan scan(RowScan::Mode::FieldStart);
+    const std::size_t end = findRowEnd(scan, [&](RowScan& s) { handOut(s, piece); });
+    piece(takeRow(end, scan));
 }
 
 void RowReader::skipRest() {
     while (more_) {
-        nextLine();
+        streamLine([](std::string_view) {});
     }
+}
+
+void RowReader::rewind(const Mark& mark) {
+    offset_ = mark.offset;
+    begin_ = 0;
+    end_ = 0;
+    atEnd_ = false;
+    more_ = true;
+    line_ = mark.line;
 }
 
 } // namespace qlx::csv

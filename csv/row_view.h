@@ -2,6 +2,8 @@
 // is split only as far as they read it.
 #pragma once
 
+#include "csv/quoted_field.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -10,18 +12,17 @@
 
 namespace qlx::csv {
 
-// Every comma ends a field, except inside a quoted field: one that begins with a double quote
-// and whose closing quote (one not doubled) is followed by a comma or the end of the line. Its
-// text is what stands between the quotes, doubled quotes made single; commas, CR and LF in it
-// belong to it. A field that begins with a quote but is not closed so is plain text, quote and
-// all. A line without bytes has no fields, and a comma at the end of a line starts no further
-// one. Copying a view copies its position, never the line, and taking fields from it changes
-// nothing in the line.
+// Every comma ends a field, except inside a quoted field (see closeQuoted): commas, CR and LF in
+// one belong to its text. A line without bytes has no fields, and a comma at the end of a line
+// starts no further one. Copying a view copies its position, never the line, and taking fields
+// from it changes nothing in the line.
 class CsvRowView {
 public:
     CsvRowView() = default;
     explicit CsvRowView(std::string_view line)
-        : line_(line), quoted_(std::memchr(line.data(), '"', line.size()) != nullptr) {
+        : CsvRowView(line, std::memchr(line.data(), '"', line.size()) != nullptr) {}
+    // For a line already known to hold a double quote or not.
+    CsvRowView(std::string_view line, bool holdsQuote) : line_(line), quoted_(holdsQuote) {
         findEnd();
     }
 
@@ -42,8 +43,17 @@ public:
 private:
     void findEnd() {
         unescaped_ = false;
-        if (quoted_ && start_ < line_.size() && line_[start_] == '"' && takeQuoted()) {
-            return;
+        if (quoted_ && start_ < line_.size() && line_[start_] == '"') {
+            const QuotedField field = closeQuoted(line_, start_ + 1, true);
+            if (field.outcome == QuotedField::Outcome::Closed) {
+                end_ = field.at + 1;
+                textStart_ = start_ + 1;
+                textEnd_ = field.at;
+                if (field.doubled) {
+                    unescape();
+                }
+                return;
+            }
         }
         end_ =
             start_ < line_.size() ? std::min(line_.find(',', start_), line_.size()) : line_.size();
@@ -51,36 +61,13 @@ private:
         textEnd_ = end_;
     }
 
-    // A quoted field from `start_`, when it is closed as such a field must be.
-    bool takeQuoted() {
-        bool doubled = false;
-        for (std::size_t i = start_ + 1;;) {
-            const std::size_t quote = line_.find('"', i);
-            if (quote == line_.npos) {
-                return false;
-            }
-            const std::size_t after = quote + 1;
-            if (after < line_.size() && line_[after] == '"') {
-                doubled = true;
-                i = after + 1;
-                continue;
-            }
-            if (after < line_.size() && line_[after] != ',' && line_[after] != '\n') {
-                return false;
-            }
-            end_ = after;
-            textStart_ = start_ + 1;
-            textEnd_ = quote;
-            if (doubled) {
-                text_.clear();
-                for (std::size_t j = textStart_; j < textEnd_; ++j) {
-                    text_ += line_[j];
-                    j += line_[j] == '"' ? 1u : 0u; // the second of a doubled pair
-                }
-                unescaped_ = true;
-            }
-            return true;
+    void unescape() {
+        text_.clear();
+        for (std::size_t j = textStart_; j < textEnd_; ++j) {
+            text_ += line_[j];
+            j += line_[j] == '"' ? 1u : 0u; // the second of a doubled pair
         }
+        unescaped_ = true;
     }
 
     std::string_view line_;

@@ -140,22 +140,26 @@ std::optional<std::uint16_t> shiftJisCode(char32_t character) {
     return code == 0 ? std::nullopt : std::optional(code);
 }
 
-// Whether the character that begins `offset` bytes into the file decides the encoding.
-bool EncodingDetector::judge(char32_t character, int length, std::size_t offset) {
+// Whether the character that begins `offset` bytes into the file decides the encoding: one that
+// is no UTF-8, or has no code page 932 code, does.
+bool EncodingDetector::judge(char32_t character, int length, std::uint64_t offset) {
     if (offset == 0 && character == kByteOrderMark && length > 0) {
-        decided_ = TextEncoding::Utf8WithMark;
-    } else if (length < 0 || !shiftJisCode(character)) {
-        decided_ = TextEncoding::ShiftJis;
+        marked_ = true;
+        return false;
+    }
+    if (length < 0 || !shiftJisCode(character)) {
+        fault_ = Utf8Fault{offset, length < 0 ? char32_t{0} : character};
+        return true;
     }
     beyondAscii_ = true;
-    return decided_.has_value();
+    return false;
 }
 
 bool EncodingDetector::add(std::span<const char> bytes) {
-    if (decided_) {
+    if (fault_) {
         return true;
     }
-    const std::size_t first = seen_; // where in the file `bytes` begins
+    const std::uint64_t first = seen_; // where in the file `bytes` begins
     seen_ += bytes.size();
     std::size_t i = 0;
     // A character that the last bytes cut off is read from a copy of it and the first new ones.
@@ -203,60 +207,38 @@ bool EncodingDetector::add(std::span<const char> bytes) {
 }
 
 TextEncoding EncodingDetector::encoding() const {
-    if (decided_) {
-        return *decided_;
+    if (marked_) {
+        return TextEncoding::Utf8WithMark;
     }
-    // A character cut off by the end of the file is no UTF-8.
-    return beyondAscii_ && heldSize_ == 0 ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
+    return beyondAscii_ && !fault() ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
 }
 
-std::optional<std::size_t> ShiftJisFromUtf8::read(std::span<char> out) {
-    while (!invalid_) {
-        std::memcpy(out.data(), held_, heldSize_);
-        const auto got = utf8_(out.subspan(heldSize_));
-        if (!got) {
+std::optional<Utf8Fault> EncodingDetector::fault() const {
+    // A character cut off by the end of the file is no UTF-8.
+    return fault_ || heldSize_ == 0 ? fault_ : Utf8Fault{seen_ - heldSize_, 0};
+}
+
+std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text) {
+    const std::size_t n = text.size();
+    std::size_t r = 0;
+    std::size_t w = 0;
+    while (r < n) {
+        if (static_cast<std::uint8_t>(text[r]) < 0x80) {
+            text[w++] = text[r++];
+            continue;
+        }
+        const Utf8Character c = decodeUtf8(text.data() + r, n - r);
+        const auto code = c.length <= 0 ? std::nullopt : shiftJisCode(c.character);
+        if (!code) {
             return std::nullopt;
         }
-        const std::size_t n = heldSize_ + *got;
-        heldSize_ = 0;
-        if (*got == 0) {
-            invalid_ = n > 0; // the text ends inside a character
-            return 0;
+        r += static_cast<std::size_t>(c.length);
+        if (*code > 0xFF) {
+            text[w++] = static_cast<char>(*code >> 8);
         }
-        std::size_t r = 0;
-        std::size_t w = 0;
-        while (r < n) {
-            if (static_cast<std::uint8_t>(out[r]) < 0x80) {
-                out[w++] = out[r++];
-                continue;
-            }
-            const Utf8Character c = decodeUtf8(out.data() + r, n - r);
-            if (c.length == 0) {
-                heldSize_ = n - r;
-                std::memcpy(held_, out.data() + r, heldSize_);
-                break;
-            }
-            const auto code = c.length < 0 ? std::nullopt : shiftJisCode(c.character);
-            const bool mark = !started_ && r == 0 && c.character == kByteOrderMark && c.length > 0;
-            if (!code && !mark) {
-                invalid_ = true;
-                break;
-            }
-            r += static_cast<std::size_t>(c.length);
-            if (mark) {
-                continue;
-            }
-            if (*code > 0xFF) {
-                out[w++] = static_cast<char>(*code >> 8);
-            }
-            out[w++] = static_cast<char>(*code & 0xFF);
-        }
-        started_ = started_ || r > 0;
-        if (w > 0) {
-            return w;
-        }
+        text[w++] = static_cast<char>(*code & 0xFF);
     }
-    return 0;
+    return w;
 }
 
 } // namespace qlx::csv

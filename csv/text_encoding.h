@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 
@@ -19,43 +18,37 @@ std::optional<std::uint16_t> shiftJisCode(char32_t character);
 
 enum class TextEncoding { ShiftJis, Utf8, Utf8WithMark };
 
-// Decides a file's encoding from its bytes, given in order, reading no more than it must.
+// Where a file's text stops being UTF-8 that code page 932 can hold: the offset of the first
+// sequence that is no UTF-8 (character 0), or of a character without a code.
+struct Utf8Fault {
+    std::uint64_t offset;
+    char32_t character;
+};
+
+// Decides a file's encoding from its bytes, given in order, reading no more than it must: a file
+// that begins with the mark is read to its end, so that any fault in it is found.
 class EncodingDetector {
 public:
     // Takes the next bytes; true once the encoding is decided, when no more need be given.
     bool add(std::span<const char> bytes);
     // The encoding of the bytes given, once they are all of the file or it is decided.
     TextEncoding encoding() const;
+    // The first fault in the bytes given, once they are all of the file or it is decided.
+    std::optional<Utf8Fault> fault() const;
 
 private:
-    bool judge(char32_t character, int length, std::size_t offset);
+    bool judge(char32_t character, int length, std::uint64_t offset);
 
-    std::size_t seen_ = 0;
+    std::uint64_t seen_ = 0;
     char held_[3] = {}; // the start of a character that the last bytes cut off
     std::size_t heldSize_ = 0;
+    bool marked_ = false;
     bool beyondAscii_ = false;
-    std::optional<TextEncoding> decided_;
+    std::optional<Utf8Fault> fault_;
 };
 
-// The text of a UTF-8 source as code page 932: read through, each character turned into its
-// code, the byte-order mark dropped. A sequence that is no UTF-8, or a character without a code
-// page 932 form, ends the text, and `invalid` says so.
-class ShiftJisFromUtf8 {
-public:
-    using Source = std::function<std::optional<std::size_t>(std::span<char>)>;
-    explicit ShiftJisFromUtf8(Source utf8) : utf8_(std::move(utf8)) {}
-
-    // Fills the span (of at least 4 bytes) as a source does: the count, 0 at the end, or
-    // nothing when the UTF-8 source failed.
-    std::optional<std::size_t> read(std::span<char> out);
-    bool invalid() const { return invalid_; }
-
-private:
-    Source utf8_;
-    char held_[3] = {};
-    std::size_t heldSize_ = 0;
-    bool started_ = false;
-    bool invalid_ = false;
-};
+// Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or nothing
+// when the text is no UTF-8 or holds a character without a code.
+std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text);
 
 } // namespace qlx::csv

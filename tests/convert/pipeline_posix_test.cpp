@@ -1,5 +1,6 @@
 // What only a POSIX system can show of the conversions: exhausted memory, in a child process given
-// a small address space, and an input cut while it is read.
+// a small address space; the memory an import holds, measured in a child process; and an input
+// cut while it is read.
 #include "convert/conversion.h"
 #include "convert/pipeline_steps.h"
 
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +44,57 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
     EXPECT_EQ(dir.entries(), 1u);
 }
 #endif
+
+// An import in a child process: its status, and the most memory it held, in KiB.
+std::pair<Status, long> importPeak(const std::filesystem::path& csv) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(static_cast<int>(importFromCsv(csv)) & 0xFF);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return {Status{static_cast<std::int8_t>(WEXITSTATUS(status))}, usage.ru_maxrss};
+}
+
+// A field that opens a quote it never closes, and the bytes after the light keys, are as long as
+// the file makes them; the import holds neither, however long: its peak memory is within a few
+// megabytes of that of the same file without them.
+TEST(Pipelines, ALongFieldIsNeverHeld) {
+    ScratchDir dir;
+    const auto bones = [&](const char* name, const std::string& first) {
+        std::ofstream out(dir / name, std::ios::binary);
+        const std::size_t count = 300'000; // some 45 MB
+        out << "Quorlane Motion Data 0002,0\r\nmodel\r\n" << count << "\r\n";
+        for (std::size_t i = 0; i < count; ++i) {
+            out << (i == 0 ? first : "arm") << ",1,2,3,4,5,6,7,0x" << std::string(128, 'A')
+                << "\r\n";
+        }
+        out << "0\r\n0\r\n0\r\n";
+    };
+    bones("plain.csv", "arm");
+    bones("quote.csv", "\"arm"); // no quote follows it in the file
+    const auto tail = [&](const char* name, std::size_t bytes) {
+        motion::MotionDocument document;
+        document.tail.resize(bytes, std::byte{0xAB});
+        ASSERT_TRUE(motion::save(document, dir / name));
+        ASSERT_EQ(exportToCsv(dir / name), Status::Ok);
+        std::filesystem::remove(dir / name);
+    };
+    tail("short.qlx", 1);
+    tail("long.qlx", 24 << 20); // a row of 48 MB
+    const std::pair<const char*, const char*> pairs[] = {{"plain.csv", "quote.csv"},
+                                                         {"short.csv", "long.csv"}};
+    for (const auto& [without, with] : pairs) {
+        const auto [status, peak] = importPeak(dir / without);
+        const auto [longStatus, longPeak] = importPeak(dir / with);
+        ASSERT_EQ(status, Status::Ok);
+        ASSERT_EQ(longStatus, Status::Ok);
+        EXPECT_LT(longPeak - peak, 16 << 10) << with << ": " << longPeak << " KiB against " << peak;
+    }
+    EXPECT_EQ(std::filesystem::file_size(dir / "long.qlx"),
+              std::filesystem::file_size(dir / "short.qlx") + (24 << 20) - 1);
+}
 
 // The bytes the file lost read as zeros, and the export gives no output.
 TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {

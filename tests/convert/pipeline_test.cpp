@@ -7,6 +7,7 @@
 #include "convert/rotation.h"
 #include "io/fixed_text.h"
 #include "motion/motion_file.h"
+#include "platform/files.h"
 #include "tests/support/round_trip.h"
 #include "tests/support/support.h"
 
@@ -269,15 +270,54 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
 
 // A read that fails after the last row the walk needs still fails the whole import.
 TEST(Pipelines, AFailedReadIsAnOpenError) {
-    bool given = false;
-    csv::RowReader rows([&](std::span<char> out) -> std::optional<std::size_t> {
-        if (given) {
-            return std::nullopt;
-        }
-        given = true;
-        return kWorkedExample.copy(out.data(), out.size());
-    });
+    const std::string_view text = kWorkedExample;
+    csv::RowReader rows(
+        [&](std::uint64_t offset, std::span<char> out) -> std::optional<std::size_t> {
+            if (offset >= text.size()) {
+                return std::nullopt;
+            }
+            return text.substr(offset).copy(out.data(), out.size());
+        },
+        text.size());
     EXPECT_EQ(tableToMotion(rows, nullptr), Status::OpenError);
+}
+
+// A file written between the import's two reads (the one that finds its encoding and the one
+// that walks its rows) gives no output, whether it grew or kept its size.
+TEST(Pipelines, AFileChangedWhileImportedGivesNoOutput) {
+    std::string edited = kWorkedExample;
+    edited[edited.find("0.75")] = '9';
+    for (const std::string& now : {kWorkedExample + "0x00\r\n", edited}) {
+        ScratchDir dir;
+        writeBytes(dir / "take.csv", kWorkedExample);
+        auto input = platform::openInput(dir / "take.csv");
+        ASSERT_TRUE(input);
+        const auto encoding = detectEncoding(input->file);
+        ASSERT_TRUE(encoding);
+        const auto written = std::filesystem::last_write_time(dir / "take.csv");
+        writeBytes(dir / "take.csv", now);
+        std::filesystem::last_write_time(dir / "take.csv", written + std::chrono::seconds(1));
+        EXPECT_EQ(importOpened(*input, *encoding, dir / "take.qlx"), Status::OpenError);
+        EXPECT_EQ(dir.entries(), 1u);
+    }
+}
+
+// A UTF-8 row longer than the reader's buffer reads whole wherever a character falls on the
+// buffer's end: as the same file in Shift-JIS does.
+TEST(Pipelines, AUtf8RowAcrossTheBufferReads) {
+    const std::string head = "Quorlane Motion Data 0002,0,";
+    const auto file = [&](std::size_t at, std::string_view section, std::string_view kana) {
+        return head + std::string(at - head.size(), 'a') + std::string(section) +
+               std::string(1 << 10, 'b') + "\r\n" + std::string(kana) + "\r\n0\r\n0\r\n0\r\n0\r\n";
+    };
+    ScratchDir dir;
+    for (std::size_t at = (1 << 20) - 4; at <= (1 << 20) + 2; ++at) {
+        writeBytes(dir / "sjis.csv", file(at, "\x81\x98", "\x82\xA0"));
+        writeBytes(dir / "utf8.csv", file(at, "\xC2\xA7", "\xE3\x81\x82"));
+        ASSERT_EQ(importFromCsv(dir / "sjis.csv"), Status::Ok);
+        EXPECT_EQ(importFromCsv(dir / "utf8.csv"), Status::Ok) << at;
+        EXPECT_EQ(readBytes(dir / "utf8.qlx"), readBytes(dir / "sjis.qlx")) << at;
+    }
 }
 
 TEST(Pipelines, OutputsThatCannotBeWritten) {

@@ -83,15 +83,6 @@ TEST(FieldCodec, HexReaderTakesPairsAfterTheFirstX) {
         takeHex(row.view, block);
         EXPECT_EQ(block, bytes) << field;
         EXPECT_TRUE(row.view.empty());
-        // A whole block has "0x" and an even count of digits only; it reads as takeHex reads it.
-        const auto digits = blockDigits(field);
-        const bool whole = field.starts_with("0x") && field.size() % 2 == 0 &&
-                           field.find_first_of("-G") == field.npos;
-        ASSERT_EQ(digits.has_value(), whole) << field;
-        std::vector<std::uint8_t> decoded(whole ? digits->size() / 2 : 0);
-        decodeHex(digits.value_or(""), decoded);
-        const auto n = std::min<std::ptrdiff_t>(std::ssize(decoded), 4);
-        EXPECT_TRUE(std::equal(decoded.begin(), decoded.begin() + n, bytes.begin())) << field;
     }
 }
 

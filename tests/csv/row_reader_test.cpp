@@ -1,5 +1,5 @@
 // CSV files as rows: the splitting rules, quoted fields, line ends, long lines and bytes that
-// come in any pieces.
+// come in any pieces; rows streamed in pieces as they are taken whole, and the line each begins on.
 #include "csv/row_reader.h"
 
 #include "tests/support/support.h"
@@ -20,6 +20,21 @@ Rows rowsOf(RowReader reader) {
         }
     }
     return rows;
+}
+
+// Each row's line and text, taken whole or streamed in pieces.
+std::vector<std::pair<std::uint64_t, std::string>> linesOf(RowReader reader, bool streamed) {
+    std::vector<std::pair<std::uint64_t, std::string>> lines;
+    while (reader.more()) {
+        std::string text;
+        if (streamed) {
+            reader.streamLine([&](std::string_view piece) { text += piece; });
+        } else {
+            text = reader.nextLine().text;
+        }
+        lines.emplace_back(reader.line(), text);
+    }
+    return lines;
 }
 
 TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
@@ -45,9 +60,12 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
         {"\"\",\"\",", {{"", ""}}},
         {"a\"b,\"c\"", {{"a\"b", "c"}}},
         {"\"" + longLine + ",\n\",b", {{longLine + ",\n", "b"}}},
+        {"a,\"" + longLine + "\"\"\n\"\r\nb", {{"a", longLine + "\"\n"}, {"b"}}},
         // Quotes that close nothing are plain text.
         {"\"ab\"c,d", {{"\"ab\"c", "d"}}},
         {"\"a,b\nc", {{"\"a", "b"}, {"c"}}},
+        {"\"" + longLine + ",b\n" + longLine, {{"\"" + longLine, "b"}, {longLine}}},
+        {"a,\"x" + longLine + "\"y,b\nc", {{"a", "\"x" + longLine + "\"y", "b"}, {"c"}}},
         {"\"a\"\"", {{"\"a\"\""}}},
         {"\"a\"\rb\r\n", {{"\"a\"\rb"}, {}}},
         {"\"a\"\r\r\nb", {{"\"a\"\r"}, {"b"}}},
@@ -58,6 +76,29 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
         EXPECT_EQ(rowsOf(test::readerOf(text)), rows) << text.substr(0, 20);
         // Bytes that come one at a time give the same rows.
         EXPECT_TRUE(text.size() > 1000 || rowsOf(test::readerOf(text, 1)) == rows) << text;
+        // Streamed in pieces, a row is the same text, however long.
+        EXPECT_EQ(linesOf(test::readerOf(text), true), linesOf(test::readerOf(text), false))
+            << text.substr(0, 20);
+    }
+}
+
+// The line a row begins on counts every LF before it, those in quoted fields too.
+TEST(CsvRows, KnowTheLineEachRowBeginsOn) {
+    const std::vector<std::pair<std::string, std::vector<std::uint64_t>>> cases = {
+        {"", {1}},
+        {"a\r\nb\n\nc", {1, 2, 3, 4}},
+        {"\"a\nb\r\n\",c\nd\n", {1, 4, 5}},
+        {"x\n\"a\nb\"x\ny", {1, 2, 3, 4}}, // the quote closes nothing: LFs end rows
+        {"a\rb\nc", {1, 2}},               // a CR alone is no line end
+    };
+    for (const auto& [text, starts] : cases) {
+        for (const bool streamed : {false, true}) {
+            std::vector<std::uint64_t> lines;
+            for (const auto& [line, row] : linesOf(test::readerOf(text), streamed)) {
+                lines.push_back(line);
+            }
+            EXPECT_EQ(lines, starts) << text << (streamed ? " streamed" : "");
+        }
     }
 }
 

@@ -60,30 +60,49 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
     }
 }
 
-TEST(TextEncoding, Utf8BecomesShiftJisHoweverItArrives) {
-    const std::string mark = "\xEF\xBB\xBF";
+TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
     // shiftJis: nothing: invalid
     const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
-        {"\xE6\xA3\xAE\xE9\x87\x8E\xE3\x83\xA6\xE3\x83\xA9,1\r\n",
-         std::string(motion::kDefaultModelName) + ",1\r\n"},
-        {mark + "a\xEF\xBD\xB1", "a\xB1"},                // the mark dropped; half-width kana
+        {"\xE6\xA3\xAE\xE9\x87\x8E\xE3\x83\xA6\xE3\x83\xA9,1",
+         std::string(motion::kDefaultModelName) + ",1"},
+        {"a\xEF\xBD\xB1", "a\xB1"},                       // half-width kana
         {"\xE2\x85\xB0\xE2\x88\xB5", "\xFA\x40\x81\xE6"}, // Windows' choice among duplicates
         {"\xEE\x80\x80", "\xF0\x40"},                     // the first user-defined code
-        {mark + "a\xFF", std::nullopt},
-        {"a\xC3\xA9", std::nullopt},
-        {"a\xE6\xA3", std::nullopt},
-        {mark + mark, std::nullopt} // a second mark is a character without a code
+        {"a\xFF", std::nullopt},
+        {"a\xE6\xA3", std::nullopt},    // cut off at the end
+        {"\xEF\xBB\xBF", std::nullopt}, // a mark inside the text is a character without a code
     };
     for (const auto& [utf8, shiftJis] : cases) {
-        for (const std::size_t piece : {1u, 2u, 3u, 64u}) {
-            ShiftJisFromUtf8 text(test::sourceOf(utf8, piece));
-            std::string read;
-            char buffer[8];
-            for (std::optional<std::size_t> n; (n = text.read(buffer)) && *n > 0;) {
-                read.append(buffer, *n);
+        std::string text = utf8;
+        const auto size = shiftJisFromUtf8(text);
+        ASSERT_EQ(size.has_value(), shiftJis.has_value()) << utf8;
+        EXPECT_TRUE(!size || text.substr(0, *size) == *shiftJis) << utf8;
+    }
+}
+
+// A file that begins with the mark is read to its end, and its first fault is found wherever it
+// lies, however the bytes arrive.
+TEST(TextEncoding, AMarkedFileIsCheckedToItsEnd) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string kana = "\xE3\x81\x82";
+    const std::vector<std::pair<std::string, std::optional<Utf8Fault>>> cases = {
+        {mark + kana, std::nullopt},
+        {mark + std::string(5000, 'a') + "\xFF", Utf8Fault{5003, 0}},
+        {mark + kana + "\xF0\x9F\x98\x80", Utf8Fault{6, 0x1F600}},
+        {mark + kana + "\xE3\x81", Utf8Fault{6, 0}}, // cut off at the end
+    };
+    for (const auto& [bytes, fault] : cases) {
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, bytes.size()}) {
+            EncodingDetector detector;
+            for (std::size_t at = 0; at < bytes.size(); at += piece) {
+                detector.add(std::string_view(bytes).substr(at, piece));
             }
-            EXPECT_EQ(text.invalid(), !shiftJis) << utf8 << " in pieces of " << piece;
-            EXPECT_TRUE(!shiftJis || read == *shiftJis) << utf8 << " in pieces of " << piece;
+            EXPECT_EQ(detector.encoding(), TextEncoding::Utf8WithMark);
+            ASSERT_EQ(detector.fault().has_value(), fault.has_value()) << piece;
+            if (fault) {
+                EXPECT_EQ(detector.fault()->offset, fault->offset) << piece;
+                EXPECT_EQ(detector.fault()->character, fault->character) << piece;
+            }
         }
     }
 }

@@ -54,16 +54,15 @@ inline std::string readBytes(const std::filesystem::path& path) {
 
 // A source of the bytes of a text, as reading a file of them gives them, at most `most` at a time.
 inline csv::RowReader::Source sourceOf(std::string_view text, std::size_t most = SIZE_MAX) {
-    return [text, most](std::span<char> out) mutable -> std::optional<std::size_t> {
-        const std::size_t n = text.copy(out.data(), std::min(most, out.size()));
-        text.remove_prefix(n);
-        return n;
+    return [text, most](std::uint64_t offset, std::span<char> out) -> std::optional<std::size_t> {
+        const auto at = static_cast<std::size_t>(std::min<std::uint64_t>(offset, text.size()));
+        return text.substr(at).copy(out.data(), std::min(most, out.size()));
     };
 }
 
 // A reader of the rows of CSV text, as reading a file of those bytes gives them.
 inline csv::RowReader readerOf(std::string_view text, std::size_t most = SIZE_MAX) {
-    return csv::RowReader(sourceOf(text, most));
+    return csv::RowReader(sourceOf(text, most), text.size());
 }
 
 // An output sink that appends to a string.
