@@ -1,6 +1,6 @@
-// The ordered writer: worker threads that live as long as the writer take the oldest waiting job,
-// and so does the writing thread while it waits for a piece; at most a few jobs run ahead of the
-// one being written, which bounds memory.
+// The ordered writer: worker threads that live as long as the writer take the oldest job that
+// waits for one, and so does the writing thread while it waits for a piece; a bounded number of
+// jobs run ahead of the one being written, which bounds memory.
 #include "io/ordered_writer.h"
 
 #include <algorithm>
@@ -8,30 +8,39 @@
 
 namespace qlx::io {
 
+unsigned OrderedWriter::defaultWorkers() {
+    return std::max(1u, std::thread::hardware_concurrency()) - 1;
+}
+
+OrderedWriter::OrderedWriter(Write write, unsigned workers)
+    : write_(std::move(write)), workerCount_(workers), inFlight_(2 * (std::size_t{workers} + 1)) {}
+
 OrderedWriter::~OrderedWriter() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    waiting_.notify_all();
     for (auto& worker : workers_) {
         worker.join();
     }
 }
 
 void OrderedWriter::add(std::function<std::string()> job, bool onWorker) {
-    if (slots_.size() == kInFlight) {
+    if (slots_.size() == inFlight_) {
         writeFirst();
     }
     if (onWorker && workers_.empty()) {
         startWorkers();
     }
+    const bool forWorker = onWorker && !workers_.empty();
     {
         const std::lock_guard lock(mutex_);
-        slots_.push_back(
-            {std::move(job), onWorker && !workers_.empty(), Slot::State::Waiting, {}, {}});
+        slots_.push_back({std::move(job), forWorker, Slot::State::Waiting, {}, {}});
     }
-    changed_.notify_all();
+    if (forWorker) {
+        waiting_.notify_one();
+    }
 }
 
 void OrderedWriter::finish() {
@@ -40,10 +49,8 @@ void OrderedWriter::finish() {
     }
 }
 
-// All but one core; the writing thread is the last.
 void OrderedWriter::startWorkers() {
-    const unsigned count = std::max(1u, std::thread::hardware_concurrency()) - 1;
-    for (unsigned i = 0; i < std::max(1u, count); ++i) {
+    for (unsigned i = 0; i < workerCount_; ++i) {
         try {
             workers_.emplace_back([this] { work(); });
         } catch (const std::system_error&) {
@@ -60,7 +67,7 @@ void OrderedWriter::work() {
                 return slot.onWorker && slot.state == Slot::State::Waiting;
             });
         };
-        changed_.wait(lock, [&] { return stopping_ || waiting() != slots_.end(); });
+        waiting_.wait(lock, [&] { return stopping_ || waiting() != slots_.end(); });
         if (stopping_) {
             return;
         }
@@ -70,7 +77,7 @@ void OrderedWriter::work() {
         run(slot);
         lock.lock();
         slot.state = Slot::State::Done;
-        changed_.notify_all();
+        done_.notify_one(); // only the writing thread waits for a piece
     }
 }
 
@@ -90,7 +97,7 @@ void OrderedWriter::writeFirst() {
     while (first.state != Slot::State::Done) {
         const auto waiting = std::ranges::find(slots_, Slot::State::Waiting, &Slot::state);
         if (waiting == slots_.end()) {
-            changed_.wait(lock);
+            done_.wait(lock);
             continue;
         }
         waiting->state = Slot::State::Running;
@@ -98,7 +105,6 @@ void OrderedWriter::writeFirst() {
         run(*waiting);
         lock.lock();
         waiting->state = Slot::State::Done;
-        changed_.notify_all();
     }
     Slot done = std::move(first);
     slots_.pop_front();

@@ -19,20 +19,23 @@ namespace qlx::io {
 class OrderedWriter {
 public:
     using Write = std::function<void(std::string_view)>;
-    explicit OrderedWriter(Write write) : write_(std::move(write)) {}
+    // One worker per core but the writing thread's own, unless told otherwise.
+    explicit OrderedWriter(Write write, unsigned workers = defaultWorkers());
     OrderedWriter(const OrderedWriter&) = delete;
     OrderedWriter& operator=(const OrderedWriter&) = delete;
     // Jobs not yet written are dropped; a job already running is waited for.
     ~OrderedWriter();
 
-    // Runs `job` on a worker thread when `onWorker` and one is free, otherwise on this thread when
-    // its turn to be written comes. A job that throws throws again from the call that writes it.
+    // Queues `job`: a worker thread takes it when `onWorker` and one is free; otherwise, or when
+    // the writing thread is waiting for an earlier piece, the writing thread runs it. A job that
+    // throws throws again from the call that writes it.
     void add(std::function<std::string()> job, bool onWorker);
     // Writes the pieces of every job added so far.
     void finish();
 
+    static unsigned defaultWorkers();
+
 private:
-    static constexpr std::size_t kInFlight = 4;
     struct Slot {
         std::function<std::string()> job;
         bool onWorker;
@@ -47,8 +50,13 @@ private:
     void writeFirst();
 
     Write write_;
+    unsigned workerCount_;
+    // Every worker and the writing thread can have a job, and as many wait behind them; so many
+    // pieces at most are held.
+    std::size_t inFlight_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable waiting_; // a job waits for a worker, or the writer is stopping
+    std::condition_variable done_;    // a job is done
     std::deque<Slot> slots_; // in the order of writing; a slot stays where it is until written
     bool stopping_ = false;
     std::vector<std::thread> workers_;
