@@ -5,6 +5,7 @@
 #include "convert/motion_layout.h"
 #include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
+#include "csv/number_format.h"
 #include "io/ordered_writer.h"
 #include "io/pending_output.h"
 #include "motion/key_order.h"
@@ -41,11 +42,12 @@ std::string formatRows(std::span<const Record> records, std::span<const std::uin
 template <typename Record, typename Format>
 void addSection(io::OrderedWriter& out, std::span<const Record> records,
                 std::span<const std::uint32_t> order, Format format) {
-    csv::CsvRow row;
-    csv::appendUnsigned(row, static_cast<std::uint32_t>(records.size()));
-    std::string count;
-    csv::writeRow(count, row);
-    out.add([count] { return count; }, false);
+    out.add(
+        [count = static_cast<std::uint32_t>(records.size())] {
+            char digits[csv::kMaxNumberText];
+            return std::string(digits, csv::formatUnsigned(digits, count)) + "\r\n";
+        },
+        false);
     for (std::size_t begin = 0; begin < order.size(); begin += kChunkKeys) {
         const auto chunk = order.subspan(begin, std::min(kChunkKeys, order.size() - begin));
         out.add([records, chunk, format] { return formatRows(records, chunk, format); },

@@ -32,18 +32,21 @@ constexpr std::size_t kRowsPerChunk = 256;
 // Record rows on their way to a worker thread: their texts, one after another.
 class Lines {
 public:
-    explicit Lines(std::size_t rows) {
-        text_.reserve(rows * 256); // room enough for bone rows, the longest, in most files
-        rows_.reserve(rows);
-    }
+    explicit Lines(std::size_t rows) { rows_.reserve(rows); }
     void add(const csv::RowReader::Line& line) {
+        if (rows_.empty()) {
+            // Room for rows like the first, with some to spare, but no more than a chunk of bone
+            // rows needs, and less for a short section.
+            text_.reserve(std::min(rows_.capacity() * (line.text.size() + line.text.size() / 4),
+                                   kRowsPerChunk * 256));
+        }
         text_ += line.text;
         rows_.push_back({text_.size(), line.holdsQuote});
     }
     std::size_t size() const { return rows_.size(); }
     csv::CsvRowView view(std::size_t k) const {
         const std::size_t begin = k == 0 ? 0 : rows_[k - 1].end;
-        return csv::CsvRowView(std::string_view(text_).substr(begin, rows_[k].end - begin),
+        return csv::CsvRowView(std::string_view(text_.data() + begin, rows_[k].end - begin),
                                rows_[k].holdsQuote);
     }
 
@@ -68,8 +71,8 @@ std::string parseLines(const Lines& lines, std::string bytes, Parse parse) {
     return bytes;
 }
 
-// What `write` writes to a sink, as one piece.
-template <typename Write> std::function<std::string()> piece(Write write) {
+// A job that gives what `write` writes to a sink, written now, as one piece.
+template <typename Write> auto piece(Write write) {
     std::string bytes;
     io::OutputSink sink(
         [&](std::string_view more) {
@@ -79,7 +82,7 @@ template <typename Write> std::function<std::string()> piece(Write write) {
         0);
     write(sink);
     sink.finish();
-    return [bytes = std::move(bytes)] { return bytes; };
+    return [bytes = std::move(bytes)]() mutable { return std::move(bytes); };
 }
 
 // A count row, then as many record rows. The count row must hold a number, and every record row
@@ -120,7 +123,7 @@ bool takeSection(csv::RowReader& rows, io::OrderedWriter* out, Parse parse) {
                     return parseLines<Record>(chunk, std::move(bytes), parse);
                 },
                 onWorkers);
-            lines = Lines(kRowsPerChunk);
+            lines = Lines(std::min<std::size_t>(*count - i - 1, kRowsPerChunk));
         }
     }
     return *count == 0 || rows.more();

@@ -1,6 +1,7 @@
 // Building a CSV row field by field.
 #include "csv/row.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qlx::csv {
@@ -14,21 +15,23 @@ void CsvRow::append(std::string_view field) {
 }
 
 char* CsvRow::beginField(std::size_t maxSize) {
+    const std::size_t start = size_ + (hasField_ ? 1 : 0);
+    if (text_.size() < start + maxSize) {
+        text_.resize(std::max({start + maxSize, 2 * text_.size(), std::size_t{256}}));
+    }
     if (hasField_) {
-        text_ += ',';
+        text_[size_] = ',';
     }
     hasField_ = true;
-    const std::size_t start = text_.size();
-    text_.resize(start + maxSize);
     return text_.data() + start;
 }
 
 void CsvRow::endField(const char* end) {
-    text_.resize(static_cast<std::size_t>(end - text_.data()));
+    size_ = static_cast<std::size_t>(end - text_.data());
 }
 
 void CsvRow::clear() {
-    text_.clear();
+    size_ = 0;
     hasField_ = false;
 }
 

@@ -12,8 +12,8 @@ namespace qlx::csv {
 class CsvRow {
 public:
     // The line's text, without a line end.
-    std::string_view text() const { return text_; }
-    CsvRowView view() const { return CsvRowView(text_); }
+    std::string_view text() const { return {text_.data(), size_}; }
+    CsvRowView view() const { return CsvRowView(text()); }
 
     void append(std::string_view field);
     // For writers that format in place: room for `maxSize` bytes, then `endField` with the end.
@@ -22,7 +22,10 @@ public:
     void clear();
 
 private:
+    // The text is the first `size_` bytes; the rest is room that a row reused for the next row
+    // keeps, so that a field costs no filling of its room.
     std::string text_;
+    std::size_t size_ = 0;
     bool hasField_ = false;
 };
 

@@ -33,7 +33,7 @@ public:
     // The front field's text, valid until the field is taken.
     std::string_view front() const {
         return unescaped_ ? std::string_view(text_)
-                          : line_.substr(textStart_, textEnd_ - textStart_);
+                          : std::string_view(line_.data() + textStart_, textEnd_ - textStart_);
     }
     void popFront() {
         start_ = end_ + 1;

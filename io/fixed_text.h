@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -11,8 +12,10 @@ namespace qlx::io {
 
 // The bytes of a fixed-width text field up to its first NUL, never beyond the field.
 inline std::string_view fieldText(std::span<const char> field) {
-    const auto end = std::find(field.begin(), field.end(), '\0');
-    return {field.data(), static_cast<std::size_t>(end - field.begin())};
+    const void* nul = std::memchr(field.data(), '\0', field.size());
+    return {field.data(), nul == nullptr ? field.size()
+                                         : static_cast<std::size_t>(static_cast<const char*>(nul) -
+                                                                    field.data())};
 }
 
 // Copies `text` (up to its first NUL) into `field`, at most `limit` bytes, and a NUL after it

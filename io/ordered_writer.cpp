@@ -8,8 +8,10 @@
 
 namespace qlx::io {
 
+// Asking the system costs a system call: once is enough.
 unsigned OrderedWriter::defaultWorkers() {
-    return std::max(1u, std::thread::hardware_concurrency()) - 1;
+    static const unsigned workers = std::max(1u, std::thread::hardware_concurrency()) - 1;
+    return workers;
 }
 
 OrderedWriter::OrderedWriter(Write write, unsigned workers)
@@ -26,7 +28,7 @@ OrderedWriter::~OrderedWriter() {
     }
 }
 
-void OrderedWriter::add(std::function<std::string()> job, bool onWorker) {
+void OrderedWriter::queue(std::function<std::string()> job, bool onWorker) {
     if (slots_.size() == inFlight_) {
         writeFirst();
     }

@@ -5,9 +5,9 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <exception>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -27,9 +27,16 @@ public:
     ~OrderedWriter();
 
     // Queues `job`: a worker thread takes it when `onWorker` and one is free; otherwise, or when
-    // the writing thread is waiting for an earlier piece, the writing thread runs it. A job that
+    // the writing thread is waiting for an earlier piece, the writing thread runs it. A job for
+    // this thread that no earlier piece waits before runs and is written at once. A job that
     // throws throws again from the call that writes it.
-    void add(std::function<std::string()> job, bool onWorker);
+    template <typename Job> void add(Job&& job, bool onWorker) {
+        if (!onWorker && slots_.empty()) {
+            write_(job());
+            return;
+        }
+        queue(std::function<std::string()>(std::forward<Job>(job)), onWorker);
+    }
     // Writes the pieces of every job added so far.
     void finish();
 
@@ -44,6 +51,7 @@ private:
         std::exception_ptr error;
     };
 
+    void queue(std::function<std::string()> job, bool onWorker);
     void startWorkers();
     void work();
     static void run(Slot& slot);
@@ -57,7 +65,9 @@ private:
     std::mutex mutex_;
     std::condition_variable waiting_; // a job waits for a worker, or the writer is stopping
     std::condition_variable done_;    // a job is done
-    std::deque<Slot> slots_; // in the order of writing; a slot stays where it is until written
+    // In the order of writing; a slot stays where it is until written, and an empty list costs
+    // nothing, so a writer whose jobs all run at once allocates no slot.
+    std::list<Slot> slots_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

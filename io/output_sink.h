@@ -15,10 +15,9 @@ class OutputSink {
 public:
     using Flush = std::function<bool(std::string_view)>;
     // Gathers up to `capacity` bytes before it flushes them; 0 flushes every write as it comes.
+    // The buffer grows with what is written, so a small output costs little.
     explicit OutputSink(Flush flush, std::size_t capacity = std::size_t{1} << 20)
-        : flush_(std::move(flush)), capacity_(capacity) {
-        buffer_.reserve(capacity_);
-    }
+        : flush_(std::move(flush)), capacity_(capacity) {}
     void write(std::string_view bytes);
     void write(std::span<const std::byte> bytes) {
         write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

@@ -1,9 +1,14 @@
 // Sorts 64-bit keys (a bone name's rank, the frame) with their record index by a stable radix
-// sort: linear in the number of keys, where a comparison sort of whole names was not.
+// sort: linear in the number of keys, where a comparison sort of whole names was not. A table of
+// a few keys is sorted by comparison, which costs less than the radix sort's counts and ranks.
 #include "motion/key_order.h"
+
+#include "io/fixed_text.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <numeric>
 #include <unordered_map>
 #include <utility>
@@ -12,6 +17,9 @@
 namespace qlx::motion {
 
 namespace {
+
+// Below this many keys a table is sorted by comparison.
+constexpr std::size_t kFewKeys = 256;
 
 struct SortItem {
     std::uint64_t key;
@@ -49,8 +57,9 @@ io::LargeVector<std::uint32_t> sortedIndices(io::LargeVector<SortItem>& items) {
     return order;
 }
 
-// The indices 0 to count - 1, sorted by the key that `keyOf` gives each.
-template <typename KeyOf> io::LargeVector<std::uint32_t> orderBy(std::size_t count, KeyOf keyOf) {
+// The indices 0 to count - 1, sorted by the 64-bit key that `keyOf` gives each.
+template <typename KeyOf>
+io::LargeVector<std::uint32_t> radixOrder(std::size_t count, KeyOf keyOf) {
     io::LargeVector<SortItem> items(count);
     for (std::size_t i = 0; i < count; ++i) {
         items[i] = {keyOf(i), static_cast<std::uint32_t>(i)};
@@ -58,9 +67,19 @@ template <typename KeyOf> io::LargeVector<std::uint32_t> orderBy(std::size_t cou
     return sortedIndices(items);
 }
 
+// The same for a few keys of any kind that compares; equal keys keep their order by index, as a
+// stable sort would keep them, without its buffer.
+template <typename KeyOf> io::LargeVector<std::uint32_t> fewOrder(std::size_t count, KeyOf keyOf) {
+    io::LargeVector<std::uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::ranges::sort(order, {}, [&](std::uint32_t i) { return std::pair(keyOf(i), i); });
+    return order;
+}
+
 template <typename Record>
 io::LargeVector<std::uint32_t> frameOrder(std::span<const Record> table) {
-    return orderBy(table.size(), [&](std::size_t i) { return frameKey(table[i].frame); });
+    const auto key = [&](std::size_t i) { return frameKey(table[i].frame); };
+    return table.size() < kFewKeys ? fewOrder(table.size(), key) : radixOrder(table.size(), key);
 }
 
 // A name as two big-endian words, zero after its first NUL: comparing the words compares the
@@ -68,9 +87,13 @@ io::LargeVector<std::uint32_t> frameOrder(std::span<const Record> table) {
 using NameWords = std::pair<std::uint64_t, std::uint64_t>;
 
 NameWords nameWords(const BoneKey& key) {
-    std::uint64_t words[2] = {0, 0};
-    for (std::size_t i = 0; i < key.name.size() && key.name[i] != '\0'; ++i) {
-        words[i / 8] |= std::uint64_t{static_cast<std::uint8_t>(key.name[i])} << (56 - 8 * (i % 8));
+    std::array<char, 16> bytes{};
+    const std::string_view name = io::fieldText(key.name);
+    name.copy(bytes.data(), name.size());
+    std::uint64_t words[2];
+    std::memcpy(words, bytes.data(), sizeof words);
+    if constexpr (std::endian::native == std::endian::little) {
+        return {__builtin_bswap64(words[0]), __builtin_bswap64(words[1])};
     }
     return {words[0], words[1]};
 }
@@ -101,14 +124,22 @@ io::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
     return ranks;
 }
 
+io::LargeVector<std::uint32_t> boneOrder(std::span<const BoneKey> bones) {
+    if (bones.size() < kFewKeys) {
+        return fewOrder(bones.size(), [&](std::size_t i) {
+            return std::pair(nameWords(bones[i]), frameKey(bones[i].frame));
+        });
+    }
+    const auto ranks = nameRanks(bones);
+    return radixOrder(bones.size(), [&](std::size_t i) {
+        return std::uint64_t{ranks[i]} << 32 | frameKey(bones[i].frame);
+    });
+}
+
 } // namespace
 
 KeyOrder keyOrder(const MotionView& motion) {
-    const auto ranks = nameRanks(motion.bones);
-    const auto boneKey = [&](std::size_t i) {
-        return std::uint64_t{ranks[i]} << 32 | frameKey(motion.bones[i].frame);
-    };
-    return {orderBy(ranks.size(), boneKey), frameOrder(motion.morphs), frameOrder(motion.cameras),
+    return {boneOrder(motion.bones), frameOrder(motion.morphs), frameOrder(motion.cameras),
             frameOrder(motion.lights)};
 }
 

@@ -121,7 +121,8 @@ TEST(MotionFile, LoadAndSaveKeepEveryByte) {
 }
 
 // The key order against a stable sort of the same keys: bones by name as unsigned bytes up to the
-// NUL, then signed frame; the other tables by frame; equal keys in file order.
+// NUL, then signed frame; the other tables by frame; equal keys in file order. Tables of many keys
+// and of a few, which are sorted differently.
 TEST(KeyOrder, IsTheStableSortOfTheKeys) {
     std::mt19937 random(2026);
     std::vector<std::array<char, 15>> names(300); // more than one radix digit's worth
@@ -131,30 +132,36 @@ TEST(KeyOrder, IsTheStableSortOfTheKeys) {
     const auto frame = [&](std::uint32_t spread) {
         return static_cast<std::int32_t>(random() % (2 * spread + 1) - spread);
     };
-    MotionDocument document;
-    document.bones.resize(120'000);
-    for (auto& key : document.bones) {
-        key.name = names[random() % names.size()];
-        key.frame = frame(40);
-    }
-    document.morphs.resize(50'000);
-    for (auto& key : document.morphs) {
-        key.frame = frame(1 << 30);
-    }
-    const KeyOrder order = keyOrder(viewOf(document));
     const auto sorted = [](const auto& table, auto key) {
         std::vector<std::uint32_t> indices(table.size());
         std::iota(indices.begin(), indices.end(), 0u);
         std::ranges::stable_sort(indices, {}, [&](std::uint32_t i) { return key(table[i]); });
         return indices;
     };
-    EXPECT_TRUE(std::ranges::equal(order.bones, sorted(document.bones, [](const BoneKey& key) {
-                                       return std::pair(io::fieldText(key.name), key.frame.get());
-                                   })));
-    EXPECT_TRUE(std::ranges::equal(order.morphs, sorted(document.morphs, [](const MorphKey& key) {
-                                       return key.frame.get();
-                                   })));
-    EXPECT_TRUE(order.cameras.empty() && order.lights.empty());
+    for (const std::size_t keys : std::array<std::size_t, 4>{120000, 255, 256, 7}) {
+        MotionDocument document;
+        document.bones.resize(keys);
+        for (auto& key : document.bones) {
+            key.name = names[random() % names.size()];
+            key.frame = frame(40);
+        }
+        document.morphs.resize(keys / 2);
+        for (auto& key : document.morphs) {
+            key.frame = frame(keys < 1000 ? 3 : 1 << 30);
+        }
+        const KeyOrder order = keyOrder(viewOf(document));
+        EXPECT_TRUE(std::ranges::equal(
+            order.bones, sorted(document.bones,
+                                [](const BoneKey& key) {
+                                    return std::pair(io::fieldText(key.name), key.frame.get());
+                                })))
+            << keys;
+        EXPECT_TRUE(std::ranges::equal(
+            order.morphs,
+            sorted(document.morphs, [](const MorphKey& key) { return key.frame.get(); })))
+            << keys;
+        EXPECT_TRUE(order.cameras.empty() && order.lights.empty());
+    }
 }
 
 } // namespace

@@ -54,9 +54,15 @@ inline std::string readBytes(const std::filesystem::path& path) {
 
 // A source of the bytes of a text, as reading a file of them gives them, at most `most` at a time.
 inline csv::RowReader::Source sourceOf(std::string_view text, std::size_t most = SIZE_MAX) {
-    return [text, most](std::uint64_t offset, std::span<char> out) -> std::optional<std::size_t> {
+    const auto read = [text](std::uint64_t offset, std::span<char> out) {
         const auto at = static_cast<std::size_t>(std::min<std::uint64_t>(offset, text.size()));
-        return text.substr(at).copy(out.data(), std::min(most, out.size()));
+        return std::optional(text.substr(at).copy(out.data(), out.size()));
+    };
+    if (most == SIZE_MAX) {
+        return read; // small enough for the function to hold without allocating, for fuzzing
+    }
+    return [read, most](std::uint64_t offset, std::span<char> out) {
+        return read(offset, out.first(std::min(most, out.size())));
     };
 }
 
@@ -65,12 +71,14 @@ inline csv::RowReader readerOf(std::string_view text, std::size_t most = SIZE_MA
     return csv::RowReader(sourceOf(text, most), text.size());
 }
 
-// An output sink that appends to a string.
+// An output sink that appends to a string, as it is written.
 inline io::OutputSink sinkInto(std::string& bytes) {
-    return io::OutputSink([&bytes](std::string_view more) {
-        bytes += more;
-        return true;
-    });
+    return io::OutputSink(
+        [&bytes](std::string_view more) {
+            bytes += more;
+            return true;
+        },
+        0);
 }
 
 // A view of one line's fields, with the line it views.
