@@ -283,7 +283,8 @@ TEST(Pipelines, AFailedReadIsAnOpenError) {
 }
 
 // A file written between the import's two reads (the one that finds its encoding and the one
-// that walks its rows) gives no output, whether it grew or kept its size.
+// that walks its rows) gives no output, whether it grew or kept its size. Where the system keeps
+// others from writing to a file that is being read (Windows), it stays as it was, and converts.
 TEST(Pipelines, AFileChangedWhileImportedGivesNoOutput) {
     std::string edited = kWorkedExample;
     edited[edited.find("0.75")] = '9';
@@ -296,9 +297,14 @@ TEST(Pipelines, AFileChangedWhileImportedGivesNoOutput) {
         ASSERT_TRUE(encoding);
         const auto written = std::filesystem::last_write_time(dir / "take.csv");
         writeBytes(dir / "take.csv", now);
-        std::filesystem::last_write_time(dir / "take.csv", written + std::chrono::seconds(1));
-        EXPECT_EQ(importOpened(*input, *encoding, dir / "take.qlx"), Status::OpenError);
-        EXPECT_EQ(dir.entries(), 1u);
+        std::error_code locked;
+        std::filesystem::last_write_time(dir / "take.csv", written + std::chrono::seconds(1),
+                                         locked);
+        const bool changed = readBytes(dir / "take.csv") == now;
+        EXPECT_EQ(changed, !locked);
+        EXPECT_EQ(importOpened(*input, *encoding, dir / "take.qlx"),
+                  changed ? Status::OpenError : Status::Ok);
+        EXPECT_EQ(dir.entries(), changed ? 1u : 2u);
     }
 }
 
