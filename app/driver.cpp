@@ -1,7 +1,13 @@
 // The command-line driver.
 #include "app/driver.h"
 
+#include "app/messages.h"
 #include "convert/extension.h"
+#include "csv/text_encoding.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
 
 #include <chrono>
 
@@ -42,34 +48,79 @@ std::string_view statusMessage(Status status) {
 
 namespace {
 
-Status convertOne(const platform::Argument& argument, const Conversions& conversions) {
+Report convertOne(const platform::Argument& argument, const Conversions& conversions) {
     if (convert::hasExtension(argument.path, ".qlx")) {
         return conversions.exportToCsv(argument.path);
     }
     if (convert::hasExtension(argument.path, ".csv")) {
         return conversions.importFromCsv(argument.path);
     }
-    return Status::BadExtension;
+    return {Status::BadExtension, {}, {}};
 }
+
+bool asks(const platform::Argument& argument, std::initializer_list<std::string_view> options) {
+    const std::string& text = argument.echo;
+    return std::ranges::find(options, std::string_view(text)) != options.end();
+}
+
+// What the run writes to standard error: the file's path, the status message, and what went
+// wrong and where, each as the console can show it.
+class Console {
+public:
+    explicit Console(const platform::Platform& platform) : platform_(platform) {}
+
+    void path(const platform::Argument& argument) const {
+        if (platform_.unicode) {
+            const std::u8string utf8 = argument.path.u8string();
+            write(std::string(utf8.begin(), utf8.end()) + "\n");
+        } else {
+            write(argument.echo + "\n");
+        }
+    }
+    // Code page 932 bytes.
+    void message(std::string_view shiftJis) const {
+        write((platform_.unicode ? csv::utf8FromShiftJis(shiftJis) : std::string(shiftJis)) + "\n");
+    }
+    // UTF-8 text, indented under the message.
+    void detail(const std::string& utf8) const {
+        write("  " + (platform_.unicode ? utf8 : csv::shiftJisFromUtf8Text(utf8)) + "\n");
+    }
+    void write(std::string_view text) const { platform_.writeError(text); }
+
+private:
+    const platform::Platform& platform_;
+};
 
 } // namespace
 
 int runDriver(std::span<const platform::Argument> arguments, const Conversions& conversions,
               const platform::Platform& platform) {
-    if (arguments.empty()) {
-        platform.writeError(kUsage);
+    const Console console(platform);
+    const Language language = platform.japanese ? Language::Japanese : Language::English;
+    if (arguments.empty() || std::ranges::any_of(arguments, [](const auto& a) {
+            return asks(a, {"--help", "-h", "/?"});
+        })) {
+        console.write(kUsage);
+        return 0;
+    }
+    if (std::ranges::any_of(arguments, [](const auto& a) { return asks(a, {"--version"}); })) {
+        console.write(std::string("QLXConverter ") + QLX_VERSION + "\n");
         return 0;
     }
     platform.useJapaneseLocale();
     // A file that fails does not stop the ones after it; the first failure is the exit status.
     Status first = Status::Ok;
     for (const auto& argument : arguments) {
-        platform.writeError(argument.echo);
-        platform.writeError("\n");
-        const Status status = convertOne(argument, conversions);
-        platform.writeError(statusMessage(status));
-        platform.writeError("\n");
-        first = first == Status::Ok ? status : first;
+        console.path(argument);
+        const Report report = convertOne(argument, conversions);
+        console.message(statusMessage(report.status));
+        if (report.status == Status::BadExtension) {
+            console.detail(badExtension(language));
+        }
+        for (const std::string& line : describe(report, language)) {
+            console.detail(line);
+        }
+        first = first == Status::Ok ? report.status : first;
     }
     platform.signal(first == Status::Ok ? platform::Signal::Information : platform::Signal::Error);
     platform.pause(std::chrono::milliseconds(5000));

@@ -1,8 +1,9 @@
 // The command-line driver: usage text, choice of direction by the extension, a message for each
-// file's status, and one signal, one pause and the exit status for the whole run.
+// file's status and a line or two on what went wrong and where, and one signal, one pause and
+// the exit status for the whole run.
 #pragma once
 
-#include "convert/status.h"
+#include "convert/report.h"
 #include "platform/process.h"
 
 #include <filesystem>
@@ -12,10 +13,11 @@
 
 namespace qlx::app {
 
+using convert::Report;
 using convert::Status;
 
-// A conversion takes the input path and returns its status.
-using Conversion = std::function<Status(const std::filesystem::path&)>;
+// A conversion takes the input path and reports its status and what it found.
+using Conversion = std::function<Report(const std::filesystem::path&)>;
 
 struct Conversions {
     Conversion exportToCsv;   // for a path ending in ".qlx"
@@ -27,7 +29,8 @@ struct Conversions {
 std::string_view statusMessage(Status status);
 
 // Runs the program on each argument in turn and returns its exit status: 0 when every file
-// converted, otherwise the status of the first that failed. Without arguments, the usage text.
+// converted, otherwise the status of the first that failed. Without arguments, the usage text;
+// with --help, -h or /?, the usage text, and with --version the version, at once.
 int runDriver(std::span<const platform::Argument> arguments, const Conversions& conversions,
               const platform::Platform& platform);
 

@@ -2,15 +2,15 @@
 // input path, writes its output beside it under the other extension, and returns its status.
 #pragma once
 
-#include "convert/status.h"
+#include "convert/report.h"
 
 #include <filesystem>
 
 namespace qlx::convert {
 
 // "take.qlx" to "take.csv": Ok, OpenError, WriteError or OutOfMemory.
-Status exportToCsv(const std::filesystem::path& path);
+Report exportToCsv(const std::filesystem::path& path);
 // "take.csv" to "take.qlx": Ok, OpenError, Incomplete, WriteError or OutOfMemory.
-Status importFromCsv(const std::filesystem::path& path);
+Report importFromCsv(const std::filesystem::path& path);
 
 } // namespace qlx::convert

@@ -99,44 +99,54 @@ bool motionToTable(const motion::MotionView& motion,
     return true;
 }
 
-Status exportMapped(const platform::MappedInput& input, const std::filesystem::path& output) {
-    const auto motion = motion::parseMotion(input.bytes());
+Report exportMapped(const platform::MappedInput& input, const std::filesystem::path& output) {
+    motion::MotionFault fault;
+    const auto motion = motion::parseMotion(input.bytes(), &fault);
+    // A file cut while it was read may look like no motion: that it was cut is what to say.
+    if (!input.intact()) {
+        return {Status::OpenError, ChangedWhileRead{}, {}};
+    }
     if (!motion) {
-        return Status::OpenError;
+        return {Status::OpenError, NotAMotion{fault}, {}};
     }
     io::PendingOutput csv(output);
     if (!csv.isOpen()) {
-        return Status::WriteError;
+        return {Status::WriteError, CannotWrite{csv.failure()}, {}};
     }
-    const bool formatted =
-        motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
+    motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
     // A file that changed while it was read gave no output that can be trusted.
-    if (!formatted || !input.intact()) {
-        return Status::OpenError;
+    if (!input.intact()) {
+        return {Status::OpenError, ChangedWhileRead{}, {}};
     }
-    return csv.commit() ? Status::Ok : Status::WriteError;
+    if (!csv.commit()) {
+        return {Status::WriteError, CannotWrite{csv.failure()}, {}};
+    }
+    return {};
 }
 
 namespace {
 
-Status exportFile(const std::filesystem::path& path) {
+Report exportFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".csv");
-    if (!output) {
-        return Status::OpenError;
-    }
+    platform::SystemError error;
     // The records are read where the file's bytes already lie, in key order.
-    const auto input = platform::mapInput(path);
-    return input ? exportMapped(*input, *output) : Status::OpenError;
+    const auto input = output ? platform::mapInput(path, &error) : std::nullopt;
+    if (!input) {
+        return {Status::OpenError, CannotRead{error}, {}};
+    }
+    return exportMapped(*input, *output);
 }
 
 } // namespace
 
 // Exhausted memory unwinds to here: every file is still as it was, and the run ends cleanly.
-Status exportToCsv(const std::filesystem::path& path) {
+Report exportToCsv(const std::filesystem::path& path) {
     try {
         return exportFile(path);
+    } catch (const platform::AllocationFailure& failure) {
+        return {Status::OutOfMemory, MemoryExhausted{failure.bytes()}, {}};
     } catch (const std::bad_alloc&) {
-        return Status::OutOfMemory;
+        return {Status::OutOfMemory, MemoryExhausted{0}, {}};
     }
 }
 

@@ -1,9 +1,13 @@
 // Row formatters and parsers for the header and the four keyframe kinds. Parsers read columns
-// from the front; a missing or unreadable column leaves the record's value as it was.
+// from the front; a missing or unreadable column leaves the record's value as it was, and each
+// field read other than as it is written is noted, with its line and column.
 #include "convert/motion_layout.h"
 
 #include "convert/rotation.h"
 #include "csv/field_codec.h"
+#include "io/fixed_text.h"
+
+#include <algorithm>
 
 namespace qlx::convert {
 
@@ -13,6 +17,9 @@ namespace {
 
 using motion::Float32;
 using motion::Int32;
+
+// A note keeps the start of a long field, enough to find it by.
+constexpr std::size_t kNotedText = 40;
 
 void append(CsvRow& row, const Float32& value) {
     appendFloat(row, value.get());
@@ -24,22 +31,106 @@ template <std::size_t N> void append(CsvRow& row, const std::array<Float32, N>& 
     }
 }
 
-void take(CsvRowView& row, Int32& field) {
-    std::int32_t value = field.get();
-    takeInt(row, value);
-    field = value;
-}
+// One row being parsed: its columns taken in order, and how each was taken.
+class Reading {
+public:
+    Reading(CsvRowView& row, RowKind kind, NoteSink sink) : row_(row), kind_(kind), sink_(sink) {}
 
-void take(CsvRowView& row, Float32& field) {
-    float value = field.get();
-    takeFloat(row, value);
-    field = value;
-}
+    CsvRowView& row() { return row_; }
+    // Where a take puts a field's text when it is not taken whole; nowhere without notes.
+    std::string* text() { return sink_.notes != nullptr ? &text_ : nullptr; }
 
-template <std::size_t N> void take(CsvRowView& row, std::array<Float32, N>& fields) {
-    for (auto& field : fields) {
-        take(row, field);
+    template <typename T> void number(Taken how, T stored) {
+        next(how, how == Taken::NotRead ? Note::Kind::NotANumber : Note::Kind::TextAfterNumber,
+             stored, 0, 0);
     }
+    void name(Taken how, std::size_t width, std::size_t kept) {
+        next(how, Note::Kind::NameCut, std::monostate{}, width, kept);
+    }
+    void block(Taken how, std::size_t size) {
+        next(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
+             std::monostate{}, size, 0);
+    }
+
+    // After the last of `columns` columns: too few of them, or more that are not blank.
+    void end(std::uint32_t columns) {
+        if (sink_.notes == nullptr) {
+            return;
+        }
+        if (found_ < columns) {
+            add({Note::Kind::FewerColumns, kind_, sink_.line, found_, {}, {}, columns, 0});
+        }
+        for (std::uint32_t column = columns + 1; !row_.empty(); row_.popFront(), ++column) {
+            const std::string_view field = row_.front();
+            if (!std::all_of(field.begin(), field.end(), io::isSpace)) {
+                add({Note::Kind::BeyondLastColumn,
+                     kind_,
+                     sink_.line,
+                     column,
+                     std::string(field.substr(0, kNotedText)),
+                     {},
+                     columns,
+                     0});
+                break;
+            }
+        }
+    }
+
+private:
+    void next(Taken how, Note::Kind kind, std::variant<std::monostate, std::int32_t, float> stored,
+              std::size_t size, std::size_t kept) {
+        ++column_;
+        found_ += how == Taken::Missing ? 0 : 1;
+        if (sink_.notes != nullptr && how != Taken::Whole && how != Taken::Missing) {
+            add({kind, kind_, sink_.line, column_, text_.substr(0, kNotedText), stored, size,
+                 kept});
+        }
+    }
+    void add(Note note) { sink_.notes->add(std::move(note)); }
+
+    CsvRowView& row_;
+    RowKind kind_;
+    NoteSink sink_;
+    std::uint32_t column_ = 0;
+    std::uint32_t found_ = 0;
+    std::string text_;
+};
+
+void take(Reading& r, std::int32_t& value) {
+    const Taken how = takeInt(r.row(), value, r.text());
+    r.number(how, value);
+}
+
+void take(Reading& r, Int32& field) {
+    std::int32_t value = field.get();
+    take(r, value);
+    field = value;
+}
+
+void take(Reading& r, float& value) {
+    const Taken how = takeFloat(r.row(), value, r.text());
+    r.number(how, value);
+}
+
+void take(Reading& r, Float32& field) {
+    float value = field.get();
+    take(r, value);
+    field = value;
+}
+
+template <std::size_t N> void take(Reading& r, std::array<Float32, N>& fields) {
+    for (auto& field : fields) {
+        take(r, field);
+    }
+}
+
+template <std::size_t N> void takeBlock(Reading& r, std::span<std::uint8_t, N> block) {
+    r.block(takeHex(r.row(), block, r.text()), N);
+}
+
+template <typename Take> void takeNameWith(Reading& r, std::span<char> name, Take take) {
+    const Taken how = take(r.row(), name, r.text());
+    r.name(how, name.size(), io::fieldText(name).size());
 }
 
 } // namespace
@@ -50,13 +141,41 @@ void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
     appendInt(row, header.headerWord);
 }
 
-void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header) {
+void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
+    Reading r(row, RowKind::Header, notes);
+    // At most 25 bytes and always a NUL, so the text's own end decides the version.
+    takeNameWith(r, header.magic, [&](CsvRowView& view, std::span<char>, std::string* text) {
+        if (view.empty()) {
+            return Taken::Missing;
+        }
+        const std::string_view field = view.front();
+        const bool whole = motion::setMagic(header, field) == field.size();
+        if (!whole && text != nullptr) {
+            text->assign(field);
+        }
+        view.popFront();
+        return whole ? Taken::Whole : Taken::Partly;
+    });
+    take(r, header.headerWord);
+    r.end(2);
+}
+
+void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
+    Reading r(row, RowKind::ModelName, notes);
+    // A line without fields is an empty model name, as the export writes one.
+    const std::string_view field = row.empty() ? std::string_view() : row.front();
+    const std::size_t copied = header.setModelName(field);
+    if (header.version() != motion::MotionVersion::Unrecognised) {
+        const bool whole = copied == field.size();
+        if (!whole && r.text() != nullptr) {
+            r.text()->assign(field);
+        }
+        r.name(whole ? Taken::Whole : Taken::Partly, header.activeModelName().size(), copied);
+    }
     if (!row.empty()) {
-        // At most 25 bytes and always a NUL, so the text's own end decides the version.
-        motion::setMagic(header, row.front());
         row.popFront();
     }
-    takeInt(row, header.headerWord);
+    r.end(1);
 }
 
 void formatBoneRow(CsvRow& row, const motion::BoneKey& key) {
@@ -72,18 +191,20 @@ void formatBoneRow(CsvRow& row, const motion::BoneKey& key) {
     appendHex(row, key.interpolation);
 }
 
-void parseBoneRow(CsvRowView& row, motion::BoneKey& key) {
-    takeName(row, key.name);
-    take(row, key.frame);
-    take(row, key.position);
+void parseBoneRow(CsvRowView& row, motion::BoneKey& key, NoteSink notes) {
+    Reading r(row, RowKind::Bone, notes);
+    takeNameWith(r, key.name, [](auto&&... a) { return takeName(a...); });
+    take(r, key.frame);
+    take(r, key.position);
     // The quaternion is rebuilt from three angles in every case; a missing angle counts as 0.
     EulerAngles degrees{0.0f, 0.0f, 0.0f};
-    takeFloat(row, degrees.x);
-    takeFloat(row, degrees.y);
-    takeFloat(row, degrees.z);
+    take(r, degrees.x);
+    take(r, degrees.y);
+    take(r, degrees.z);
     const auto q = boneRotationFromDegrees(degrees);
     key.rotation = {q.x, q.y, q.z, q.w};
-    takeHex(row, key.interpolation);
+    takeBlock(r, std::span(key.interpolation));
+    r.end(9);
 }
 
 void formatMorphRow(CsvRow& row, const motion::MorphKey& key) {
@@ -93,10 +214,12 @@ void formatMorphRow(CsvRow& row, const motion::MorphKey& key) {
     append(row, key.weight);
 }
 
-void parseMorphRow(CsvRowView& row, motion::MorphKey& key) {
-    takeTrimmedName(row, key.name);
-    take(row, key.frame);
-    take(row, key.weight);
+void parseMorphRow(CsvRowView& row, motion::MorphKey& key, NoteSink notes) {
+    Reading r(row, RowKind::Morph, notes);
+    takeNameWith(r, key.name, [](auto&&... a) { return takeTrimmedName(a...); });
+    take(r, key.frame);
+    take(r, key.weight);
+    r.end(3);
 }
 
 void formatCameraRow(CsvRow& row, const motion::CameraKey& key) {
@@ -110,16 +233,18 @@ void formatCameraRow(CsvRow& row, const motion::CameraKey& key) {
     appendHex(row, motion::cameraTail(key));
 }
 
-void parseCameraRow(CsvRowView& row, motion::CameraKey& key) {
-    take(row, key.frame);
-    take(row, key.distance);
-    take(row, key.position);
-    take(row, key.rotation);
+void parseCameraRow(CsvRowView& row, motion::CameraKey& key, NoteSink notes) {
+    Reading r(row, RowKind::Camera, notes);
+    take(r, key.frame);
+    take(r, key.distance);
+    take(r, key.position);
+    take(r, key.rotation);
     // A missing angle keeps the record's value, which is scaled all the same.
     for (auto& angle : key.rotation) {
         angle = degreesToRadians(angle.get());
     }
-    takeHex(row, motion::cameraTail(key));
+    takeBlock(r, motion::cameraTail(key));
+    r.end(9);
 }
 
 void formatLightRow(CsvRow& row, const motion::LightKey& key) {
@@ -129,10 +254,12 @@ void formatLightRow(CsvRow& row, const motion::LightKey& key) {
     append(row, key.direction);
 }
 
-void parseLightRow(CsvRowView& row, motion::LightKey& key) {
-    take(row, key.frame);
-    take(row, key.colour);
-    take(row, key.direction);
+void parseLightRow(CsvRowView& row, motion::LightKey& key, NoteSink notes) {
+    Reading r(row, RowKind::Light, notes);
+    take(r, key.frame);
+    take(r, key.colour);
+    take(r, key.direction);
+    r.end(7);
 }
 
 } // namespace qlx::convert

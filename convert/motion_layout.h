@@ -10,28 +10,40 @@
 //   light   frame, colour r g b, direction x y z
 #pragma once
 
+#include "convert/report.h"
 #include "csv/row.h"
 #include "csv/row_view.h"
 #include "motion/document.h"
+
+#include <cstdint>
 
 namespace qlx::convert {
 
 using csv::CsvRow;
 using csv::CsvRowView;
 
+// Where a parser notes the fields of its row that it read other than as they are written:
+// nowhere, or into `notes` under the row's line.
+struct NoteSink {
+    Notes* notes = nullptr;
+    std::uint64_t line = 0;
+};
+
 void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header);
-void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header);
+void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes = {});
+// The model-name row: the name of the field the header's version makes active.
+void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes = {});
 
 void formatBoneRow(CsvRow& row, const motion::BoneKey& key);
-void parseBoneRow(CsvRowView& row, motion::BoneKey& key);
+void parseBoneRow(CsvRowView& row, motion::BoneKey& key, NoteSink notes = {});
 
 void formatMorphRow(CsvRow& row, const motion::MorphKey& key);
-void parseMorphRow(CsvRowView& row, motion::MorphKey& key);
+void parseMorphRow(CsvRowView& row, motion::MorphKey& key, NoteSink notes = {});
 
 void formatCameraRow(CsvRow& row, const motion::CameraKey& key);
-void parseCameraRow(CsvRowView& row, motion::CameraKey& key);
+void parseCameraRow(CsvRowView& row, motion::CameraKey& key, NoteSink notes = {});
 
 void formatLightRow(CsvRow& row, const motion::LightKey& key);
-void parseLightRow(CsvRowView& row, motion::LightKey& key);
+void parseLightRow(CsvRowView& row, motion::LightKey& key, NoteSink notes = {});
 
 } // namespace qlx::convert

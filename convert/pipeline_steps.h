@@ -2,7 +2,7 @@
 // conversions and by the tests and fuzz targets that run them without files.
 #pragma once
 
-#include "convert/status.h"
+#include "convert/report.h"
 #include "csv/row.h"
 #include "csv/row_reader.h"
 #include "csv/text_encoding.h"
@@ -27,12 +27,13 @@ bool motionToTable(const motion::MotionView& motion,
 
 // Exports the mapped bytes of a motion file to `output`: OpenError when they are no motion, or
 // when the file was cut or written while it was read.
-Status exportMapped(const platform::MappedInput& input, const std::filesystem::path& output);
+Report exportMapped(const platform::MappedInput& input, const std::filesystem::path& output);
 
 // Walks the rows from the first into the parts of a motion file, written to `out` when there is
 // one: Ok; Incomplete when the rows do not make up a motion; WriteError when they do but name an
 // unrecognised version; OpenError when the whole file cannot be read, whatever its rows hold.
-Status tableToMotion(csv::RowReader& rows, io::OutputSink* out);
+// The records are parsed only when there is an output, and only then noted.
+Report tableToMotion(csv::RowReader& rows, io::OutputSink* out);
 
 // Reads an opened CSV file from its start until its encoding is decided: nothing when a read
 // fails.
@@ -40,7 +41,7 @@ std::optional<csv::EncodingDetector> detectEncoding(platform::File& file);
 
 // Imports an opened CSV file of the encoding found, to `output`: OpenError when the file was
 // written while it was read, whatever its rows hold.
-Status importOpened(platform::InputFile& input, const csv::EncodingDetector& encoding,
+Report importOpened(platform::InputFile& input, const csv::EncodingDetector& encoding,
                     const std::filesystem::path& output);
 
 } // namespace qlx::convert

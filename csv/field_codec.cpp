@@ -53,14 +53,37 @@ char* writeHexDigits(char* out, std::span<const std::uint8_t> bytes) {
     return out;
 }
 
-template <typename T, typename Parse> void takeNumber(CsvRowView& row, T& target, Parse parse) {
-    if (row.empty()) {
-        return;
-    }
-    if (const auto value = parse(row.front())) {
-        target = *value;
+// Takes the front field as `how` says, noting it in `text` unless it was whole.
+Taken taken(CsvRowView& row, Taken how, std::string* text) {
+    if (how != Taken::Whole && text != nullptr) {
+        text->assign(row.front());
     }
     row.popFront();
+    return how;
+}
+
+// White space may follow a number; anything else after it is text the number leaves out.
+template <typename T, typename Parse>
+Taken takeNumber(CsvRowView& row, T& target, std::string* text, Parse parse) {
+    if (row.empty()) {
+        return Taken::Missing;
+    }
+    const std::string_view field = row.front();
+    std::size_t used = 0;
+    const auto value = parse(field, &used);
+    if (!value) {
+        return taken(row, Taken::NotRead, text);
+    }
+    target = *value;
+    const bool whole =
+        std::all_of(field.begin() + static_cast<std::ptrdiff_t>(used), field.end(), io::isSpace);
+    return taken(row, whole ? Taken::Whole : Taken::Partly, text);
+}
+
+// A name cut short of the field's text, or at a NUL in it, was taken in part.
+Taken takeText(CsvRowView& row, std::string_view text, std::span<char> name, std::string* noted) {
+    const std::size_t copied = io::copyText(text, name, name.size());
+    return taken(row, copied == text.size() ? Taken::Whole : Taken::Partly, noted);
 }
 
 } // namespace
@@ -113,48 +136,45 @@ void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes) {
     writeHexDigits(text.data() + start, bytes);
 }
 
-void takeInt(CsvRowView& row, std::int32_t& target) {
-    takeNumber(row, target, parseInt);
+Taken takeInt(CsvRowView& row, std::int32_t& target, std::string* text) {
+    return takeNumber(row, target, text, parseInt);
 }
-void takeUnsigned(CsvRowView& row, std::uint32_t& target) {
-    takeNumber(row, target, parseUnsigned);
+Taken takeUnsigned(CsvRowView& row, std::uint32_t& target, std::string* text) {
+    return takeNumber(row, target, text, parseUnsigned);
 }
-void takeFloat(CsvRowView& row, float& target) {
-    takeNumber(row, target, parseFloat);
-}
-
-void takeName(CsvRowView& row, std::span<char> name) {
-    if (row.empty()) {
-        return;
-    }
-    io::copyText(row.front(), name, name.size());
-    row.popFront();
+Taken takeFloat(CsvRowView& row, float& target, std::string* text) {
+    return takeNumber(row, target, text, parseFloat);
 }
 
-void takeTrimmedName(CsvRowView& row, std::span<char> name) {
+Taken takeName(CsvRowView& row, std::span<char> name, std::string* text) {
     if (row.empty()) {
-        return;
+        return Taken::Missing;
     }
-    std::string_view text = row.front();
-    while (!text.empty() && io::isSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && io::isSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    io::copyText(text, name, name.size());
-    row.popFront();
+    return takeText(row, row.front(), name, text);
 }
 
-void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
+Taken takeTrimmedName(CsvRowView& row, std::span<char> name, std::string* text) {
     if (row.empty()) {
-        return;
+        return Taken::Missing;
+    }
+    std::string_view trimmed = row.front();
+    while (!trimmed.empty() && io::isSpace(trimmed.front())) {
+        trimmed.remove_prefix(1);
+    }
+    while (!trimmed.empty() && io::isSpace(trimmed.back())) {
+        trimmed.remove_suffix(1);
+    }
+    return takeText(row, trimmed, name, text);
+}
+
+Taken takeHex(CsvRowView& row, std::span<std::uint8_t> block, std::string* text) {
+    if (row.empty()) {
+        return Taken::Missing;
     }
     const std::string_view field = row.front();
     const auto x = field.find('x');
     if (x == field.npos) {
-        row.popFront();
-        return;
+        return taken(row, Taken::NotRead, text);
     }
     const std::string_view digits = field.substr(x + 1);
     // Whole pairs of digits, as the export writes them, in a loop of their own.
@@ -168,6 +188,9 @@ void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
         }
         block[k] = static_cast<std::uint8_t>(high << 4 | low);
     }
+    if (k == block.size() && digits.size() == 2 * k) {
+        return taken(row, Taken::Whole, text);
+    }
     // Pair k starts at 2k; the field's end counts as one non-digit character, so a pair that
     // starts exactly there still sets its byte (to 0) and ends the reading.
     for (; k < block.size() && 2 * k <= digits.size(); ++k) {
@@ -179,7 +202,9 @@ void takeHex(CsvRowView& row, std::span<std::uint8_t> block) {
         const int low = 2 * k + 1 < digits.size() ? hexDigit(digits[2 * k + 1]) : -1;
         block[k] = static_cast<std::uint8_t>(16 * high + std::max(low, 0));
     }
-    row.popFront();
+    const bool hex =
+        std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; });
+    return taken(row, hex ? Taken::Partly : Taken::NotRead, text);
 }
 
 } // namespace qlx::csv

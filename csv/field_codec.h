@@ -29,16 +29,27 @@ void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes);
 // A hex digit's value, in either case; -1 for any other character.
 int hexDigit(char c);
 
-void takeInt(CsvRowView& row, std::int32_t& target);
-void takeUnsigned(CsvRowView& row, std::uint32_t& target);
-void takeFloat(CsvRowView& row, float& target);
+// How a reader took its field. `text`, when given, receives the field as written whenever it was
+// taken other than whole.
+enum class Taken : std::uint8_t {
+    Whole,   // as written
+    Missing, // the row had no field left
+    NotRead, // no number, no block: the target keeps its value
+    Partly,  // a number with text after it, a name longer than its width, a block of another
+             // length: the target holds what was read
+};
+
+Taken takeInt(CsvRowView& row, std::int32_t& target, std::string* text = nullptr);
+Taken takeUnsigned(CsvRowView& row, std::uint32_t& target, std::string* text = nullptr);
+Taken takeFloat(CsvRowView& row, float& target, std::string* text = nullptr);
 // The whole field up to any NUL, at most the name's width, a NUL after it when shorter; the
 // name's later bytes keep their contents.
-void takeName(CsvRowView& row, std::span<char> name);
+Taken takeName(CsvRowView& row, std::span<char> name, std::string* text = nullptr);
 // As `takeName`, with white space at both ends of the field removed first.
-void takeTrimmedName(CsvRowView& row, std::span<char> name);
+Taken takeTrimmedName(CsvRowView& row, std::span<char> name, std::string* text = nullptr);
 // Bytes from the hex digit pairs after the field's first lower-case "x"; with fewer pairs than
-// bytes, the byte after the last pair becomes 0 and the rest keep their values.
-void takeHex(CsvRowView& row, std::span<std::uint8_t> block);
+// bytes, the byte after the last pair becomes 0 and the rest keep their values. Whole only for
+// as many pairs as bytes, every character after the "x" a hex digit.
+Taken takeHex(CsvRowView& row, std::span<std::uint8_t> block, std::string* text = nullptr);
 
 } // namespace qlx::csv

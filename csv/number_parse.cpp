@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <system_error>
+#include <utility>
 
 namespace qlx::csv {
 
@@ -101,8 +102,9 @@ std::optional<float> decimalValue(const DecimalText& number) {
     return ec == std::errc{} ? std::optional<float>(value) : std::nullopt;
 }
 
-// "inf", "infinity" and "nan" in any case, as <charconv> reads them, never after a second sign.
-std::optional<float> specialValue(std::string_view text) {
+// "inf", "infinity" and "nan" in any case, as <charconv> reads them, never after a second sign;
+// and how many bytes they take.
+std::optional<std::pair<float, std::size_t>> specialValue(std::string_view text) {
     if (text.empty() || text.front() == '-') {
         return std::nullopt;
     }
@@ -111,12 +113,13 @@ std::optional<float> specialValue(std::string_view text) {
     if (ec != std::errc{} || !(std::isinf(value) || std::isnan(value))) {
         return std::nullopt;
     }
-    return value;
+    return std::pair(value, static_cast<std::size_t>(end - text.data()));
 }
 
 struct SignedMagnitude {
     bool negative;
     std::uint64_t magnitude;
+    std::size_t used;
 };
 
 // A magnitude beyond 64 bits is outside every target's range, as is no digit at all.
@@ -128,26 +131,41 @@ std::optional<SignedMagnitude> scanInteger(std::string_view text) {
     if (ec != std::errc{}) {
         return std::nullopt;
     }
-    return SignedMagnitude{sign.negative, magnitude};
+    return SignedMagnitude{sign.negative, magnitude,
+                           text.size() - sign.rest.size() + static_cast<std::size_t>(end - begin)};
+}
+
+void tell(std::size_t* used, std::size_t size) {
+    if (used != nullptr) {
+        *used = size;
+    }
 }
 
 } // namespace
 
-std::optional<float> parseFloat(std::string_view text) {
+std::optional<float> parseFloat(std::string_view text, std::size_t* used) {
     const SignedText sign = takeSign(text);
-    const auto number = scanDecimal(sign.rest);
-    const auto value = number ? decimalValue(*number) : specialValue(sign.rest);
+    const std::size_t prefix = text.size() - sign.rest.size();
+    std::optional<float> value;
+    if (const auto number = scanDecimal(sign.rest)) {
+        value = decimalValue(*number);
+        tell(used, prefix + number->text.size());
+    } else if (const auto special = specialValue(sign.rest)) {
+        value = special->first;
+        tell(used, prefix + special->second);
+    }
     if (!value) {
         return std::nullopt;
     }
     return sign.negative ? -*value : *value;
 }
 
-std::optional<std::int32_t> parseInt(std::string_view text) {
+std::optional<std::int32_t> parseInt(std::string_view text, std::size_t* used) {
     const auto parsed = scanInteger(text);
     if (!parsed) {
         return std::nullopt;
     }
+    tell(used, parsed->used);
     const std::uint64_t limit =
         parsed->negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
     if (parsed->magnitude > limit) {
@@ -157,9 +175,13 @@ std::optional<std::int32_t> parseInt(std::string_view text) {
     return static_cast<std::int32_t>(parsed->negative ? -magnitude : magnitude);
 }
 
-std::optional<std::uint32_t> parseUnsigned(std::string_view text) {
+std::optional<std::uint32_t> parseUnsigned(std::string_view text, std::size_t* used) {
     const auto parsed = scanInteger(text);
-    if (!parsed || parsed->magnitude > UINT32_MAX) {
+    if (!parsed) {
+        return std::nullopt;
+    }
+    tell(used, parsed->used);
+    if (parsed->magnitude > UINT32_MAX) {
         return std::nullopt;
     }
     const auto magnitude = static_cast<std::uint32_t>(parsed->magnitude);

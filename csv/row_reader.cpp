@@ -217,8 +217,8 @@ std::string_view RowReader::takeRow(std::size_t end, const RowScan& scan) {
     const std::size_t rowEnd = begin_ + end;
     more_ = rowEnd < end_;
     std::size_t textEnd = rowEnd;
-    if (more_ && textEnd > begin_ && data[textEnd - 1] == '\r') {
-        --textEnd;
+    if (textEnd > begin_ && data[textEnd - 1] == '\r') {
+        --textEnd; // before a LF, or at the end of the file
     }
     rowLine_ = line_;
     line_ +=
@@ -263,8 +263,18 @@ void RowReader::streamLine(const std::function<void(std::string_view)>& piece) {
     piece(takeRow(end, scan));
 }
 
+// A line end that ends the file starts no further row.
+bool RowReader::more() {
+    if (more_ && begin_ == end_ && !atEnd_) {
+        compact();
+        fill();
+    }
+    more_ = more_ && begin_ < end_;
+    return more_;
+}
+
 void RowReader::skipRest() {
-    while (more_) {
+    while (more()) {
         streamLine([](std::string_view) {});
     }
 }

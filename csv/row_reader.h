@@ -15,9 +15,10 @@
 namespace qlx::csv {
 
 // A row ends at the first LF outside a quoted field (see closeQuoted), and a CR just before that
-// LF is dropped; the text after the last LF is a last row, so a final line end yields a final
-// empty row and no bytes one empty row. The buffer grows only for a row longer than itself, and
-// never to find out whether a quoted field closes: that is read ahead and forgotten.
+// LF is dropped; the text after the last LF is a last row, unless there is none: a file reads the
+// same with a final line end or without, and a CR that ends the file ends its last line. The
+// buffer grows only for a row longer than itself, and never to find out whether a quoted field
+// closes: that is read ahead and forgotten.
 class RowReader {
 public:
     // Reads the input's bytes from an offset into the span and says how many: 0 at the end,
@@ -39,7 +40,7 @@ public:
     RowReader(Source source, std::uint64_t size, std::uint64_t start = 0, bool fromUtf8 = false);
 
     // Whether a row follows those taken so far.
-    bool more() const { return more_; }
+    bool more();
     // The next row, valid until the next call; the caller checks `more()` first.
     CsvRowView next() {
         const Line line = nextLine();

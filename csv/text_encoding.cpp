@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace qlx::csv {
 
@@ -216,6 +217,92 @@ TextEncoding EncodingDetector::encoding() const {
 std::optional<Utf8Fault> EncodingDetector::fault() const {
     // A character cut off by the end of the file is no UTF-8.
     return fault_ || heldSize_ == 0 ? fault_ : Utf8Fault{seen_ - heldSize_, 0};
+}
+
+namespace {
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The character of a double-byte code, or 0 where the code page has none.
+char32_t doubleByteCharacter(std::uint8_t lead, std::uint8_t trail) {
+    if (trail < 0x40 || trail == 0x7F || trail > 0xFC) {
+        return 0;
+    }
+    const std::size_t t = trail < 0x7F ? trail - 0x40u : trail - 0x41u;
+    if (lead >= 0xF0 && lead <= 0xF9) {
+        return static_cast<char32_t>(0xE000 + (lead - 0xF0) * kTrails + t);
+    }
+    std::size_t row = 0;
+    for (const auto& [first, last] : kTableLeads) {
+        if (lead >= first && lead <= last) {
+            return kDoubleByteTable[(row + lead - first) * kTrails + t];
+        }
+        row += static_cast<std::size_t>(last - first + 1);
+    }
+    return 0;
+}
+
+char32_t singleByteCharacter(std::uint8_t byte) {
+    if (byte < 0x81) {
+        return byte;
+    }
+    if (byte >= 0xA1 && byte <= 0xDF) {
+        return 0xFF61 + (byte - 0xA1u);
+    }
+    return byte == 0xA0 ? 0xF8F0 : byte >= 0xFD ? 0xF8F1 + (byte - 0xFDu) : 0;
+}
+
+bool isLead(std::uint8_t byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+} // namespace
+
+std::string utf8FromShiftJis(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size() * 3 / 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        char32_t c = 0;
+        if (isLead(byte) && i + 1 < text.size()) {
+            c = doubleByteCharacter(byte, static_cast<std::uint8_t>(text[i + 1]));
+            i += c == 0 ? 0 : 1;
+        } else if (!isLead(byte)) {
+            c = singleByteCharacter(byte);
+        }
+        appendUtf8(utf8, c == 0 && byte != 0 ? U'?' : c);
+    }
+    return utf8;
+}
+
+std::string shiftJisFromUtf8Text(std::string_view text) {
+    std::string shiftJis;
+    shiftJis.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Character c = decodeUtf8(text.data() + i, text.size() - i);
+        const auto code = c.length > 0 ? shiftJisCode(c.character) : std::nullopt;
+        i += c.length > 0 ? static_cast<std::size_t>(c.length) : 1;
+        if (!code) {
+            shiftJis += '?';
+            continue;
+        }
+        if (*code > 0xFF) {
+            shiftJis += static_cast<char>(*code >> 8);
+        }
+        shiftJis += static_cast<char>(*code & 0xFF);
+    }
+    return shiftJis;
 }
 
 std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace qlx::csv {
 
@@ -50,5 +52,10 @@ private:
 // Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or nothing
 // when the text is no UTF-8 or holds a character without a code.
 std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text);
+
+// Text for people to read, turned between code page 932 and UTF-8: a byte or a character that
+// has no counterpart becomes "?".
+std::string utf8FromShiftJis(std::string_view text);
+std::string shiftJisFromUtf8Text(std::string_view text);
 
 } // namespace qlx::csv

@@ -19,13 +19,15 @@ inline std::string_view fieldText(std::span<const char> field) {
 }
 
 // Copies `text` (up to its first NUL) into `field`, at most `limit` bytes, and a NUL after it
-// when there is room below `field.size()`; the bytes after that NUL keep their contents.
-inline void copyText(std::string_view text, std::span<char> field, std::size_t limit) {
+// when there is room below `field.size()`; the bytes after that NUL keep their contents. Says
+// how many bytes it copied.
+inline std::size_t copyText(std::string_view text, std::span<char> field, std::size_t limit) {
     text = text.substr(0, std::min(text.find('\0'), std::min(limit, field.size())));
     std::copy(text.begin(), text.end(), field.begin());
     if (text.size() < field.size()) {
         field[text.size()] = '\0';
     }
+    return text.size();
 }
 
 // Space, tab, line feed, vertical tab, form feed and carriage return.

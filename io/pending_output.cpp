@@ -6,6 +6,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <variant>
 
 namespace qlx::io {
 
@@ -47,26 +48,32 @@ std::optional<fs::path> freshName(const fs::path& target, const Create& create) 
     return std::nullopt;
 }
 
-// Where the output is to be written: the target, or where its links lead. Nothing when the
-// target is refused: neither missing nor a regular file this user may write, or reached through a
-// link that the system would not follow for this user.
-std::optional<fs::path> resolve(platform::FileSystem& system, fs::path path) {
+// Where the output is to be written: the target, or where its links lead; or why the target is
+// refused: neither missing nor a regular file this user may write, or reached through a link that
+// the system would not follow for this user.
+std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::path path) {
+    using Step = OutputFailure::Step;
     for (int links = 0;; ++links) {
         const PathFacts facts = system.facts(path);
         if (facts.type != PathFacts::Type::Link) {
             const bool replaceable = facts.type == PathFacts::Type::Missing ||
                                      (facts.type == PathFacts::Type::Regular && facts.writable);
-            return replaceable ? std::optional(path) : std::nullopt;
+            if (replaceable) {
+                return path;
+            }
+            return OutputFailure{Step::Target, facts.error};
+        }
+        if (links == kMaxLinks) {
+            return OutputFailure{Step::Target, {platform::SystemError::Kind::LinkLoop, 0}};
         }
         const fs::path folder = folderOf(path);
         const platform::FolderFacts shared = system.folderFacts(folder);
-        if (links == kMaxLinks ||
-            (shared.shared && facts.owner != system.user() && facts.owner != shared.owner)) {
-            return std::nullopt;
+        if (shared.shared && facts.owner != system.user() && facts.owner != shared.owner) {
+            return OutputFailure{Step::SharedLink, {}};
         }
         const auto next = system.readLink(path);
         if (!next) {
-            return std::nullopt;
+            return OutputFailure{Step::Target, system.lastError()};
         }
         path = next->is_absolute() ? *next : folder / *next;
     }
@@ -76,11 +83,12 @@ std::optional<fs::path> resolve(platform::FileSystem& system, fs::path path) {
 
 PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& system)
     : system_(system), sink_([this](std::string_view bytes) { return writeAll(bytes); }) {
-    const auto resolved = resolve(system_, target);
-    if (!resolved) {
+    auto resolved = resolve(system_, target);
+    if (auto* refused = std::get_if<OutputFailure>(&resolved)) {
+        failure_ = *refused;
         return;
     }
-    target_ = *resolved;
+    target_ = std::get<fs::path>(std::move(resolved));
     if (auto unnamed = system_.createUnnamed(folderOf(target_))) {
         file_ = std::move(*unnamed);
         return;
@@ -88,6 +96,9 @@ PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& syste
     const auto named =
         freshName(target_, [&](const fs::path& name) { return system_.createNamed(name, file_); });
     name_ = named.value_or(fs::path());
+    if (!named) {
+        fail(OutputFailure::Step::Create, system_.lastError());
+    }
 }
 
 PendingOutput::~PendingOutput() {
@@ -96,11 +107,20 @@ PendingOutput::~PendingOutput() {
     }
 }
 
+bool PendingOutput::fail(OutputFailure::Step step, platform::SystemError error) {
+    if (failure_.step == OutputFailure::Step::None) {
+        failure_ = {step,
+                    error ? error : platform::SystemError{platform::SystemError::Kind::Other, 0}};
+    }
+    return false;
+}
+
 bool PendingOutput::writeAll(std::string_view bytes) {
     while (!bytes.empty()) {
         const auto put = system_.write(file_, bytes);
         if (!put || *put == 0) {
-            return false;
+            return fail(OutputFailure::Step::Write,
+                        put ? platform::SystemError{} : system_.lastError());
         }
         bytes.remove_prefix(std::min(*put, bytes.size()));
     }
@@ -116,10 +136,14 @@ bool PendingOutput::name() {
 }
 
 bool PendingOutput::commit() {
-    if (!isOpen() || !sink_.finish() || !system_.copyMode(file_, target_) ||
-        !system_.flushToDisk(file_) || (name_.empty() && !name()) || !system_.keep(file_) ||
-        !system_.rename(file_, name_, target_)) {
+    using Step = OutputFailure::Step;
+    if (!isOpen() || !sink_.finish()) {
         return false;
+    }
+    if (!system_.copyMode(file_, target_) || !system_.flushToDisk(file_) ||
+        (name_.empty() && !name()) || !system_.keep(file_) ||
+        !system_.rename(file_, name_, target_)) {
+        return fail(Step::Replace, system_.lastError());
     }
     name_.clear();
     file_ = platform::File();

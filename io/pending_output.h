@@ -10,6 +10,20 @@
 
 namespace qlx::io {
 
+// Why an output did not replace its target: the step that failed, and what the system said.
+struct OutputFailure {
+    enum class Step : std::uint8_t {
+        None,
+        Target,     // the target is no regular file this user may write (see the error)
+        SharedLink, // a link that the system would not follow for this user
+        Create,     // no new file could be made beside the target
+        Write,
+        Replace, // flushing, naming or renaming the new file
+    };
+    Step step = Step::None;
+    platform::SystemError error;
+};
+
 class PendingOutput {
 public:
     // Opens the new output for `target`, which must be missing or a regular file this user may
@@ -25,6 +39,8 @@ public:
 
     // False when the target is refused or no new file could be made beside it.
     bool isOpen() const { return file_.isOpen(); }
+    // Why the output is not open, or did not commit.
+    const OutputFailure& failure() const { return failure_; }
     OutputSink& sink() { return sink_; }
     // Puts the complete output in the target's place, durably; false, with the target as it was,
     // when anything failed, a write included.
@@ -33,12 +49,14 @@ public:
 private:
     bool writeAll(std::string_view bytes);
     bool name();
+    bool fail(OutputFailure::Step step, platform::SystemError error);
 
     platform::FileSystem& system_;
     std::filesystem::path target_; // where a link points
     std::filesystem::path name_;   // the new file's name; empty while it has none
     platform::File file_;
     OutputSink sink_;
+    OutputFailure failure_;
 };
 
 } // namespace qlx::io

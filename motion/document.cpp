@@ -51,13 +51,13 @@ std::optional<std::string_view> MotionHeader::modelName() const {
     return io::fieldText(activeModelName());
 }
 
-void MotionHeader::setModelName(std::string_view text) {
+std::size_t MotionHeader::setModelName(std::string_view text) {
     const auto field = activeModelName();
-    io::copyText(text, field, field.size());
+    return io::copyText(text, field, field.size());
 }
 
-void setMagic(MotionHeader& header, std::string_view text) {
-    io::copyText(text, header.magic, kMagicSize - 1);
+std::size_t setMagic(MotionHeader& header, std::string_view text) {
+    return io::copyText(text, header.magic, kMagicSize - 1);
 }
 
 MotionView viewOf(const MotionDocument& document) {

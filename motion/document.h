@@ -52,13 +52,14 @@ struct MotionHeader {
     std::optional<std::string_view> modelName() const;
 
     // Copies `text` (up to its first NUL) into the active field: at most the field's width,
-    // with a NUL after it only when shorter; later bytes keep their contents.
-    void setModelName(std::string_view text);
+    // with a NUL after it only when shorter; later bytes keep their contents. Says how many
+    // bytes it copied.
+    std::size_t setModelName(std::string_view text);
 };
 
 // Sets `magic` from a signature text: at most 25 bytes, then a NUL, so that the text's own
-// bytes 21-24 and its end decide the version.
-void setMagic(MotionHeader& header, std::string_view text);
+// bytes 21-24 and its end decide the version. Says how many bytes it copied.
+std::size_t setMagic(MotionHeader& header, std::string_view text);
 
 // A motion that owns its keyframe tables, and the bytes that followed its light keys in the file
 // it came from, which it carries unread.

@@ -49,13 +49,20 @@ private:
     std::span<const std::byte> bytes_;
 };
 
-template <typename Record> bool table(Reader& reader, std::span<const Record>& records) {
+// A count and its records; nothing, and the fault, where the bytes end inside them.
+template <typename Record>
+std::optional<MotionFault> table(Reader& reader, Table which, std::span<const Record>& records) {
     const auto count = reader.count();
-    const auto taken = count ? reader.records<Record>(*count) : std::nullopt;
-    if (taken) {
-        records = *taken;
+    if (!count) {
+        return MotionFault{MotionFault::Kind::EndsInCount, which, 0, 0, {}};
     }
-    return taken.has_value();
+    const auto taken = reader.records<Record>(*count);
+    if (!taken) {
+        const auto whole = static_cast<std::uint32_t>(reader.rest().size() / sizeof(Record));
+        return MotionFault{MotionFault::Kind::EndsInRecords, which, whole, *count, {}};
+    }
+    records = *taken;
+    return std::nullopt;
 }
 
 template <typename Record> void copy(std::span<const Record> from, io::LargeVector<Record>& to) {
@@ -64,21 +71,39 @@ template <typename Record> void copy(std::span<const Record> from, io::LargeVect
 
 } // namespace
 
-std::optional<MotionView> parseMotion(std::span<const std::byte> bytes) {
+std::optional<MotionView> parseMotion(std::span<const std::byte> bytes, MotionFault* fault) {
     static_assert(kHeaderSize == sizeof MotionHeader::magic + sizeof(Int32));
+    const auto refuse = [&](MotionFault why) -> std::optional<MotionView> {
+        if (fault != nullptr) {
+            *fault = why;
+        }
+        return std::nullopt;
+    };
     Reader reader(bytes);
     MotionView view;
     Int32 headerWord;
     if (!reader.take(view.magic.data(), kMagicSize) ||
         !reader.take(&headerWord, sizeof headerWord)) {
-        return std::nullopt;
+        return refuse({MotionFault::Kind::EndsInHeader,
+                       Table::Bones,
+                       static_cast<std::uint32_t>(bytes.size()),
+                       0,
+                       {}});
     }
     view.headerWord = headerWord.get();
     const auto modelName = view.activeModelName();
-    if (modelName.empty() || !reader.take(modelName.data(), modelName.size()) ||
-        !table(reader, view.bones) || !table(reader, view.morphs) || !table(reader, view.cameras) ||
-        !table(reader, view.lights)) {
-        return std::nullopt;
+    if (modelName.empty()) {
+        return refuse({MotionFault::Kind::UnknownVersion, Table::Bones, 0, 0, view.magic});
+    }
+    if (!reader.take(modelName.data(), modelName.size())) {
+        return refuse({MotionFault::Kind::EndsInModelName, Table::Bones, 0, 0, {}});
+    }
+    auto why = table(reader, Table::Bones, view.bones);
+    why = why ? why : table(reader, Table::Morphs, view.morphs);
+    why = why ? why : table(reader, Table::Cameras, view.cameras);
+    why = why ? why : table(reader, Table::Lights, view.lights);
+    if (why) {
+        return refuse(*why);
     }
     view.tail = reader.rest();
     return view;

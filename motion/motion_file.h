@@ -12,11 +12,31 @@
 
 namespace qlx::motion {
 
+// The four keyframe tables, in file order.
+enum class Table : std::uint8_t { Bones, Morphs, Cameras, Lights };
+
+// Why bytes are no motion file.
+struct MotionFault {
+    enum class Kind : std::uint8_t {
+        EndsInHeader,    // `whole` bytes, fewer than the header's 30
+        UnknownVersion,  // the signature names no version
+        EndsInModelName, // the bytes end inside the model name
+        EndsInCount,     // inside the count of `table`
+        EndsInRecords,   // inside the records of `table`, after `whole` of `count`
+    };
+    Kind kind = Kind::EndsInHeader;
+    Table table = Table::Bones;
+    std::uint32_t whole = 0;
+    std::uint32_t count = 0;
+    std::array<char, kMagicSize> magic{}; // the signature, for UnknownVersion
+};
+
 // The parts of a motion file's bytes, which the view points into. Nothing when the version
 // suffix is not recognised, or the bytes end inside the header, the model name, a count or the
-// records a count announces. Bytes that end where a count would begin hold no more keys: the
-// counts not there read as zero.
-std::optional<MotionView> parseMotion(std::span<const std::byte> bytes);
+// records a count announces, and `fault` then says which. Bytes that end where a count would
+// begin hold no more keys: the counts not there read as zero.
+std::optional<MotionView> parseMotion(std::span<const std::byte> bytes,
+                                      MotionFault* fault = nullptr);
 
 // A document holding a copy of the viewed motion.
 MotionDocument documentOf(const MotionView& view);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/memory.h"
+#include "platform/system_error.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,8 +58,8 @@ struct InputFile {
 };
 
 // A regular file opened for reading, with its size; nothing for a missing file, a folder, a
-// pipe or a device, which are never read (and never waited on).
-std::optional<InputFile> openInput(const std::filesystem::path& path);
+// pipe or a device, which are never read (and never waited on), and then `error` says why.
+std::optional<InputFile> openInput(const std::filesystem::path& path, SystemError* error = nullptr);
 
 // A regular file's bytes, mapped for reading where the system keeps them already and a read
 // error in a mapping can be survived (POSIX systems), read into memory elsewhere. Bytes that the
@@ -77,15 +78,17 @@ public:
     bool intact() const;
 
 private:
-    friend std::optional<MappedInput> mapInput(const std::filesystem::path& path);
-    friend std::optional<MappedInput> readInput(const std::filesystem::path& path);
+    friend std::optional<MappedInput> mapInput(const std::filesystem::path& path,
+                                               SystemError* error);
+    friend std::optional<MappedInput> readInput(const std::filesystem::path& path,
+                                                SystemError* error);
     MappedInput(InputFile input, const std::byte* data)
         : input_(std::move(input)), data_(data), size_(static_cast<std::size_t>(input_.size)) {}
     MappedInput(InputFile input, LargeBlock copy)
         : input_(std::move(input)), copy_(std::move(copy)), data_(copy_.get()),
           size_(static_cast<std::size_t>(input_.size)) {}
-    // The bytes read into memory: nothing when a read fails.
-    static std::optional<MappedInput> readAll(InputFile input);
+    // The bytes read into memory: nothing when a read fails, and `error` says why.
+    static std::optional<MappedInput> readAll(InputFile input, SystemError* error);
     bool mapped() const { return data_ != nullptr && !copy_; }
 
     InputFile input_;
@@ -94,11 +97,14 @@ private:
     std::size_t size_;
 };
 
-// Nothing where `openInput` gives nothing, or the file can be neither mapped nor read. Throws
-// std::bad_alloc when it cannot be mapped and there is no memory to read it into.
-std::optional<MappedInput> mapInput(const std::filesystem::path& path);
+// Nothing where `openInput` gives nothing, or the file can be neither mapped nor read; `error`
+// then says why. Throws AllocationFailure when it cannot be mapped and there is no memory to
+// read it into.
+std::optional<MappedInput> mapInput(const std::filesystem::path& path,
+                                    SystemError* error = nullptr);
 // The file's bytes read into memory, as `mapInput` gives them where it cannot map.
-std::optional<MappedInput> readInput(const std::filesystem::path& path);
+std::optional<MappedInput> readInput(const std::filesystem::path& path,
+                                     SystemError* error = nullptr);
 
 // Sets up, once at the program's start, what keeps files safe whatever stops the program: the
 // terminating signals that the caller did not ignore remove a named temporary file first, a file
@@ -107,10 +113,11 @@ void installFileGuards();
 
 // What stands at a path, a link not followed.
 struct PathFacts {
-    enum class Type { Missing, Regular, Link, Other };
+    enum class Type { Missing, Regular, Link, Folder, Other };
     Type type = Type::Missing;
     bool writable = false;   // a regular file this user may write
     std::uint64_t owner = 0; // who owns it (a link: the link itself)
+    SystemError error;       // why it cannot be told, or cannot be written
 };
 
 // A folder that anyone may write to but only an entry's owner may rename or remove from (a
@@ -154,6 +161,8 @@ public:
     // Closes the file and removes its name, if it has one.
     virtual void remove(File& file, const std::filesystem::path& name) = 0;
     virtual void flushFolder(const std::filesystem::path& folder) = 0;
+    // Why the last of the calls above that failed, failed.
+    virtual SystemError lastError() = 0;
 };
 
 // The system's own calls.

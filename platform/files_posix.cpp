@@ -98,6 +98,42 @@ std::int64_t lastWritten(const struct stat& status) {
            status.st_mtim.tv_nsec;
 }
 
+SystemError::Kind kindOf(int code) {
+    using Kind = SystemError::Kind;
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+        return Kind::NotFound;
+    case EACCES:
+    case EPERM:
+        return Kind::AccessDenied;
+    case EISDIR:
+        return Kind::Folder;
+    case ENXIO:
+    case ENODEV:
+        return Kind::NotRegular;
+    case EBUSY:
+    case ETXTBSY:
+        return Kind::InUse;
+    case ENOSPC:
+    case EDQUOT:
+        return Kind::NoSpace;
+    case EFBIG:
+        return Kind::TooLarge;
+    case EROFS:
+        return Kind::ReadOnly;
+    case ELOOP:
+        return Kind::LinkLoop;
+    default:
+        return Kind::Other;
+    }
+}
+
+// What stands at an open descriptor that is not a regular file.
+SystemError notRegular(const struct stat& status) {
+    return {S_ISDIR(status.st_mode) ? SystemError::Kind::Folder : SystemError::Kind::NotRegular, 0};
+}
+
 Creation creation(bool done) {
     return done ? Creation::Done : errno == EEXIST ? Creation::Taken : Creation::Failed;
 }
@@ -107,17 +143,21 @@ public:
     PathFacts facts(const fs::path& path) override {
         struct stat status {};
         if (lstat(path.c_str(), &status) != 0) {
-            return {errno == ENOENT ? PathFacts::Type::Missing : PathFacts::Type::Other};
+            return {errno == ENOENT ? PathFacts::Type::Missing : PathFacts::Type::Other, false, 0,
+                    errno == ENOENT ? SystemError{} : platform::lastError()};
         }
         const auto owner = static_cast<std::uint64_t>(status.st_uid);
         if (S_ISLNK(status.st_mode)) {
-            return {PathFacts::Type::Link, false, owner};
+            return {PathFacts::Type::Link, false, owner, {}};
         }
         if (!S_ISREG(status.st_mode)) {
-            return {PathFacts::Type::Other, false, owner};
+            const bool folder = S_ISDIR(status.st_mode);
+            return {folder ? PathFacts::Type::Folder : PathFacts::Type::Other, false, owner,
+                    notRegular(status)};
         }
         const bool writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-        return {PathFacts::Type::Regular, writable, owner};
+        return {PathFacts::Type::Regular, writable, owner,
+                writable ? SystemError{} : platform::lastError()};
     }
 
     FolderFacts folderFacts(const fs::path& folder) override {
@@ -228,6 +268,10 @@ public:
         }
     }
 
+    SystemError lastError() override {
+        return platform::lastError();
+    }
+
     void flushFolder(const fs::path& folder) override {
         File directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (directory.isOpen()) {
@@ -274,14 +318,23 @@ bool InputFile::unchanged() const {
            lastWritten(status) == stamp;
 }
 
-std::optional<InputFile> openInput(const fs::path& path) {
+std::optional<InputFile> openInput(const fs::path& path, SystemError* error) {
     File file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat status {};
-    if (!file.isOpen() || fstat(fd(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+    const bool opened = file.isOpen() && fstat(fd(file), &status) == 0;
+    if (!opened || !S_ISREG(status.st_mode)) {
+        if (error != nullptr) {
+            *error = opened ? notRegular(status) : lastError();
+        }
         return std::nullopt;
     }
     return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size),
                      lastWritten(status)};
+}
+
+SystemError lastError() {
+    const int code = errno;
+    return {kindOf(code), code};
 }
 
 MappedInput::MappedInput(MappedInput&& other) noexcept
@@ -301,18 +354,19 @@ bool MappedInput::intact() const {
     return !(mapped() && mappingCut.load()) && input_.unchanged();
 }
 
-std::optional<MappedInput> mapInput(const fs::path& path) {
-    auto input = openInput(path);
-    if (!input || input->size > SIZE_MAX) {
+std::optional<MappedInput> mapInput(const fs::path& path, SystemError* error) {
+    auto input = openInput(path, error);
+    if (!input) {
         return std::nullopt;
     }
-    if (input->size == 0) {
-        return MappedInput::readAll(std::move(*input));
+    if (input->size > SIZE_MAX) {
+        throw AllocationFailure(SIZE_MAX);
     }
     const auto size = static_cast<std::size_t>(input->size);
-    void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
+    void* data =
+        size == 0 ? MAP_FAILED : mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
     if (data == MAP_FAILED) {
-        return MappedInput::readAll(std::move(*input));
+        return MappedInput::readAll(std::move(*input), error);
     }
     // One file is mapped at a time: the bus-error handler mends this one alone.
     mappingCut = false;

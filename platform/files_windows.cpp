@@ -47,20 +47,26 @@ bool deleteOnClose(File& file, bool remove) {
 class WindowsFileSystem final : public FileSystem {
 public:
     PathFacts facts(const fs::path& path) override {
+        using Kind = SystemError::Kind;
         std::error_code ec;
         const auto status = fs::symlink_status(path, ec);
         switch (status.type()) {
         case fs::file_type::not_found:
-            return {PathFacts::Type::Missing};
+            return {PathFacts::Type::Missing, false, 0, {}};
         case fs::file_type::symlink:
-            return {PathFacts::Type::Link};
+            return {PathFacts::Type::Link, false, 0, {}};
         case fs::file_type::regular: {
             const bool readOnly =
                 (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-            return {PathFacts::Type::Regular, !ec && !readOnly};
+            return {PathFacts::Type::Regular, !ec && !readOnly, 0,
+                    readOnly ? SystemError{Kind::AccessDenied, ERROR_ACCESS_DENIED}
+                             : SystemError{}};
         }
+        case fs::file_type::directory:
+            return {PathFacts::Type::Folder, false, 0, {Kind::Folder, 0}};
         default:
-            return {PathFacts::Type::Other};
+            return {PathFacts::Type::Other, false, 0,
+                    ec ? SystemError{Kind::Other, ec.value()} : SystemError{Kind::NotRegular, 0}};
         }
     }
 
@@ -146,6 +152,8 @@ public:
     }
 
     void flushFolder(const fs::path&) override {}
+
+    SystemError lastError() override { return platform::lastError(); }
 };
 
 } // namespace
@@ -194,16 +202,56 @@ bool InputFile::unchanged() const {
            static_cast<std::uint64_t>(now.QuadPart) == size && lastWritten(file) == stamp;
 }
 
-std::optional<InputFile> openInput(const fs::path& path) {
+std::optional<InputFile> openInput(const fs::path& path, SystemError* error) {
     File file = fileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!file.isOpen() || GetFileType(handleOf(file)) != FILE_TYPE_DISK ||
-        !GetFileSizeEx(handleOf(file), &size)) {
+    const bool disk = file.isOpen() && GetFileType(handleOf(file)) == FILE_TYPE_DISK;
+    if (!disk || !GetFileSizeEx(handleOf(file), &size)) {
+        if (error != nullptr) {
+            // A folder cannot be opened as a file: the system says access is denied.
+            const DWORD attributes = GetFileAttributesW(path.c_str());
+            const bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
+                                (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            *error = folder                   ? SystemError{SystemError::Kind::Folder, 0}
+                     : file.isOpen() && !disk ? SystemError{SystemError::Kind::NotRegular, 0}
+                                              : lastError();
+        }
         return std::nullopt;
     }
     const std::int64_t stamp = lastWritten(file);
     return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart), stamp};
+}
+
+SystemError lastError() {
+    using Kind = SystemError::Kind;
+    const DWORD code = GetLastError();
+    const Kind kind = [code] {
+        switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_INVALID_DRIVE:
+            return Kind::NotFound;
+        case ERROR_ACCESS_DENIED:
+            return Kind::AccessDenied;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Kind::InUse;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return Kind::NoSpace;
+        case ERROR_FILE_TOO_LARGE:
+            return Kind::TooLarge;
+        case ERROR_WRITE_PROTECT:
+            return Kind::ReadOnly;
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return Kind::LinkLoop;
+        default:
+            return Kind::Other;
+        }
+    }();
+    return {kind, static_cast<std::int64_t>(code)};
 }
 
 MappedInput::MappedInput(MappedInput&& other) noexcept
@@ -218,8 +266,8 @@ bool MappedInput::intact() const {
 
 // A read error in a mapped view (a network share that goes away, a drive pulled out) is an
 // exception that would end the program; a read reports it instead.
-std::optional<MappedInput> mapInput(const fs::path& path) {
-    return readInput(path);
+std::optional<MappedInput> mapInput(const fs::path& path, SystemError* error) {
+    return readInput(path, error);
 }
 
 void installFileGuards() {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <new>
 
 namespace qlx::platform {
 
@@ -13,8 +14,18 @@ struct LargeBlockFree {
 
 using LargeBlock = std::unique_ptr<std::byte[], LargeBlockFree>;
 
+// The system had no memory to give: how much was asked for.
+class AllocationFailure : public std::bad_alloc {
+public:
+    explicit AllocationFailure(std::size_t bytes) : bytes_(bytes) {}
+    std::size_t bytes() const { return bytes_; }
+
+private:
+    std::size_t bytes_;
+};
+
 // Uninitialised memory of at least `bytes` bytes, aligned for any record type. Throws
-// std::bad_alloc when the system has none to give.
+// AllocationFailure when the system has none to give.
 LargeBlock allocateLarge(std::size_t bytes);
 
 } // namespace qlx::platform

@@ -17,10 +17,17 @@ enum class Signal : unsigned {
 };
 
 struct Platform {
-    std::function<void(std::string_view)> writeError; // raw bytes to standard error, flushed
+    // Bytes to standard error, flushed: UTF-8 where `unicode` says so, code page 932 otherwise.
+    std::function<void(std::string_view)> writeError;
     std::function<void(Signal)> signal;
     std::function<void(std::chrono::milliseconds)> pause;
     std::function<void()> useJapaneseLocale; // best effort; never fails
+    // Standard error shows UTF-8 text: a terminal whose character set is UTF-8, or a Windows
+    // console, which shows every character. A file or a pipe keeps code page 932.
+    bool unicode = false;
+    // The user's language is Japanese (the interface language on Windows; LC_ALL, LC_MESSAGES
+    // or LANG elsewhere).
+    bool japanese = false;
 };
 
 // The program's argument: the path to open, and its bytes as the console is to echo them

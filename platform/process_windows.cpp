@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <locale>
 #include <stdexcept>
+#include <string>
 
 // windows.h must come before the other system headers.
 #include <windows.h>
@@ -16,9 +17,29 @@ namespace qlx::platform {
 
 namespace {
 
-void writeError(std::string_view bytes) {
+// A console that shows standard error, if there is one.
+HANDLE errorConsole() {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return error != INVALID_HANDLE_VALUE && GetConsoleMode(error, &mode) ? error : nullptr;
+}
+
+void writeBytes(std::string_view bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fflush(stderr);
+}
+
+// UTF-8 in, written as the console's wide characters, which it shows whatever its code page.
+void writeConsole(std::string_view utf8) {
+    if (utf8.empty()) {
+        return;
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), wide);
+    DWORD written = 0;
+    WriteConsoleW(errorConsole(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void messageBeep(Signal signal) {
@@ -53,7 +74,14 @@ std::string codePage932(const std::wstring& text) {
 } // namespace
 
 Platform systemPlatform() {
-    return {writeError, messageBeep, pause, useJapaneseLocale};
+    const bool console = errorConsole() != nullptr;
+    const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+    return {console ? writeConsole : writeBytes,
+            messageBeep,
+            pause,
+            useJapaneseLocale,
+            console,
+            japanese};
 }
 
 // The narrow argv holds the path in the system's ANSI code page, which cannot spell every

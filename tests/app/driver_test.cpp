@@ -28,7 +28,7 @@ std::string run(const std::vector<std::string>& paths,
         return [&, kind](const std::filesystem::path& path) {
             log += kind + path.string() + "|";
             const auto status = statuses.find(path.string());
-            return status == statuses.end() ? Status::Ok : status->second;
+            return Report{status == statuses.end() ? Status::Ok : status->second, {}, {}};
         };
     };
     std::vector<platform::Argument> arguments;
@@ -57,7 +57,9 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
                                                           : "";
         EXPECT_EQ(run({path}),
                   "L" + path + "\n" +
-                      (call.empty() ? message(Status::BadExtension) + "!error~5000=-4"
+                      (call.empty() ? message(Status::BadExtension) +
+                                          "  only a name that ends in .qlx or .csv is converted\n"
+                                          "!error~5000=-4"
                                     : call + path + "|" + message(Status::Ok) + "!info~5000=0"))
             << path;
     }
@@ -96,6 +98,9 @@ TEST(Driver, ReportsEachFileAndTheFirstFailure) {
         paths.push_back(path);
         statuses[path] = status;
         log += path + "\nimport:" + path + "|" + text + "\n";
+        if (status == Status::BadExtension) {
+            log += "  only a name that ends in .qlx or .csv is converted\n";
+        }
     }
     EXPECT_EQ(run(paths, statuses), log + "!error~5000=-1");
 }

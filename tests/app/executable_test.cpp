@@ -32,6 +32,10 @@ public:
         if (pid_ == 0) {
             const int error = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(error, STDERR_FILENO);
+            // Messages in English unless a test says otherwise.
+            unsetenv("LC_ALL");
+            unsetenv("LC_MESSAGES");
+            setenv("LANG", "C", 1);
             if (prepare) {
                 prepare();
             }
@@ -112,7 +116,9 @@ TEST(Executable, PrintsUsageOrReportsAMissingFile) {
     ScratchDir dir;
     EXPECT_EQ(run(dir, {}).second.substr(0, 22), "QLXConverter Usage : \n");
     const std::string path = (dir / "missing.qlx").string();
-    EXPECT_EQ(run(dir, {path}), std::pair(255, path + "\n" + message(convert::Status::OpenError)));
+    EXPECT_EQ(run(dir, {path}), std::pair(255, path + "\n" + message(convert::Status::OpenError) +
+                                                   "  the file cannot be read: there is no such "
+                                                   "file\n"));
     EXPECT_EQ(dir.entries(), 0u);
 }
 
@@ -136,8 +142,10 @@ TEST(Executable, AFileSizeLimitIsAWriteError) {
                                       setrlimit(RLIMIT_FSIZE, &limit);
                                   }).finish();
     EXPECT_EQ(status, 253);
-    EXPECT_EQ(output, large + "\n" + message(convert::Status::WriteError) + small + "\n" +
-                          message(convert::Status::Ok));
+    EXPECT_EQ(output, large + "\n" + message(convert::Status::WriteError) +
+                          "  the output cannot be written: the file would be larger than this "
+                          "program may write\n" +
+                          small + "\n" + message(convert::Status::Ok));
     EXPECT_EQ(dir.entries(), 3u) << "the two inputs and the small file's output";
 }
 

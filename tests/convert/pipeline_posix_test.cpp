@@ -36,7 +36,7 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
     if (child == 0) {
         const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
         setrlimit(RLIMIT_AS, &limit);
-        _exit(exportToCsv(dir / "big.qlx") == Status::OutOfMemory ? 0 : 1);
+        _exit(exportToCsv(dir / "big.qlx").status == Status::OutOfMemory ? 0 : 1);
     }
     int status = -1;
     waitpid(child, &status, 0);
@@ -49,7 +49,7 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
 std::pair<Status, long> importPeak(const std::filesystem::path& csv) {
     const pid_t child = fork();
     if (child == 0) {
-        _exit(static_cast<int>(importFromCsv(csv)) & 0xFF);
+        _exit(static_cast<int>(importFromCsv(csv).status) & 0xFF);
     }
     int status = 0;
     rusage usage{};
@@ -78,7 +78,7 @@ TEST(Pipelines, ALongFieldIsNeverHeld) {
         motion::MotionDocument document;
         document.tail.resize(bytes, std::byte{0xAB});
         ASSERT_TRUE(motion::save(document, dir / name));
-        ASSERT_EQ(exportToCsv(dir / name), Status::Ok);
+        ASSERT_EQ(exportToCsv(dir / name).status, Status::Ok);
         std::filesystem::remove(dir / name);
     };
     tail("short.qlx", 1);
@@ -106,7 +106,7 @@ TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
     const auto input = platform::mapInput(dir / "take.qlx");
     ASSERT_TRUE(input);
     std::filesystem::resize_file(dir / "take.qlx", 4096);
-    EXPECT_EQ(exportMapped(*input, dir / "take.csv"), Status::OpenError);
+    EXPECT_EQ(exportMapped(*input, dir / "take.csv").status, Status::OpenError);
     EXPECT_EQ(dir.entries(), 1u);
 }
 

@@ -63,7 +63,7 @@ TEST(FieldCodec, NameReadersKeepTheFullWidth) {
         std::array<char, 15> name;
         name.fill('z');
         RowOf row(field + ",next");
-        (trimmed ? takeTrimmedName : takeName)(row.view, name);
+        trimmed ? takeTrimmedName(row.view, name) : takeName(row.view, name);
         EXPECT_EQ(std::string(name.data(), name.size()), bytes) << field;
         EXPECT_EQ(row.view.front(), "next") << field;
     }

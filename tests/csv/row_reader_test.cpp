@@ -40,22 +40,24 @@ std::vector<std::pair<std::uint64_t, std::string>> linesOf(RowReader reader, boo
 TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
     const std::string longLine(3 << 20, 'x'); // longer than the reader's buffer
     const std::vector<std::pair<std::string, Rows>> cases = {
-        {"", {{}}},
+        {"", {}}, // no line at all
         {"a,,b", {{"a", "", "b"}}},
         {",a", {{"", "a"}}},
         {"a,", {{"a"}}},
         {"a,,", {{"a", ""}}},
         {",", {{""}}},
         {" \"a ,b\"", {{" \"a ", "b\""}}},
-        {"1,2,3\r\n", {{"1", "2", "3"}, {}}},
-        {"1\n2\r\n\r\n", {{"1"}, {"2"}, {}, {}}},
-        {"a\rb\r", {{"a\rb\r"}}},
-        {"a\r\r\n", {{"a\r"}, {}}},
+        {"1,2,3\r\n", {{"1", "2", "3"}}}, // the final line end starts no row
+        {"1\n2\r\n\r\n", {{"1"}, {"2"}, {}}},
+        {"\n", {{}}},
+        {"a\rb\r", {{"a\rb"}}}, // a CR alone ends the last line only
+        {"a\r\r\n", {{"a\r"}}},
+        {"a\r\r", {{"a\r"}}},
         {"\xEF\xBB\xBFx,\x83\x5C", {{"\xEF\xBB\xBFx", "\x83\x5C"}}},
         {"a\n" + longLine + ",b\r\nc", {{"a"}, {longLine, "b"}, {"c"}}},
         // Quoted fields: closed by a quote that a comma or a line end follows.
         {"\"a,b\",c", {{"a,b", "c"}}},
-        {"\"a\"\"b\",\"\"\"\"\r\n", {{"a\"b", "\""}, {}}},
+        {"\"a\"\"b\",\"\"\"\"\r\n", {{"a\"b", "\""}}},
         {"x,\"a\nb\r\nc\",d\r\ne", {{"x", "a\nb\r\nc", "d"}, {"e"}}},
         {"\"\",\"\",", {{"", ""}}},
         {"a\"b,\"c\"", {{"a\"b", "c"}}},
@@ -67,7 +69,8 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
         {"\"" + longLine + ",b\n" + longLine, {{"\"" + longLine, "b"}, {longLine}}},
         {"a,\"x" + longLine + "\"y,b\nc", {{"a", "\"x" + longLine + "\"y", "b"}, {"c"}}},
         {"\"a\"\"", {{"\"a\"\""}}},
-        {"\"a\"\rb\r\n", {{"\"a\"\rb"}, {}}},
+        {"\"a\"\rb\r\n", {{"\"a\"\rb"}}},
+        {"\"a\"\r", {{"a"}}},
         {"\"a\"\r\r\nb", {{"\"a\"\r"}, {"b"}}},
         {"\"a\"", {{"a"}}},
         {"\"a\nb\"", {{"a\nb"}}}, // closed by the end of the file
@@ -85,9 +88,9 @@ TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
 // The line a row begins on counts every LF before it, those in quoted fields too.
 TEST(CsvRows, KnowTheLineEachRowBeginsOn) {
     const std::vector<std::pair<std::string, std::vector<std::uint64_t>>> cases = {
-        {"", {1}},
+        {"", {}},
         {"a\r\nb\n\nc", {1, 2, 3, 4}},
-        {"\"a\nb\r\n\",c\nd\n", {1, 4, 5}},
+        {"\"a\nb\r\n\",c\nd\n", {1, 4}},
         {"x\n\"a\nb\"x\ny", {1, 2, 3, 4}}, // the quote closes nothing: LFs end rows
         {"a\rb\nc", {1, 2}},               // a CR alone is no line end
     };

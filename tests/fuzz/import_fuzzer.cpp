@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     csv::RowReader rows = test::readerOf({reinterpret_cast<const char*>(data), size});
     std::string bytes;
     io::OutputSink sink = test::sinkInto(bytes);
-    const convert::Status status = convert::tableToMotion(rows, &sink);
+    const convert::Status status = convert::tableToMotion(rows, &sink).status;
     sink.finish();
     if (status == convert::Status::Ok) {
         const auto motion = motion::parseMotion(std::as_bytes(std::span(bytes)));

@@ -87,6 +87,12 @@ public:
     }
     void remove(File& file, const Path& name) override { system_.remove(file, name); }
     void flushFolder(const Path& folder) override { system_.flushFolder(folder); }
+    // A failure this file system makes up is a full disk; any other is the system's.
+    platform::SystemError lastError() override {
+        return fault_ == Fault::None || fault_ == Fault::ShortWrites
+                   ? system_.lastError()
+                   : platform::SystemError{platform::SystemError::Kind::NoSpace, 28};
+    }
 
 private:
     static constexpr std::uint64_t kUser = 1000, kStranger = 1001, kFolderOwner = 1002;

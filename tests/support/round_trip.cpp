@@ -80,7 +80,8 @@ std::optional<std::string> walkedBytes(std::string_view csv) {
     bytes.reserve(csv.size()); // a motion file is shorter than its text
     io::OutputSink sink = sinkInto(bytes);
     csv::RowReader rows = readerOf(csv);
-    const bool ok = convert::tableToMotion(rows, &sink) == convert::Status::Ok && sink.finish();
+    const bool ok =
+        convert::tableToMotion(rows, &sink).status == convert::Status::Ok && sink.finish();
     return ok ? std::optional(std::move(bytes)) : std::nullopt;
 }
 

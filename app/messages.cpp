@@ -1,0 +1,436 @@
+// The one table of the program's words, and the facts of a report put into them.
+#include "app/messages.h"
+
+#include "csv/number_format.h"
+#include "csv/text_encoding.h"
+
+#include <array>
+#include <cstdio>
+#include <initializer_list>
+#include <string_view>
+
+namespace qlx::app {
+
+namespace {
+
+using namespace convert;
+
+enum class Words : std::uint8_t {
+    Bone,
+    Morph,
+    Camera,
+    Light,
+    HeaderRow,
+    ModelNameRow,
+    BoneKey,
+    MorphKey,
+    CameraKey,
+    LightKey,
+    // Why a file is not what the walk needs.
+    FileEmpty,
+    EndsBeforeModelName,
+    EndsBeforeCount,
+    CountEmpty,
+    CountNotANumber,
+    CountValues,
+    CountToChange,
+    TooFewRows,
+    RowAfterLights,
+    LightCountToChange,
+    NotUtf8,
+    NoShiftJis,
+    // Why a file cannot be read, or an output written.
+    CannotRead,
+    NotAMotion,
+    TooShort,
+    UnknownSignature,
+    EndsInModelName,
+    EndsInCount,
+    EndsInRecords,
+    Changed,
+    OutputTarget,
+    SharedLink,
+    OutputCreate,
+    OutputWrite,
+    OutputReplace,
+    UnwritableSignature,
+    MemoryAskedFor,
+    MemoryRanOut,
+    BadExtension,
+    // What the system said.
+    NotFound,
+    AccessDenied,
+    IsFolder,
+    NotRegular,
+    InUse,
+    NoSpace,
+    TooLarge,
+    ReadOnly,
+    LinkLoop,
+    SystemError,
+    // Fields read other than as written.
+    NotANumber,
+    EmptyNumber,
+    TextAfterNumber,
+    NameCut,
+    NotABlock,
+    BlockLength,
+    FewerColumns,
+    BeyondLastColumn,
+    MoreNotes,
+    Count
+};
+
+// English, then Japanese; {0} to {3} stand for the facts, in the order the code gives them.
+constexpr std::array<std::array<std::string_view, 2>, static_cast<std::size_t>(Words::Count)>
+    kWords = {{
+        {"bone", "ボーン"},
+        {"morph", "モーフ"},
+        {"camera", "カメラ"},
+        {"light", "ライト"},
+        {"header row", "ヘッダー行"},
+        {"model-name row", "モデル名の行"},
+        {"bone key", "ボーンのキー"},
+        {"morph key", "モーフのキー"},
+        {"camera key", "カメラのキー"},
+        {"light key", "ライトのキー"},
+        {"the file is empty", "ファイルが空です"},
+        {"the file ends after line {0}, where the model name should follow",
+         "ファイルが{0}行目で終わっています。次の行にモデル名が必要です"},
+        {"the file ends after line {0}, where the {1} count should follow",
+         "ファイルが{0}行目で終わっています。次の行に{1}の数が必要です"},
+        {"line {0} should hold the {1} count, but it is empty",
+         "{0}行目には{1}の数が必要ですが、空です"},
+        {"line {0} should hold the {1} count, a whole number, but holds \"{2}\"",
+         "{0}行目には{1}の数（整数）が必要ですが、「{2}」と書かれています"},
+        {"line {0} should hold the {1} count, but holds {2} values",
+         "{0}行目には{1}の数が必要ですが、値が{2}個あります"},
+        {"the {0} count on line {1} says {2}: change it if {0} keys were added or deleted",
+         "{1}行目の{0}の数は{2}です。{0}のキーを追加・削除したときは、この数を直してください"},
+        {"the {0} count on line {1} says {2}, but only {3} lines follow it",
+         "{1}行目の{0}の数は{2}ですが、その後には{3}行しかありません"},
+        {"line {0} follows the last light key, but holds {1} values",
+         "{0}行目は最後のライトのキーより後ですが、値が{1}個あります"},
+        {"the light count on line {0} says {1}: raise it if light keys were added",
+         "{0}行目のライトの数は{1}です。ライトのキーを追加したときは、この数を増やしてください"},
+        {"line {0} holds bytes that are not UTF-8, though the file begins with the UTF-8 mark",
+         "ファイルはUTF-8の印で始まっていますが、{0}行目にUTF-8でないバイトがあります"},
+        {"line {0} holds the character U+{1}, which Shift-JIS cannot hold",
+         "{0}行目の文字 U+{1} はShift-JISで表せません"},
+        {"the file cannot be read: {0}", "ファイルを読めません: {0}"},
+        {"this is not a motion file: {0}", "モーションファイルではありません: {0}"},
+        {"it holds {0} bytes, fewer than the 30 of a header",
+         "{0}バイトしかなく、ヘッダーの30バイトに足りません"},
+        {"its signature \"{0}\" names no version this program reads",
+         "シグネチャ「{0}」は、このプログラムが読める版ではありません"},
+        {"it ends inside the model name", "モデル名の途中で終わっています"},
+        {"it ends inside the {0} count", "{0}の数の途中で終わっています"},
+        {"it ends inside the {0} table, after {1} of {2} keys",
+         "{0}の表の途中、{2}個のキーのうち{1}個で終わっています"},
+        {"the file was cut or changed while it was read",
+         "読み込みの途中でファイルが切り詰められたか、書き換えられました"},
+        {"the output cannot be replaced: {0}", "出力先のファイルを置き換えられません: {0}"},
+        {"the output is a link that another user made in a folder that anyone may write to; "
+         "such a link is not followed",
+         "出力先は、誰でも書き込めるフォルダーにほかのユーザーが作ったリンクです。このようなリン"
+         "クはたどりません"},
+        {"no new file can be made in the output's folder: {0}",
+         "出力先のフォルダーに新しいファイルを作れません: {0}"},
+        {"the output cannot be written: {0}", "出力を書き込めません: {0}"},
+        {"the new output cannot take the old one's place: {0}",
+         "新しい出力で元のファイルを置き換えられません: {0}"},
+        {"the signature \"{0}\" names no version this program writes",
+         "シグネチャ「{0}」は、このプログラムが書ける版ではありません"},
+        {"the conversion asked for {0} MB of memory, more than the system could give",
+         "変換に必要なメモリー（{0} MB）を確保できませんでした"},
+        {"memory ran out", "メモリーが足りません"},
+        {"only a name that ends in .qlx or .csv is converted",
+         "変換できるのは、名前が .qlx か .csv で終わるファイルだけです"},
+        {"there is no such file", "ファイルがありません"},
+        {"permission denied", "アクセスが拒否されました"},
+        {"it is a folder", "フォルダーです"},
+        {"it is not a regular file", "通常のファイルではありません"},
+        {"another program is using it", "ほかのプログラムが使用中です"},
+        {"no space is left on the disk", "ディスクの空きがありません"},
+        {"the file would be larger than this program may write",
+         "このプログラムが書き込める大きさの上限を超えます"},
+        {"the disk is read-only", "ディスクが読み取り専用です"},
+        {"too many symbolic links", "シンボリックリンクが多すぎます"},
+        {"system error {0}", "システムエラー {0}"},
+        {"line {0}, column {1}: \"{2}\" is not a number; {3} is kept",
+         "{0}行目{1}列目: 「{2}」は数ではありません。{3}のままにします"},
+        {"line {0}, column {1} is empty; {3} is kept", "{0}行目{1}列目は空です。{3}のままにします"},
+        {"line {0}, column {1}: \"{2}\" is read as {3}",
+         "{0}行目{1}列目: 「{2}」は{3}として読みました"},
+        {"line {0}, column {1}: the name is longer than {2} bytes; its first {3} are kept",
+         "{0}行目{1}列目: 名前が{2}バイトを超えています。最初の{3}バイトを使います"},
+        {"line {0}, column {1}: \"{2}\" is not 0x and hex digits; the bytes it misses keep their "
+         "values",
+         "{0}行目{1}列目: 「{2}」は0xと16進数字の並びではありません。読めないバイトは元のままです"},
+        {"line {0}, column {1}: the block should be {2} bytes, 0x and {3} hex digits",
+         "{0}行目{1}列目: {2}バイト（0xと16進数字{3}個）が必要です"},
+        {"line {0} holds {1} values where a {2} has {3}; the others keep their defaults",
+         "{0}行目の値は{1}個ですが、{2}には{3}個必要です。足りない値は既定値のままです"},
+        {"line {0}, column {1}: a {2} has {3} columns; the rest of the line is not read",
+         "{0}行目{1}列目: {2}の列は{3}個までです。それより後は読みません"},
+        {"and {0} more such lines", "ほかに{0}件あります"},
+    }};
+
+// The words' pattern with {0}, {1}... replaced by the arguments.
+std::string say(Language language, Words words, std::initializer_list<std::string> arguments) {
+    const std::string_view pattern =
+        kWords[static_cast<std::size_t>(words)][static_cast<std::size_t>(language)];
+    std::string text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const std::size_t k = i + 2 < pattern.size() && pattern[i] == '{' && pattern[i + 2] == '}'
+                                  ? static_cast<std::size_t>(pattern[i + 1] - '0')
+                                  : arguments.size();
+        if (k < arguments.size()) {
+            text += arguments.begin()[k];
+            i += 2;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+std::string word(Language language, Words words) {
+    return say(language, words, {});
+}
+
+// A count, its thousands set apart as both languages write them: 1,234.
+std::string number(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
+}
+
+// A value as the CSV file writes it.
+std::string value(const std::variant<std::monostate, std::int32_t, float>& stored) {
+    char text[csv::kMaxNumberText];
+    if (const auto* integer = std::get_if<std::int32_t>(&stored)) {
+        return {text, csv::formatInt(text, *integer)};
+    }
+    if (const auto* real = std::get_if<float>(&stored)) {
+        return {text, csv::formatFloat(text, *real)};
+    }
+    return {};
+}
+
+// A text of the file, which is code page 932, among words that are UTF-8.
+std::string fileText(std::string_view shiftJis) {
+    return csv::utf8FromShiftJis(shiftJis);
+}
+
+Words tableWords(Table table) {
+    return static_cast<Words>(static_cast<std::size_t>(Words::Bone) +
+                              static_cast<std::size_t>(table));
+}
+
+Words rowWords(RowKind row) {
+    return static_cast<Words>(static_cast<std::size_t>(Words::HeaderRow) +
+                              static_cast<std::size_t>(row));
+}
+
+std::string systemWords(Language language, const platform::SystemError& error) {
+    using Kind = platform::SystemError::Kind;
+    switch (error.kind) {
+    case Kind::NotFound:
+        return word(language, Words::NotFound);
+    case Kind::AccessDenied:
+        return word(language, Words::AccessDenied);
+    case Kind::Folder:
+        return word(language, Words::IsFolder);
+    case Kind::NotRegular:
+        return word(language, Words::NotRegular);
+    case Kind::InUse:
+        return word(language, Words::InUse);
+    case Kind::NoSpace:
+        return word(language, Words::NoSpace);
+    case Kind::TooLarge:
+        return word(language, Words::TooLarge);
+    case Kind::ReadOnly:
+        return word(language, Words::ReadOnly);
+    case Kind::LinkLoop:
+        return word(language, Words::LinkLoop);
+    case Kind::None:
+    case Kind::Other:
+        break;
+    }
+    return say(language, Words::SystemError, {std::to_string(error.code)});
+}
+
+std::string motionWords(Language language, const motion::MotionFault& fault) {
+    using Kind = motion::MotionFault::Kind;
+    const std::string table = word(language, tableWords(fault.table));
+    switch (fault.kind) {
+    case Kind::EndsInHeader:
+        return say(language, Words::TooShort, {number(fault.whole)});
+    case Kind::UnknownVersion: {
+        std::string signature(fault.magic.data(), fault.magic.size());
+        signature.resize(signature.find('\0') == std::string::npos ? signature.size()
+                                                                   : signature.find('\0'));
+        for (char& c : signature) {
+            c = c >= 0x20 && c < 0x7F ? c : '?'; // a file of another kind holds any bytes there
+        }
+        return say(language, Words::UnknownSignature, {signature});
+    }
+    case Kind::EndsInModelName:
+        return word(language, Words::EndsInModelName);
+    case Kind::EndsInCount:
+        return say(language, Words::EndsInCount, {table});
+    case Kind::EndsInRecords:
+        return say(language, Words::EndsInRecords,
+                   {table, number(fault.whole), number(fault.count)});
+    }
+    return {};
+}
+
+std::string outputWords(Language language, const io::OutputFailure& failure) {
+    using Step = io::OutputFailure::Step;
+    const std::string why = systemWords(language, failure.error);
+    switch (failure.step) {
+    case Step::Target:
+        return say(language, Words::OutputTarget, {why});
+    case Step::SharedLink:
+        return word(language, Words::SharedLink);
+    case Step::Create:
+        return say(language, Words::OutputCreate, {why});
+    case Step::None:
+    case Step::Write:
+        return say(language, Words::OutputWrite, {why});
+    case Step::Replace:
+        return say(language, Words::OutputReplace, {why});
+    }
+    return {};
+}
+
+// The facts of a failure: a line, and sometimes a second one that says what to change.
+struct Explain {
+    Language language;
+    std::vector<std::string>& lines;
+
+    void operator()(std::monostate) const {}
+    void operator()(const EndsEarly& f) const {
+        if (f.row == EndsEarly::Row::Header) {
+            lines.push_back(word(language, Words::FileEmpty));
+        } else if (f.row == EndsEarly::Row::ModelName) {
+            lines.push_back(say(language, Words::EndsBeforeModelName, {number(f.lines)}));
+        } else {
+            lines.push_back(say(language, Words::EndsBeforeCount,
+                                {number(f.lines), word(language, tableWords(f.table))}));
+        }
+    }
+    void operator()(const NotACount& f) const {
+        const std::string table = word(language, tableWords(f.table));
+        if (f.values == 1 && !f.text.empty()) {
+            lines.push_back(
+                say(language, Words::CountNotANumber, {number(f.line), table, fileText(f.text)}));
+            return; // the count itself is what to mend
+        }
+        lines.push_back(f.values == 0 ? say(language, Words::CountEmpty, {number(f.line), table})
+                                      : say(language, Words::CountValues,
+                                            {number(f.line), table, number(f.values)}));
+        if (f.before) {
+            countToChange(*f.before);
+        }
+    }
+    void operator()(const TooFewRows& f) const {
+        lines.push_back(say(language, Words::TooFewRows,
+                            {word(language, tableWords(f.count.table)), number(f.count.line),
+                             number(f.count.count), number(f.rows)}));
+    }
+    void operator()(const RowAfterLights& f) const {
+        lines.push_back(say(language, Words::RowAfterLights, {number(f.line), number(f.values)}));
+        lines.push_back(say(language, Words::LightCountToChange,
+                            {number(f.lights.line), number(f.lights.count)}));
+    }
+    void operator()(const NotShiftJisText& f) const {
+        if (f.character == 0) {
+            lines.push_back(say(language, Words::NotUtf8, {number(f.line)}));
+            return;
+        }
+        char code[16];
+        std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(f.character));
+        lines.push_back(say(language, Words::NoShiftJis, {number(f.line), code}));
+    }
+    void operator()(const CannotRead& f) const {
+        lines.push_back(say(language, Words::CannotRead, {systemWords(language, f.error)}));
+    }
+    void operator()(const NotAMotion& f) const {
+        lines.push_back(say(language, Words::NotAMotion, {motionWords(language, f.fault)}));
+    }
+    void operator()(const ChangedWhileRead&) const {
+        lines.push_back(word(language, Words::Changed));
+    }
+    void operator()(const CannotWrite& f) const {
+        lines.push_back(outputWords(language, f.failure));
+    }
+    void operator()(const UnwritableVersion& f) const {
+        lines.push_back(say(language, Words::UnwritableSignature, {fileText(f.signature)}));
+    }
+    void operator()(const MemoryExhausted& f) const {
+        if (f.bytes == 0) {
+            lines.push_back(word(language, Words::MemoryRanOut));
+            return;
+        }
+        lines.push_back(
+            say(language, Words::MemoryAskedFor, {number((f.bytes + (1 << 20) - 1) >> 20)}));
+    }
+
+    void countToChange(const CountRow& count) const {
+        lines.push_back(say(
+            language, Words::CountToChange,
+            {word(language, tableWords(count.table)), number(count.line), number(count.count)}));
+    }
+};
+
+std::string noteWords(Language language, const Note& note) {
+    const std::string line = number(note.line);
+    const std::string column = number(note.column);
+    const std::string text = fileText(note.text);
+    switch (note.kind) {
+    case Note::Kind::NotANumber:
+        return say(language, note.text.empty() ? Words::EmptyNumber : Words::NotANumber,
+                   {line, column, text, value(note.stored)});
+    case Note::Kind::TextAfterNumber:
+        return say(language, Words::TextAfterNumber, {line, column, text, value(note.stored)});
+    case Note::Kind::NameCut:
+        return say(language, Words::NameCut, {line, column, number(note.size), number(note.kept)});
+    case Note::Kind::NotABlock:
+        return say(language, Words::NotABlock, {line, column, text});
+    case Note::Kind::BlockLength:
+        return say(language, Words::BlockLength,
+                   {line, column, number(note.size), number(2 * note.size)});
+    case Note::Kind::FewerColumns:
+        return say(language, Words::FewerColumns,
+                   {line, column, word(language, rowWords(note.row)), number(note.size)});
+    case Note::Kind::BeyondLastColumn:
+        return say(language, Words::BeyondLastColumn,
+                   {line, column, word(language, rowWords(note.row)), number(note.size)});
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<std::string> describe(const convert::Report& report, Language language) {
+    std::vector<std::string> lines;
+    std::visit(Explain{language, lines}, report.failure);
+    for (const Note& note : report.notes.kept()) {
+        lines.push_back(noteWords(language, note));
+    }
+    if (report.notes.more() > 0) {
+        lines.push_back(say(language, Words::MoreNotes, {number(report.notes.more())}));
+    }
+    return lines;
+}
+
+std::string badExtension(Language language) {
+    return word(language, Words::BadExtension);
+}
+
+} // namespace qlx::app

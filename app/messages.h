@@ -1,0 +1,22 @@
+// The words of all that the program says beyond its status messages: what the facts of a report
+// mean, in English or in Japanese, from one table.
+#pragma once
+
+#include "convert/report.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qlx::app {
+
+enum class Language : std::uint8_t { English, Japanese };
+
+// The lines that tell the facts of a report, as UTF-8 text: its failure's first, then the fields
+// read other than as written, at most ten of them and how many more.
+std::vector<std::string> describe(const convert::Report& report, Language language);
+
+// The line that tells why a path that is not converted is not.
+std::string badExtension(Language language);
+
+} // namespace qlx::app
