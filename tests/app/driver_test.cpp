@@ -65,16 +65,21 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
     }
 }
 
-// A message as the system's own converter writes its Japanese text in code page 932.
-std::string shiftJis(std::string_view utf8) {
-    std::string bytes;
-    for (std::size_t i = 0; i < utf8.size(); i += 3) { // every character here takes three bytes
-        const auto byte = [&](std::size_t k) { return char32_t(std::uint8_t(utf8[i + k])); };
-        const auto code = test::systemShiftJisCode((byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 |
-                                                   (byte(2) & 0x3F));
-        bytes += {static_cast<char>(code.value_or(0) >> 8), static_cast<char>(code.value_or(0))};
+// --help, -h and /? answer with the usage text, --version with the version, at once: nothing is
+// converted, and there is no signal and no pause. Any other argument is a file.
+TEST(Driver, HelpAndVersionAnswerAtOnce) {
+    const std::string usage = run({}).substr(0, run({}).size() - 2);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"/?"}, {"take.qlx", "--help"}}) {
+        EXPECT_EQ(run(arguments), usage + "=0");
     }
-    return bytes;
+    const std::string version = run({"--version"});
+    EXPECT_TRUE(version.starts_with("QLXConverter ") && version.ends_with("\n=0")) << version;
+    EXPECT_EQ(run({"--helps"}).substr(0, 11), "L--helps\n\x83\x74");
+}
+
+std::string shiftJis(std::string_view utf8) {
+    return test::systemShiftJis(utf8);
 }
 
 // Each file is echoed, converted and reported in turn, whatever the files before it did; one

@@ -11,8 +11,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -162,6 +164,119 @@ TEST(Executable, IgnoredSignalsStayIgnored) {
     kill(converter.pid(), SIGHUP);
     kill(converter.pid(), SIGINT);
     EXPECT_EQ(converter.finish().first, 0);
+}
+
+std::vector<std::string> exampleLines() {
+    std::vector<std::string> lines;
+    const std::string csv = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = csv.find("\r\n", at);
+        lines.push_back(csv.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+// The tries of a new user on copies of the example, in one run: the status of each, the lines
+// that say where to look and what to change, no output where the rows make up no motion, and
+// what was read otherwise where they do.
+TEST(Executable, SaysWhatWentWrongAndWhere) {
+    ScratchDir dir;
+    const auto example = exampleLines();
+    const std::string longName = "\x82\xC6\x82\xC4\x82\xE0\x92\xB7\x82\xA2\x83\x7B\x81\x5B"
+                                 "\x83\x93\x96\xBC"; // とても長いボーン名
+    const struct {
+        std::string name;
+        std::function<void(std::vector<std::string>&)> edit;
+        convert::Status status;
+        std::string lines;
+    } tries[] = {
+        {"camera deleted", [](auto& l) { l.erase(l.begin() + 26); }, convert::Status::Incomplete,
+         "  line 29 should hold the light count, but holds 7 values\n"
+         "  the camera count on line 25 says 3: change it if camera keys were added or deleted\n"},
+        {"light added", [](auto& l) { l.push_back(l.back()); }, convert::Status::Incomplete,
+         "  line 31 follows the last light key, but holds 7 values\n"
+         "  the light count on line 29 says 1: raise it if light keys were added\n"},
+        {"bone added", [](auto& l) { l.insert(l.begin() + 4, l[3]); }, convert::Status::Incomplete,
+         "  line 19 should hold the morph count, but holds 9 values\n"
+         "  the bone count on line 3 says 15: change it if bone keys were added or deleted\n"},
+        {"bone deleted", [](auto& l) { l.erase(l.begin() + 3); }, convert::Status::Incomplete,
+         "  line 19 should hold the morph count, but holds 3 values\n"
+         "  the bone count on line 3 says 15: change it if bone keys were added or deleted\n"},
+        {"count grouped", [](auto& l) { l[2] = "\"1,000\""; }, convert::Status::Incomplete,
+         "  line 3 should hold the bone count, a whole number, but holds \"1,000\"\n"},
+        {"decimal comma, long name",
+         [&](auto& l) {
+             l[3].replace(l[3].find(",0,0,") + 3, 1, "\"1,5\"");
+             l[9].replace(0, l[9].find(','), longName);
+         },
+         convert::Status::Ok,
+         "  line 4, column 3: \"1,5\" is read as 1\n"
+         "  line 10, column 1: the name is longer than 15 bytes; its first 15 are kept\n"},
+    };
+    std::vector<std::string> paths;
+    std::string expected;
+    for (const auto& t : tries) {
+        auto lines = example;
+        t.edit(lines);
+        std::string csv;
+        for (const auto& line : lines) {
+            csv += line + "\r\n";
+        }
+        paths.push_back((dir / (t.name + ".csv")).string());
+        writeBytes(paths.back(), csv);
+        expected += paths.back() + "\n" + message(t.status) + t.lines;
+    }
+    EXPECT_EQ(run(dir, paths), std::pair(254, expected));
+    for (const auto& t : tries) {
+        EXPECT_EQ(std::filesystem::exists(dir / (t.name + ".qlx")), t.status == convert::Status::Ok)
+            << t.name;
+    }
+}
+
+// A run under a terminal: what it shows, the bell included.
+std::string onTerminal(const std::vector<std::string>& arguments,
+                       const std::function<void()>& prepare) {
+    termios raw{};
+    cfmakeraw(&raw); // the bytes as they are written, no CR added
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, &raw, nullptr);
+    if (child == 0) {
+        prepare();
+        std::vector<char*> argv{const_cast<char*>(QLX_EXECUTABLE)};
+        for (const auto& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(QLX_EXECUTABLE, argv.data());
+        _exit(127);
+    }
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(got));
+    }
+    waitpid(child, nullptr, 0);
+    close(terminal);
+    return shown;
+}
+
+// On a terminal whose character set is UTF-8 every line is UTF-8, in the user's language; the
+// same run into a file writes code page 932, the path as given.
+TEST(Executable, WritesWhatTheConsoleShows) {
+    ScratchDir dir;
+    const std::string path = (dir / "missing.qlx").string();
+    const auto japanese = [] {
+        unsetenv("LC_ALL");
+        setenv("LANG", "C.UTF-8", 1);
+        setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
+    };
+    const std::string status = "ファイルオープンエラー";
+    const std::string detail = "  ファイルを読めません: ファイルがありません";
+    EXPECT_EQ(onTerminal({path}, japanese), path + "\n" + status + "\n" + detail + "\n\a");
+    EXPECT_EQ(ConverterRun(dir, {path}, japanese).finish(),
+              std::pair(255, path + "\n" + test::systemShiftJis(status) + "\n" +
+                                 test::systemShiftJis(detail) + "\n"));
 }
 
 } // namespace

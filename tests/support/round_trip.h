@@ -21,8 +21,9 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
 std::optional<motion::MotionDocument> walked(std::string_view csv);
 
 // Lays the motion out as CSV text, walks the text into a motion file, loads it and lays it out
-// again. Empty when the second text repeats the first but for the bone angles, and each bone
-// rotation away from a right-angled pitch came back up to sign; otherwise what differed.
+// again. Empty when the walk read every field as written, the second text repeats the first but
+// for the bone angles, and each bone rotation away from a right-angled pitch came back up to
+// sign; otherwise what differed.
 std::string roundTripFault(const motion::MotionDocument& document);
 
 } // namespace qlx::test

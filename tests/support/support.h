@@ -101,4 +101,24 @@ std::string makeCommaDecimalLocale();
 // says (one byte, or lead and trail); nothing where it writes none.
 std::optional<std::uint16_t> systemShiftJisCode(char32_t character);
 
+// UTF-8 text as the system's own converter writes it in code page 932.
+inline std::string systemShiftJis(std::string_view utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto byte = [&](std::size_t k) { return char32_t(std::uint8_t(utf8[i + k])); };
+        const std::size_t length = byte(0) < 0x80 ? 1 : byte(0) < 0xE0 ? 2 : 3;
+        char32_t c = length == 1 ? byte(0) : byte(0) & (length == 2 ? 0x1F : 0x0F);
+        for (std::size_t k = 1; k < length; ++k) {
+            c = c << 6 | (byte(k) & 0x3F);
+        }
+        const std::uint16_t code = systemShiftJisCode(c).value_or('?');
+        if (code > 0xFF) {
+            bytes += static_cast<char>(code >> 8);
+        }
+        bytes += static_cast<char>(code & 0xFF);
+        i += length;
+    }
+    return bytes;
+}
+
 } // namespace qlx::test

@@ -1,0 +1,210 @@
+// What the import reports beside its status: where a row that belongs elsewhere stands and which
+// count most likely needs a change, each field read other than as it is written, and nothing at
+// all for a file as the export or a spreadsheet writes it.
+#include "convert/pipeline_steps.h"
+
+#include "tests/support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace qlx::convert {
+namespace {
+
+using test::readBytes;
+
+std::vector<std::string> linesOf(const std::string& csv) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = csv.find("\r\n", at);
+        lines.push_back(csv.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string csv;
+    for (const auto& line : lines) {
+        csv += line + "\r\n";
+    }
+    return csv;
+}
+
+struct Walked {
+    Report report;
+    std::string bytes;
+};
+
+Walked walk(std::string_view csv) {
+    Walked walked;
+    io::OutputSink sink = test::sinkInto(walked.bytes);
+    csv::RowReader rows = test::readerOf(csv);
+    walked.report = tableToMotion(rows, &sink);
+    sink.finish();
+    return walked;
+}
+
+const char* const kTables[] = {"bones", "morphs", "cameras", "lights"};
+
+std::string said(const CountRow& count) {
+    return std::string(kTables[int(count.table)]) + " " + std::to_string(count.line) + " " +
+           std::to_string(count.count);
+}
+
+// A failure's facts as a line of text, to compare with what a test expects.
+struct Facts {
+    std::string operator()(std::monostate) const { return "none"; }
+    std::string operator()(const EndsEarly& f) const {
+        return "ends before " +
+               std::string(f.row == EndsEarly::Row::Header      ? "header"
+                           : f.row == EndsEarly::Row::ModelName ? "model name"
+                                                                : "count") +
+               " of " + kTables[int(f.table)] + " after " + std::to_string(f.lines);
+    }
+    std::string operator()(const NotACount& f) const {
+        return "line " + std::to_string(f.line) + " no " + kTables[int(f.table)] +
+               " count: " + std::to_string(f.values) + " values, first [" + f.text + "]" +
+               (f.before ? ", before " + said(*f.before) : "");
+    }
+    std::string operator()(const TooFewRows& f) const {
+        return "count " + said(f.count) + " but " + std::to_string(f.rows) + " rows";
+    }
+    std::string operator()(const RowAfterLights& f) const {
+        return "line " + std::to_string(f.line) + " after lights: " + std::to_string(f.values) +
+               " values, " + said(f.lights);
+    }
+    template <typename Other> std::string operator()(const Other&) const { return "other"; }
+};
+
+// Tries of a new user on the example: each edit, and what the import says of it.
+TEST(ImportReport, AMisplacedRowSaysWhereAndWhichCountToChange) {
+    const auto example = linesOf(readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
+    ASSERT_EQ(example.size(), 30u);
+    ASSERT_EQ(example[24], "3"); // the camera count, line 25
+    const auto edited = [&](auto edit) {
+        auto lines = example;
+        edit(lines);
+        return joined(lines);
+    };
+    const auto erase = [](auto& lines, std::ptrdiff_t line) {
+        lines.erase(lines.begin() + line - 1);
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {edited([&](auto& l) { erase(l, 27); }), // a camera key deleted, its count not
+         "line 29 no lights count: 7 values, first [0], before cameras 25 3"},
+        {edited([&](auto& l) { l.push_back(l.back()); }), // a light key added, its count not
+         "line 31 after lights: 7 values, lights 29 1"},
+        {edited([&](auto& l) { l.insert(l.begin() + 4, l[3]); }), // a bone key added
+         "line 19 no morphs count: 9 values, first [" + example[17].substr(0, 4) +
+             "], before bones 3 15"},
+        {edited([&](auto& l) { erase(l, 4); }), // a bone key deleted
+         "line 19 no morphs count: 3 values, first [" + example[19].substr(0, 8) +
+             "], before bones 3 15"},
+        {edited([](auto& l) { l[2] = "\"1,000\""; }), // a count as a spreadsheet groups it
+         "line 3 no bones count: 1 values, first [1,000]"},
+        {edited([](auto& l) { l[2] = "100"; }), "count bones 3 100 but 27 rows"},
+        {edited([](auto& l) { l[24] = ""; }),
+         "line 25 no cameras count: 0 values, first [], before morphs 19 5"},
+        {edited([](auto& l) { l.resize(24); }), "ends before count of cameras after 24"},
+        {edited([](auto& l) { l.resize(1); }), "ends before model name of bones after 1"},
+        {"", "ends before header of bones after 0"},
+    };
+    for (const auto& [csv, facts] : cases) {
+        const Walked walked = walk(csv);
+        EXPECT_EQ(walked.report.status, Status::Incomplete) << facts;
+        EXPECT_EQ(std::visit(Facts{}, walked.report.failure), facts);
+    }
+}
+
+// One bone, camera or header field at a time, read otherwise: the kind of note, its line and
+// column. Fields as the export writes them, and what the readers only tidy, note nothing.
+TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
+    const std::string bone = "arm,1,0,0,0,0,0,0,0x" + std::string(128, '1');
+    const std::string camera = "0,1,0,0,0,0,0,0,0x" + std::string(58, 'A');
+    const auto csv = [](std::string header, std::string model, std::string bones,
+                        std::string cameras) {
+        return header + "\r\n" + model + "\r\n1\r\n" + bones + "\r\n1\r\n blink ,1,0.5\r\n1\r\n" +
+               cameras + "\r\n1\r\n0,1,1,1,0,-1,0\r\n";
+    };
+    const std::string header = "Quorlane Motion Data 0002,0";
+    // Kinds: 0 no number, 1 text after a number, 2 name cut, 3 no block, 4 block length,
+    // 5 fewer columns, 6 beyond the last column.
+    const std::string none = "";
+    const struct {
+        std::string csv;
+        std::string note; // "kind line column", or empty for none
+    } cases[] = {
+        {csv(header, "model", bone, camera), none},
+        {csv(header, "model", bone + ",,,", camera + ", ,\"\""), none},
+        {csv(header + ",x", "model", bone, camera), "6 1 3"},
+        {csv("Quorlane Motion Data 0002,y", "model", bone, camera), "0 1 2"},
+        {csv(header, std::string(21, 'm'), bone, camera), "2 2 1"},
+        {csv(header, "model", "arm,1x" + bone.substr(5), camera), "1 4 2"},
+        {csv(header, "model", "arm,x" + bone.substr(5), camera), "0 4 2"},
+        {csv(header, "model", "arm," + bone.substr(5), camera), "0 4 2"},
+        {csv(header, "model", "arm, 1 " + bone.substr(5), camera), none},
+        {csv(header, "model", "abcdefghijklmnopq" + bone.substr(3), camera), "2 4 1"},
+        {csv(header, "model", "abcdefghijklmno" + bone.substr(3), camera), none},
+        {csv(header, "model", bone.substr(0, bone.size() - 2), camera), "4 4 9"},
+        {csv(header, "model", bone + "11", camera), "4 4 9"},
+        {csv(header, "model", bone.substr(0, bone.size() - 1) + "G", camera), "3 4 9"},
+        {csv(header, "model", "arm,1,0,0", camera), "5 4 4"},
+        {csv(header, "model", bone + ",x", camera), "6 4 10"},
+        {csv(header, "model", bone, "0,1,\"1,5\",0" + camera.substr(7)), "1 8 3"},
+        {csv(header, "model", bone, camera.substr(0, camera.size() - 2) + "0X"), "3 8 9"},
+    };
+    for (const auto& c : cases) {
+        const Walked walked = walk(c.csv);
+        ASSERT_EQ(walked.report.status, Status::Ok) << c.csv;
+        std::string notes;
+        for (const Note& note : walked.report.notes.kept()) {
+            notes += std::to_string(int(note.kind)) + " " + std::to_string(note.line) + " " +
+                     std::to_string(note.column);
+        }
+        EXPECT_EQ(notes, c.note) << c.csv;
+    }
+}
+
+// Ten notes are kept, in the order of the lines, and the rest counted, however the rows were
+// parsed side by side.
+TEST(ImportReport, TheFirstTenNotesAreKept) {
+    std::ostringstream csv;
+    const std::size_t bones = 3000; // more rows than one chunk of the walk
+    csv << "Quorlane Motion Data 0002,0\r\nmodel\r\n" << bones << "\r\n";
+    for (std::size_t i = 0; i < bones; ++i) {
+        csv << "arm," << (i % 100 == 7 ? "x" : "1") << ",0,0,0,0,0,0,0x" << std::string(128, '0')
+            << "\r\n";
+    }
+    csv << "0\r\n0\r\n0\r\n";
+    const Walked walked = walk(csv.str());
+    ASSERT_EQ(walked.report.status, Status::Ok);
+    std::vector<std::uint64_t> lines;
+    for (const Note& note : walked.report.notes.kept()) {
+        lines.push_back(note.line);
+    }
+    EXPECT_EQ(lines, std::vector<std::uint64_t>({11, 111, 211, 311, 411, 511, 611, 711, 811, 911}));
+    EXPECT_EQ(walked.report.notes.more(), 20u);
+}
+
+// Rows padded with empty fields, as a spreadsheet pads short rows, and blank rows at the end
+// make the same motion, and note nothing.
+TEST(ImportReport, SpreadsheetPaddingChangesNothing) {
+    const std::string example = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
+    auto lines = linesOf(example);
+    for (auto& line : lines) {
+        line += std::string(12 - static_cast<std::size_t>(std::ranges::count(line, ',')), ',');
+    }
+    lines.insert(lines.end(), {"", ",,,,", " "});
+    const Walked plain = walk(example);
+    const Walked padded = walk(joined(lines));
+    ASSERT_EQ(plain.report.status, Status::Ok);
+    ASSERT_EQ(padded.report.status, Status::Ok);
+    EXPECT_TRUE(plain.report.notes.kept().empty());
+    EXPECT_TRUE(padded.report.notes.kept().empty());
+    EXPECT_TRUE(padded.bytes == plain.bytes);
+}
+
+} // namespace
+} // namespace qlx::convert
