@@ -81,10 +81,12 @@ public:
     void message(std::string_view shiftJis) const {
         write((platform_.unicode ? csv::utf8FromShiftJis(shiftJis) : std::string(shiftJis)) + "\n");
     }
-    // UTF-8 text, indented under the message.
-    void detail(const std::string& utf8) const {
-        write("  " + (platform_.unicode ? utf8 : csv::shiftJisFromUtf8Text(utf8)) + "\n");
+    // A line of UTF-8 text.
+    void line(const std::string& utf8) const {
+        write((platform_.unicode ? utf8 : csv::shiftJisFromUtf8Text(utf8)) + "\n");
     }
+    // Indented under the message.
+    void detail(const std::string& utf8) const { line("  " + utf8); }
     void write(std::string_view text) const { platform_.writeError(text); }
 
 private:
@@ -97,10 +99,19 @@ int runDriver(std::span<const platform::Argument> arguments, const Conversions& 
               const platform::Platform& platform) {
     const Console console(platform);
     const Language language = platform.japanese ? Language::Japanese : Language::English;
-    if (arguments.empty() || std::ranges::any_of(arguments, [](const auto& a) {
+    if (arguments.empty()) {
+        console.write(kUsage);
+        // Started from the file manager, the window would close before the text could be read.
+        if (platform.ownConsole && platform.pauses) {
+            platform.pause(std::chrono::milliseconds(5000));
+        }
+        return 0;
+    }
+    if (std::ranges::any_of(arguments, [](const auto& a) {
             return asks(a, {"--help", "-h", "/?"});
         })) {
         console.write(kUsage);
+        console.line("\n" + noPauseHelp(language));
         return 0;
     }
     if (std::ranges::any_of(arguments, [](const auto& a) { return asks(a, {"--version"}); })) {
@@ -123,7 +134,9 @@ int runDriver(std::span<const platform::Argument> arguments, const Conversions& 
         first = first == Status::Ok ? report.status : first;
     }
     platform.signal(first == Status::Ok ? platform::Signal::Information : platform::Signal::Error);
-    platform.pause(std::chrono::milliseconds(5000));
+    if (platform.pauses) {
+        platform.pause(std::chrono::milliseconds(5000));
+    }
     return static_cast<int>(first);
 }
 

@@ -78,6 +78,7 @@ enum class Words : std::uint8_t {
     FewerColumns,
     BeyondLastColumn,
     MoreNotes,
+    NoPauseHelp,
     Count
 };
 
@@ -174,6 +175,9 @@ constexpr std::array<std::array<std::string_view, 2>, static_cast<std::size_t>(W
         {"line {0}, column {1}: a {2} has {3} columns; the rest of the line is not read",
          "{0}行目{1}列目: {2}の列は{3}個までです。それより後は読みません"},
         {"and {0} more such lines", "ほかに{0}件あります"},
+        {"Set QLXCONVERTER_NO_PAUSE=1 to end without the five-second pause (for scripts).",
+         "QLXCONVERTER_NO_PAUSE=1 "
+         "を設定すると、最後の5秒の待ち時間なしで終わります（スクリプト用）。"},
     }};
 
 // The words' pattern with {0}, {1}... replaced by the arguments.
@@ -431,6 +435,10 @@ std::vector<std::string> describe(const convert::Report& report, Language langua
 
 std::string badExtension(Language language) {
     return word(language, Words::BadExtension);
+}
+
+std::string noPauseHelp(Language language) {
+    return word(language, Words::NoPauseHelp);
 }
 
 } // namespace qlx::app

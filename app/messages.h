@@ -19,4 +19,7 @@ std::vector<std::string> describe(const convert::Report& report, Language langua
 // The line that tells why a path that is not converted is not.
 std::string badExtension(Language language);
 
+// The line that --help adds after the usage text: how a script turns the pause off.
+std::string noPauseHelp(Language language);
+
 } // namespace qlx::app

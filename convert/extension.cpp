@@ -1,6 +1,7 @@
 // The file-name rule, on the native string so that a wide Windows path keeps every character.
 #include "convert/extension.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace qlx::convert {
@@ -15,10 +16,17 @@ NativeString native(std::string_view ascii) {
 
 } // namespace
 
+// Letters compare in either case, as file names do on Windows: "WALK.QLX" is a motion file too.
 bool hasExtension(const std::filesystem::path& path, std::string_view extension) {
     const auto& text = path.native();
     const auto dot = text.rfind('.');
-    return dot != text.npos && text.compare(dot, text.npos, native(extension)) == 0;
+    if (dot == text.npos || text.size() - dot != extension.size()) {
+        return false;
+    }
+    const auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return std::equal(extension.begin(), extension.end(),
+                      text.begin() + static_cast<std::ptrdiff_t>(dot),
+                      [&](char wanted, auto c) { return lower(c) == wanted; });
 }
 
 std::optional<std::filesystem::path> outputPath(const std::filesystem::path& input,

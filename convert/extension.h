@@ -8,7 +8,7 @@
 
 namespace qlx::convert {
 
-// True when the text from the last "." is exactly `extension`, in the same case.
+// True when the text from the last "." is `extension`, its letters in either case.
 bool hasExtension(const std::filesystem::path& path, std::string_view extension);
 
 // The path with the four characters from its last "." (or as many as there are) replaced by

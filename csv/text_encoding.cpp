@@ -2,6 +2,8 @@
 // the two uses of both: deciding a file's encoding and turning UTF-8 into code page 932.
 #include "csv/text_encoding.h"
 
+#include "io/fixed_text.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -69,6 +71,14 @@ std::unique_ptr<const CodeTable> buildCodes() {
     for (std::uint32_t i = 0; i < 10 * kTrails; ++i) {
         add(0xE000 + i,
             static_cast<std::uint16_t>((0xF0 + i / kTrails) << 8 | trailByte(i % kTrails)));
+    }
+    // Six characters that the JIS table gives these codes and the Windows table gives others:
+    // text decoded by the JIS table comes back as the same bytes.
+    constexpr std::pair<char32_t, std::uint16_t> kJisForms[] = {{0x301C, 0x8160}, {0x2016, 0x8161},
+                                                                {0x2212, 0x817C}, {0x00A2, 0x8191},
+                                                                {0x00A3, 0x8192}, {0x00AC, 0x81CA}};
+    for (const auto& [character, code] : kJisForms) {
+        add(character, code);
     }
     return codes;
 }
@@ -152,7 +162,7 @@ bool EncodingDetector::judge(char32_t character, int length, std::uint64_t offse
         fault_ = Utf8Fault{offset, length < 0 ? char32_t{0} : character};
         return true;
     }
-    beyondAscii_ = true;
+    wide_ = wide_ || length >= 3;
     return false;
 }
 
@@ -211,7 +221,7 @@ TextEncoding EncodingDetector::encoding() const {
     if (marked_) {
         return TextEncoding::Utf8WithMark;
     }
-    return beyondAscii_ && !fault() ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
+    return wide_ && !fault() ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
 }
 
 std::optional<Utf8Fault> EncodingDetector::fault() const {
@@ -263,10 +273,6 @@ char32_t singleByteCharacter(std::uint8_t byte) {
     return byte == 0xA0 ? 0xF8F0 : byte >= 0xFD ? 0xF8F1 + (byte - 0xFDu) : 0;
 }
 
-bool isLead(std::uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 } // namespace
 
 std::string utf8FromShiftJis(std::string_view text) {
@@ -275,10 +281,10 @@ std::string utf8FromShiftJis(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         char32_t c = 0;
-        if (isLead(byte) && i + 1 < text.size()) {
+        if (io::isShiftJisLead(text[i]) && i + 1 < text.size()) {
             c = doubleByteCharacter(byte, static_cast<std::uint8_t>(text[i + 1]));
             i += c == 0 ? 0 : 1;
-        } else if (!isLead(byte)) {
+        } else if (!io::isShiftJisLead(text[i])) {
             c = singleByteCharacter(byte);
         }
         appendUtf8(utf8, c == 0 && byte != 0 ? U'?' : c);

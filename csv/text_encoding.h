@@ -1,8 +1,9 @@
 // The text encodings a CSV file may come in. The motion file holds Shift-JIS (code page 932, as
 // Windows defines it); a CSV file is read as UTF-8, turned into code page 932 as it is read, when
-// it begins with the UTF-8 byte-order mark, or when every byte of it forms UTF-8, at least one
-// character lies outside ASCII and every such character has a code page 932 form. Any other file
-// is Shift-JIS already, and passes byte for byte.
+// it begins with the UTF-8 byte-order mark, or when every byte of it forms UTF-8, every character
+// has a code page 932 form and at least one takes three bytes or more (every kana, kanji and
+// full-width form does): pairs of half-width kana can look like UTF-8 of two bytes, and stay
+// Shift-JIS. Any other file is Shift-JIS already, and passes byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,9 @@
 namespace qlx::csv {
 
 // The code page 932 code of a character: one byte (below 0x100) or a lead and a trail byte;
-// where several codes have the character, the one that Windows writes. Nothing when it has none.
+// where several codes have the character, the one that Windows writes, and for the six that the
+// JIS table maps elsewhere (U+301C, U+2016, U+2212, U+00A2, U+00A3, U+00AC) the JIS code. Nothing
+// when it has none.
 std::optional<std::uint16_t> shiftJisCode(char32_t character);
 
 enum class TextEncoding { ShiftJis, Utf8, Utf8WithMark };
@@ -45,7 +48,7 @@ private:
     char held_[3] = {}; // the start of a character that the last bytes cut off
     std::size_t heldSize_ = 0;
     bool marked_ = false;
-    bool beyondAscii_ = false;
+    bool wide_ = false; // a character of three bytes or more
     std::optional<Utf8Fault> fault_;
 };
 

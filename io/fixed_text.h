@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <span>
 #include <string_view>
@@ -18,11 +19,33 @@ inline std::string_view fieldText(std::span<const char> field) {
                                                                     field.data())};
 }
 
-// Copies `text` (up to its first NUL) into `field`, at most `limit` bytes, and a NUL after it
-// when there is room below `field.size()`; the bytes after that NUL keep their contents. Says
-// how many bytes it copied.
+// A Shift-JIS lead byte (81-9F, E0-FC) and the byte after it are one character.
+inline bool isShiftJisLead(char c) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// How much of a Shift-JIS text, at most `limit` bytes, ends where a character ends, so that a
+// cut never splits a character.
+inline std::size_t wholeCharacters(std::string_view text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t size = isShiftJisLead(text[end]) ? 2 : 1;
+        if (end + size > limit) {
+            break;
+        }
+        end += size;
+    }
+    return std::min(end, text.size());
+}
+
+// Copies `text` (up to its first NUL) into `field`, at most `limit` bytes, cut after its last
+// whole character when it is longer, and a NUL after it when there is room below
+// `field.size()`; the bytes after that NUL keep their contents. Says how many bytes it copied.
 inline std::size_t copyText(std::string_view text, std::span<char> field, std::size_t limit) {
-    text = text.substr(0, std::min(text.find('\0'), std::min(limit, field.size())));
+    text = text.substr(0, text.find('\0'));
+    limit = std::min(limit, field.size());
+    text = text.substr(0, text.size() > limit ? wholeCharacters(text, limit) : text.size());
     std::copy(text.begin(), text.end(), field.begin());
     if (text.size() < field.size()) {
         field[text.size()] = '\0';

@@ -28,7 +28,15 @@ struct Platform {
     // The user's language is Japanese (the interface language on Windows; LC_ALL, LC_MESSAGES
     // or LANG elsewhere).
     bool japanese = false;
+    // The pause after a run, unless QLXCONVERTER_NO_PAUSE is set (to anything but 0).
+    bool pauses = true;
+    // The console closes with the program (a Windows console that the program alone uses, as
+    // when it was started from the file manager), so text on it is gone when the program ends.
+    bool ownConsole = false;
 };
+
+// Whether the environment asks for no pause: QLXCONVERTER_NO_PAUSE set to anything but "" or 0.
+bool pauseSkipped();
 
 // The program's argument: the path to open, and its bytes as the console is to echo them
 // (code page 932 where it holds Japanese characters).

@@ -83,7 +83,8 @@ bool japaneseUser() {
 } // namespace
 
 Platform systemPlatform() {
-    return {writeError, ringBell, pause, useJapaneseLocale, utf8Terminal(), japaneseUser()};
+    return {writeError,     ringBell,       pause,           useJapaneseLocale,
+            utf8Terminal(), japaneseUser(), !pauseSkipped(), false};
 }
 
 std::vector<Argument> arguments(int argc, char** argv) {

@@ -73,6 +73,12 @@ std::string codePage932(const std::wstring& text) {
 
 } // namespace
 
+// A console whose only process is this one was made for it, and closes when it ends.
+bool ownConsole() {
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
 Platform systemPlatform() {
     const bool console = errorConsole() != nullptr;
     const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
@@ -81,7 +87,9 @@ Platform systemPlatform() {
             pause,
             useJapaneseLocale,
             console,
-            japanese};
+            japanese,
+            !pauseSkipped(),
+            ownConsole()};
 }
 
 // The narrow argv holds the path in the system's ANSI code page, which cannot spell every

@@ -2,8 +2,8 @@
 # The Windows leg: cross-builds QLXConverter.exe and the test suite with MinGW-w64, runs the
 # suite under Wine, checks the executable's imports, and runs the executable on two files at
 # once (a conversion each way, one with a Japanese file name, Wine's code page left Western), a
-# run whose second file fails, a failure, no argument and a run killed while it writes, comparing
-# its files with the Linux build's byte for byte. It also makes the release
+# run whose second file fails, a failure (on a console and redirected), no argument and a run
+# killed while it writes, comparing its files with the Linux build's byte for byte. It also makes the release
 # zip and converts the example motion with the executable unpacked from it.
 # Expects the Linux build in build/ (tools/test.sh makes it first).
 set -euo pipefail
@@ -15,6 +15,9 @@ if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ -z "$wine" ]; then
   exit 77
 fi
 export WINEDEBUG=-all
+# English messages, whatever the machine's language; the code page stays the machine's.
+unset LC_ALL
+export LC_MESSAGES=C
 jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "MinGW-w64 build, tests under $("$wine" --version)"
@@ -40,6 +43,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/linux" "$work/windows" "$work/fail" "$work/mixed" "$work/zip"
+rm -f build-windows/QLXConverter-*-windows-x64.zip
 (cd build-windows && cpack -G ZIP >/dev/null)
 unzip -q build-windows/QLXConverter-*-windows-x64.zip -d "$work/zip"
 release=$(ls -d "$work"/zip/QLXConverter-*)
@@ -65,6 +69,26 @@ run both "$work/windows" "歩き.csv" "back.qlx" &
 run mixed "$work/mixed" "walk.csv" "missing.qlx" &
 run fail "$work/fail" "missing.qlx" &
 run usage "$work" &
+# On a console (Wine makes one of a terminal) the messages go out as wide characters, which Wine
+# shows in the terminal's UTF-8; redirected, they stay code page 932.
+mkdir -p "$work/console"
+(cd "$work/console" && LC_ALL=C.UTF-8 script -qc "'$wine' '$converter' missing.qlx" /dev/null \
+  >"$work/console.out" 2>&1) &
+# A run without arguments on a console of its own (as Wine gives a terminal, and Windows a program
+# started from the file manager) pauses after the usage text, unless QLXCONVERTER_NO_PAUSE says
+# not to; so does the variable for a run with files. Each writes how long it took, in seconds.
+timed() { # name command...
+  local name=$1 start
+  shift
+  start=$(date +%s%N)
+  "$@" >"$work/$name.out" 2>&1 || true
+  echo $((($(date +%s%N) - start) / 1000000000)) >"$work/$name.seconds"
+}
+timed usage-console script -qc "'$wine' '$converter'" /dev/null &
+QLXCONVERTER_NO_PAUSE=1 timed usage-console-no-pause script -qc "'$wine' '$converter'" /dev/null &
+mkdir -p "$work/no-pause"
+cp examples/walk.csv "$work/no-pause/walk.csv"
+QLXCONVERTER_NO_PAUSE=1 timed no-pause "$wine" "$converter" "$work/no-pause/walk.csv" &
 # The Linux build's messages are the ones to expect.
 build/QLXConverter "$work/linux/missing.qlx" 2>"$work/linux-missing.out" &
 program="$release/bin/QLXConverter.exe" run release "$release/share/doc/QLXConverter" walk.csv &
@@ -103,6 +127,15 @@ check "the first file of that run is converted" 'cmp "$work/mixed/walk.qlx" "$wo
 check "a missing file exits with -1" '[ "$(cat "$work/fail.status")" = 255 ]'
 check "a missing file reports a file open error" 'grep -qF "$open_error" "$work/fail.out"'
 check "a failure leaves no file" '[ -z "$(ls -A "$work/fail")" ]'
+check "a console shows the messages in any code page" 'grep -qF "ファイルオープンエラー" "$work/console.out" &&
+  grep -qF "the file cannot be read: there is no such file" "$work/console.out"'
+check "redirected, the messages are code page 932" '! grep -qF "ファイルオープンエラー" "$work/fail.out" &&
+  grep -qF "  the file cannot be read: there is no such file" "$work/fail.out"'
+check "without arguments on its own console, the usage text stays five seconds" '[ "$(cat "$work/usage-console.seconds")" -ge 4 ] &&
+  grep -qF "QLXConverter Usage" "$work/usage-console.out"'
+check "QLXCONVERTER_NO_PAUSE=1 skips that pause" '[ "$(cat "$work/usage-console-no-pause.seconds")" -lt 4 ]'
+check "QLXCONVERTER_NO_PAUSE=1 skips the pause after a conversion, and only the pause" '[ "$(cat "$work/no-pause.seconds")" -lt 4 ] &&
+  cmp "$work/no-pause/walk.qlx" "$work/linux/walk.qlx" && grep -qF "$finished" "$work/no-pause.out"'
 check "no argument exits 0" '[ "$(cat "$work/usage.status")" = 0 ]'
 check "no argument prints the usage" 'grep -qF "QLXConverter Usage : " "$work/usage.out"'
 check "a run killed while it writes leaves no temporary file" '[ -n "$seen" ] &&

@@ -49,12 +49,15 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
               "\n\n\tConvert qlx->csv\n   >QLXConverter.exe filename.qlx\n=0");
     // What the rule says, as plain string functions say it: the text from the last dot, exactly.
     const std::vector<std::string> paths = {
-        "take.qlx", "take.csv",  "a.b/take.qlx", "a.qlx/take.csv", "take",      "a.qlx/take",
-        "take.QLX", "take.qlx ", "take.qlx.bak", "take.ql",        "take.qlxx", ""};
+        "take.qlx",   "take.csv", "a.b/take.qlx", "a.qlx/take.csv", "take",
+        "a.qlx/take", "take.QLX", "take.qlx ",    "take.qlx.bak",   "take.ql",
+        "take.qlxx",  "",         "TAKE.Csv",     "a.CSV/x",        "take.q.x"};
     for (const std::string& path : paths) {
-        const std::string call = path.ends_with(".qlx")   ? "export:"
-                                 : path.ends_with(".csv") ? "import:"
-                                                          : "";
+        std::string lower = path;
+        std::ranges::transform(lower, lower.begin(), [](char c) { return std::tolower(c); });
+        const std::string call = lower.ends_with(".qlx")   ? "export:"
+                                 : lower.ends_with(".csv") ? "import:"
+                                                           : "";
         EXPECT_EQ(run({path}),
                   "L" + path + "\n" +
                       (call.empty() ? message(Status::BadExtension) +
@@ -71,7 +74,8 @@ TEST(Driver, HelpAndVersionAnswerAtOnce) {
     const std::string usage = run({}).substr(0, run({}).size() - 2);
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{"--help"}, {"-h"}, {"/?"}, {"take.qlx", "--help"}}) {
-        EXPECT_EQ(run(arguments), usage + "=0");
+        EXPECT_EQ(run(arguments), usage + "\nSet QLXCONVERTER_NO_PAUSE=1 to end without the "
+                                          "five-second pause (for scripts).\n=0");
     }
     const std::string version = run({"--version"});
     EXPECT_TRUE(version.starts_with("QLXConverter ") && version.ends_with("\n=0")) << version;

@@ -1,6 +1,5 @@
 // The real executable, run as a user runs it, with the limits and signals a user's system may
-// give it. Each run pauses five seconds, so there are few of these and CTest runs them side by
-// side.
+// give it. Runs skip the five-second pause, as a script's do, but where a test needs it.
 #include "app/driver.h"
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
@@ -34,10 +33,11 @@ public:
         if (pid_ == 0) {
             const int error = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(error, STDERR_FILENO);
-            // Messages in English unless a test says otherwise.
+            // Messages in English, and no pause, unless a test says otherwise.
             unsetenv("LC_ALL");
             unsetenv("LC_MESSAGES");
             setenv("LANG", "C", 1);
+            setenv("QLXCONVERTER_NO_PAUSE", "1", 1);
             if (prepare) {
                 prepare();
             }
@@ -49,6 +49,13 @@ public:
             execv(QLX_EXECUTABLE, argv.data());
             _exit(127);
         }
+    }
+
+    // Whether the run has not ended yet; an ended one is left to `finish`.
+    bool running() const {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == 0;
     }
 
     // What the run has written to standard error so far.
@@ -157,13 +164,33 @@ TEST(Executable, IgnoredSignalsStayIgnored) {
     ScratchDir dir;
     const std::string large = largeMotion(dir).string();
     ConverterRun converter(dir, {large}, [] {
+        unsetenv("QLXCONVERTER_NO_PAUSE");
         std::signal(SIGHUP, SIG_IGN);
         std::signal(SIGINT, SIG_IGN);
     });
     ASSERT_TRUE(converter.waitFor(message(convert::Status::Ok)));
+    ASSERT_TRUE(converter.running()) << "in its pause";
     kill(converter.pid(), SIGHUP);
     kill(converter.pid(), SIGINT);
     EXPECT_EQ(converter.finish().first, 0);
+}
+
+// QLXCONVERTER_NO_PAUSE skips the pause and only the pause: a run says and does the same, and
+// is still in its pause a second after it said so only without the variable.
+TEST(Executable, NoPauseSkipsOnlyThePause) {
+    ScratchDir dir;
+    writeBytes(dir / "take.csv", readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
+    const std::vector<std::string> files = {(dir / "take.csv").string(), (dir / "x.txt").string()};
+    for (const char* value : {"", "0", "1", "yes"}) {
+        ConverterRun converter(dir, files, [value] { setenv("QLXCONVERTER_NO_PAUSE", value, 1); });
+        ASSERT_TRUE(converter.waitFor("\n  only a name"));
+        std::this_thread::sleep_for(1s);
+        EXPECT_EQ(converter.running(),
+                  std::string_view(value).empty() || std::string_view(value) == "0")
+            << value;
+        const auto outcome = converter.finish();
+        EXPECT_EQ(outcome, run(dir, files)) << value;
+    }
 }
 
 std::vector<std::string> exampleLines() {
@@ -212,7 +239,7 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
          },
          convert::Status::Ok,
          "  line 4, column 3: \"1,5\" is read as 1\n"
-         "  line 10, column 1: the name is longer than 15 bytes; its first 15 are kept\n"},
+         "  line 10, column 1: the name is longer than 15 bytes; its first 14 are kept\n"},
     };
     std::vector<std::string> paths;
     std::string expected;

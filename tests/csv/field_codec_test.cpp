@@ -58,7 +58,17 @@ TEST(FieldCodec, NameReadersKeepTheFullWidth) {
         {"", false, std::string(1, '\0') + std::string(14, 'z')},
         {" eye close \t", true, "eye close" + std::string(1, '\0') + std::string(5, 'z')},
         {"\r\v\f", true, std::string(1, '\0') + std::string(14, 'z')},
-        {" abcdefghijklmnopq ", true, "abcdefghijklmno"}};
+        {" abcdefghijklmnopq ", true, "abcdefghijklmno"},
+        // Shift-JIS: a cut falls after a whole character, a half-width kana being one byte.
+        {"\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0"
+         "\x82\xA0\x82\xA0",
+         false, "\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0" + std::string(1, '\0')},
+        {"a\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0", false,
+         "a\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0"},
+        {"ab\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0", false,
+         "ab\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0" + std::string(1, '\0')},
+        {std::string(16, '\xB1'), false, std::string(15, '\xB1')},
+        {std::string(14, 'a') + "\x82", false, std::string(14, 'a') + "\x82"}};
     for (const auto& [field, trimmed, bytes] : cases) {
         std::array<char, 15> name;
         name.fill('z');

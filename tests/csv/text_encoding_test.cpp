@@ -7,19 +7,68 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace qlx::csv {
 namespace {
 
+// The six characters that the JIS table maps where the Windows table has other characters.
+constexpr char32_t kJisForms[] = {0x301C, 0x2016, 0x2212, 0x00A2, 0x00A3, 0x00AC};
+
+// Every character has the code Windows writes; the six JIS forms, which Windows writes no code
+// for, have theirs.
 TEST(TextEncoding, EveryCharacterHasTheCodeWindowsWrites) {
     for (char32_t c = 0; c < 0x10000; ++c) {
-        if (c < 0xD800 || c >= 0xE000) {
+        if ((c < 0xD800 || c >= 0xE000) && std::ranges::find(kJisForms, c) == std::end(kJisForms)) {
             ASSERT_EQ(shiftJisCode(c), test::systemShiftJisCode(c)) << std::hex << unsigned(c);
         }
     }
     EXPECT_FALSE(shiftJisCode(0x1F600)) << "beyond the 16-bit characters";
+}
+
+// Python's codecs are the oracle for the JIS forms: its shift_jis codec decodes each code to the
+// JIS character and encodes it back, and its cp932 codec encodes that character, and the one that
+// Windows decodes the code to, to the same code. Text that went through either comes back.
+TEST(TextEncoding, TheJisFormsHaveTheCodesPythonGivesThem) {
+    const char* script =
+        "python3 -c \"import sys\n"
+        "for c in map(int, sys.argv[1:]):\n"
+        "    b = chr(c).encode('shift_jis')\n"
+        "    assert b.decode('shift_jis') == chr(c) and chr(c).encode('cp932') == b\n"
+        "    print(b.hex(), ord(b.decode('cp932')))\n\" 12316 8214 8722 162 163 172 2>/dev/null";
+    FILE* python = popen(script, "r");
+    std::string out;
+    char buffer[256];
+    while (python != nullptr && std::fgets(buffer, sizeof buffer, python) != nullptr) {
+        out += buffer;
+    }
+    if (python == nullptr || pclose(python) != 0) {
+        GTEST_SKIP() << "Python 3 with its shift_jis and cp932 codecs is needed as the oracle";
+    }
+    std::istringstream lines(out);
+    for (const char32_t jis : kJisForms) {
+        unsigned code = 0;
+        unsigned windows = 0;
+        ASSERT_TRUE(lines >> std::hex >> code >> std::dec >> windows) << out;
+        EXPECT_EQ(shiftJisCode(jis), code) << std::hex << unsigned(jis);
+        EXPECT_EQ(shiftJisCode(windows), code) << std::hex << windows;
+        std::string utf8;
+        for (const char32_t c : {jis, char32_t(windows)}) {
+            utf8 += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+            if (c < 0x800) { // two bytes
+                utf8.resize(utf8.size() - 3);
+                utf8 += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+            }
+        }
+        const std::string bytes = {char(code >> 8), char(code & 0xFF)};
+        std::string text = utf8;
+        const auto size = shiftJisFromUtf8(text);
+        ASSERT_TRUE(size);
+        EXPECT_EQ(text.substr(0, *size), bytes + bytes);
+    }
 }
 
 TextEncoding detect(std::string_view bytes, std::size_t piece) {
@@ -39,9 +88,10 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
         {mark + "\xFF",
          TextEncoding::Utf8WithMark}, // decided by the mark; its text is checked later
         {"a,\xE6\xA3\xAE\xE9\x87\x8E", TextEncoding::Utf8},
-        {"x\xC2\xA7", TextEncoding::Utf8},            // U+00A7 has a code
-        {"x\xC3\xA9", TextEncoding::ShiftJis},        // half-width kana that are UTF-8 for U+00E9
-        {"\x83\x5A\x83\x93", TextEncoding::ShiftJis}, // Shift-JIS, no UTF-8
+        {"x\xC2\xA7", TextEncoding::ShiftJis},         // two-byte characters only: half-width kana
+        {"x\xC2\xA7\xE3\x81\x82", TextEncoding::Utf8}, // and a kana of three bytes
+        {"x\xC3\xA9", TextEncoding::ShiftJis},         // half-width kana that are UTF-8 for U+00E9
+        {"\x83\x5A\x83\x93", TextEncoding::ShiftJis},  // Shift-JIS, no UTF-8
         {"\xE6\xA3\xAE\xE6\xA3", TextEncoding::ShiftJis}, // cut off at the end
         {"\xC0\xAF", TextEncoding::ShiftJis},             // an overlong form
         {"\xE0\x80\xAF", TextEncoding::ShiftJis},         // an overlong form of three bytes
@@ -58,6 +108,17 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
             EXPECT_EQ(detect(bytes, piece), encoding) << bytes << " in pieces of " << piece;
         }
     }
+    // Every pair of half-width kana that is also a character of two bytes in UTF-8 (lead C2-DF,
+    // trail A1-BF), alone or all together, keeps a file Shift-JIS.
+    std::string all = "morph,";
+    for (int lead = 0xC2; lead <= 0xDF; ++lead) {
+        for (int trail = 0xA1; trail <= 0xBF; ++trail) {
+            const std::string pair = {char(lead), char(trail)};
+            all += pair;
+            ASSERT_EQ(detect("name," + pair + ",1", 64), TextEncoding::ShiftJis) << pair;
+        }
+    }
+    EXPECT_EQ(detect(all, 64), TextEncoding::ShiftJis);
 }
 
 TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
