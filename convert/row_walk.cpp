@@ -263,9 +263,10 @@ private:
 
     csv::RowReader& rows_;
     io::OutputSink* out_;
+    Notes notes_;                  // of the header and model-name rows
+    std::deque<Notes> chunkNotes_; // of each chunk of record rows, in file order
+    // After the notes its jobs write, so that it is gone, a running job waited for, before them.
     std::optional<io::OrderedWriter> pieces_;
-    Notes notes_;                   // of the header and model-name rows
-    std::deque<Notes> chunkNotes_;  // of each chunk of record rows, in file order
     std::optional<CountRow> count_; // the last count row read
     Report report_;
 };

@@ -22,6 +22,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// In a child process: the converter, on the arguments.
+[[noreturn]] void becomeConverter(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(QLX_EXECUTABLE)};
+    for (const auto& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(QLX_EXECUTABLE, argv.data());
+    _exit(127);
+}
+
 // One run of the converter, its standard error in a file of the scratch folder.
 class ConverterRun {
 public:
@@ -41,13 +52,7 @@ public:
             if (prepare) {
                 prepare();
             }
-            std::vector<char*> argv{const_cast<char*>(QLX_EXECUTABLE)};
-            for (const auto& argument : arguments) {
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            }
-            argv.push_back(nullptr);
-            execv(QLX_EXECUTABLE, argv.data());
-            _exit(127);
+            becomeConverter(arguments);
         }
     }
 
@@ -270,13 +275,7 @@ std::string onTerminal(const std::vector<std::string>& arguments,
     const pid_t child = forkpty(&terminal, nullptr, &raw, nullptr);
     if (child == 0) {
         prepare();
-        std::vector<char*> argv{const_cast<char*>(QLX_EXECUTABLE)};
-        for (const auto& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(QLX_EXECUTABLE, argv.data());
-        _exit(127);
+        becomeConverter(arguments);
     }
     std::string shown;
     char buffer[4096];

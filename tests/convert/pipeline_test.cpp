@@ -112,6 +112,15 @@ TEST(Pipelines, ImportStatuses) {
         {"bone count overruns", header + "1000\r\n" + bone + bone + "0\r\n0\r\n0\r\n",
          Status::Incomplete},
         {"light count overruns", header + "0\r\n0\r\n0\r\n2\r\n0\r\n", Status::Incomplete},
+        {"bone count overruns rows parsed side by side",
+         [&] {
+             std::string rows = header + "100000\r\n";
+             for (int i = 0; i < 3000; ++i) {
+                 rows += bone;
+             }
+             return rows;
+         }(),
+         Status::Incomplete},
         {"light count one over", header + "0\r\n0\r\n0\r\n2\r\n0,0,0,0,0,0,0\r\n",
          Status::Incomplete},
         {"largest bone count", header + huge + "0\r\n0\r\n0\r\n", Status::Incomplete},
