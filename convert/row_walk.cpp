@@ -238,23 +238,25 @@ private:
     // is such a block and once to write its bytes, so that a block of any size passes through
     // little memory. Every other row there must be blank.
     bool afterLights() {
-        for (bool first = true; rows_.more(); first = false) {
-            const csv::RowReader::Mark start = rows_.mark();
-            csv::ByteBlockRow block;
-            csv::BlankCheck blank;
-            rows_.streamLine([&](std::string_view text) {
-                block.add(text);
-                blank.add(text);
-            });
-            if (first && block.isBlock()) {
+        if (!rows_.more()) {
+            return true;
+        }
+        const csv::RowReader::Mark first = rows_.mark();
+        csv::ByteBlockRow block;
+        rows_.streamLine([&](std::string_view text) { block.add(text); });
+        rows_.rewind(first);
+        if (block.isBlock()) {
+            csv::ByteBlockRow bytes([this](std::span<const std::uint8_t> decoded) {
                 if (out_ != nullptr) {
-                    rows_.rewind(start);
-                    csv::ByteBlockRow bytes([this](std::span<const std::uint8_t> decoded) {
-                        out_->write(std::as_bytes(decoded));
-                    });
-                    rows_.streamLine([&](std::string_view text) { bytes.add(text); });
+                    out_->write(std::as_bytes(decoded));
                 }
-            } else if (!blank.blank()) {
+            });
+            rows_.streamLine([&](std::string_view text) { bytes.add(text); });
+        }
+        while (rows_.more()) {
+            csv::BlankCheck blank;
+            rows_.streamLine([&](std::string_view text) { blank.add(text); });
+            if (!blank.blank()) {
                 return failed(RowAfterLights{rows_.line(), blank.values(), *count_});
             }
         }

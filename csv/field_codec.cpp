@@ -76,6 +76,7 @@ Taken takeNumber(CsvRowView& row, T& target, std::string* text, Parse parse) {
     }
     target = *value;
     const bool whole =
+        used == field.size() ||
         std::all_of(field.begin() + static_cast<std::ptrdiff_t>(used), field.end(), io::isSpace);
     return taken(row, whole ? Taken::Whole : Taken::Partly, text);
 }
