@@ -113,7 +113,7 @@ void installFileGuards();
 
 // What stands at a path, a link not followed.
 struct PathFacts {
-    enum class Type { Missing, Regular, Link, Folder, Other };
+    enum class Type { Missing, Regular, Link, Other };
     Type type = Type::Missing;
     bool writable = false;   // a regular file this user may write
     std::uint64_t owner = 0; // who owns it (a link: the link itself)

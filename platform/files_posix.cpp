@@ -151,9 +151,7 @@ public:
             return {PathFacts::Type::Link, false, owner, {}};
         }
         if (!S_ISREG(status.st_mode)) {
-            const bool folder = S_ISDIR(status.st_mode);
-            return {folder ? PathFacts::Type::Folder : PathFacts::Type::Other, false, owner,
-                    notRegular(status)};
+            return {PathFacts::Type::Other, false, owner, notRegular(status)};
         }
         const bool writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
         return {PathFacts::Type::Regular, writable, owner,

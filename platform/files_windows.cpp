@@ -63,7 +63,7 @@ public:
                              : SystemError{}};
         }
         case fs::file_type::directory:
-            return {PathFacts::Type::Folder, false, 0, {Kind::Folder, 0}};
+            return {PathFacts::Type::Other, false, 0, {Kind::Folder, 0}};
         default:
             return {PathFacts::Type::Other, false, 0,
                     ec ? SystemError{Kind::Other, ec.value()} : SystemError{Kind::NotRegular, 0}};
