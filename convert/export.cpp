@@ -12,7 +12,6 @@
 #include "motion/motion_file.h"
 #include "platform/files.h"
 
-#include <new>
 
 namespace qlx::convert {
 
@@ -139,15 +138,8 @@ Report exportFile(const std::filesystem::path& path) {
 
 } // namespace
 
-// Exhausted memory unwinds to here: every file is still as it was, and the run ends cleanly.
 Report exportToCsv(const std::filesystem::path& path) {
-    try {
-        return exportFile(path);
-    } catch (const platform::AllocationFailure& failure) {
-        return {Status::OutOfMemory, MemoryExhausted{failure.bytes()}, {}};
-    } catch (const std::bad_alloc&) {
-        return {Status::OutOfMemory, MemoryExhausted{0}, {}};
-    }
+    return reportingMemory([&] { return exportFile(path); });
 }
 
 } // namespace qlx::convert

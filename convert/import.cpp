@@ -9,7 +9,6 @@
 #include "platform/files.h"
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 namespace qlx::convert {
@@ -99,15 +98,8 @@ Report importOpened(platform::InputFile& input, const csv::EncodingDetector& enc
     return report;
 }
 
-// Exhausted memory unwinds to here: every file is still as it was, and the run ends cleanly.
 Report importFromCsv(const std::filesystem::path& path) {
-    try {
-        return importFile(path);
-    } catch (const platform::AllocationFailure& failure) {
-        return {Status::OutOfMemory, MemoryExhausted{failure.bytes()}, {}};
-    } catch (const std::bad_alloc&) {
-        return {Status::OutOfMemory, MemoryExhausted{0}, {}};
-    }
+    return reportingMemory([&] { return importFile(path); });
 }
 
 } // namespace qlx::convert

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
 
 namespace qlx::convert {
 
@@ -43,5 +44,17 @@ std::optional<csv::EncodingDetector> detectEncoding(platform::File& file);
 // written while it was read, whatever its rows hold.
 Report importOpened(platform::InputFile& input, const csv::EncodingDetector& encoding,
                     const std::filesystem::path& output);
+
+// A conversion whose exhausted memory unwinds to here: every file is still as it was, and the run
+// ends cleanly, with how much was asked for where it is known.
+template <typename Convert> Report reportingMemory(Convert convert) {
+    try {
+        return convert();
+    } catch (const platform::AllocationFailure& failure) {
+        return {Status::OutOfMemory, MemoryExhausted{failure.bytes()}, {}};
+    } catch (const std::bad_alloc&) {
+        return {Status::OutOfMemory, MemoryExhausted{0}, {}};
+    }
+}
 
 } // namespace qlx::convert
