@@ -12,7 +12,6 @@
 #include "motion/motion_file.h"
 #include "platform/files.h"
 
-
 namespace qlx::convert {
 
 namespace {
