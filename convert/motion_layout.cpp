@@ -133,6 +133,18 @@ template <typename Take> void takeNameWith(Reading& r, std::span<char> name, Tak
     r.name(how, name.size(), io::fieldText(name).size());
 }
 
+// A text that `copy` stores, keeping at most `width` bytes and saying how many it kept; noted
+// when that is less than the field holds.
+template <typename Copy>
+void takeText(Reading& r, std::string_view field, std::size_t width, Copy copy) {
+    const std::size_t kept = copy(field);
+    const bool whole = kept == field.size();
+    if (!whole && r.text() != nullptr) {
+        r.text()->assign(field);
+    }
+    r.name(whole ? Taken::Whole : Taken::Partly, width, kept);
+}
+
 } // namespace
 
 void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
@@ -143,19 +155,14 @@ void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
 
 void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
     Reading r(row, RowKind::Header, notes);
-    // At most 25 bytes and always a NUL, so the text's own end decides the version.
-    takeNameWith(r, header.magic, [&](CsvRowView& view, std::span<char>, std::string* text) {
-        if (view.empty()) {
-            return Taken::Missing;
-        }
-        const std::string_view field = view.front();
-        const bool whole = motion::setMagic(header, field) == field.size();
-        if (!whole && text != nullptr) {
-            text->assign(field);
-        }
-        view.popFront();
-        return whole ? Taken::Whole : Taken::Partly;
-    });
+    if (row.empty()) {
+        r.name(Taken::Missing, 0, 0);
+    } else {
+        // At most 25 bytes and always a NUL, so the text's own end decides the version.
+        takeText(r, row.front(), motion::kMagicSize - 1,
+                 [&](std::string_view text) { return motion::setMagic(header, text); });
+        row.popFront();
+    }
     take(r, header.headerWord);
     r.end(2);
 }
@@ -164,13 +171,9 @@ void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink n
     Reading r(row, RowKind::ModelName, notes);
     // A line without fields is an empty model name, as the export writes one.
     const std::string_view field = row.empty() ? std::string_view() : row.front();
-    const std::size_t copied = header.setModelName(field);
     if (header.version() != motion::MotionVersion::Unrecognised) {
-        const bool whole = copied == field.size();
-        if (!whole && r.text() != nullptr) {
-            r.text()->assign(field);
-        }
-        r.name(whole ? Taken::Whole : Taken::Partly, header.activeModelName().size(), copied);
+        takeText(r, field, header.activeModelName().size(),
+                 [&](std::string_view text) { return header.setModelName(text); });
     }
     if (!row.empty()) {
         row.popFront();
