@@ -287,8 +287,9 @@ std::string onTerminal(const std::vector<std::string>& arguments,
     return shown;
 }
 
-// On a terminal whose character set is UTF-8 every line is UTF-8, in the user's language; the
-// same run into a file writes code page 932, the path as given.
+// On a terminal whose character set is UTF-8 every line is UTF-8, in the user's language, also
+// where the locale is not installed; the same run into a file writes code page 932, the path as
+// given.
 TEST(Executable, WritesWhatTheConsoleShows) {
     ScratchDir dir;
     const std::string path = (dir / "missing.qlx").string();
@@ -300,6 +301,15 @@ TEST(Executable, WritesWhatTheConsoleShows) {
     const std::string status = "ファイルオープンエラー";
     const std::string detail = "  ファイルを読めません: ファイルがありません";
     EXPECT_EQ(onTerminal({path}, japanese), path + "\n" + status + "\n" + detail + "\n\a");
+    // A locale the system does not have still names its character set.
+    EXPECT_EQ(onTerminal({path},
+                         [] {
+                             unsetenv("LC_ALL");
+                             unsetenv("LC_MESSAGES");
+                             setenv("LANG", "xx_XX.UTF-8", 1);
+                             setenv("QLXCONVERTER_NO_PAUSE", "1", 1);
+                         }),
+              path + "\n" + status + "\n  the file cannot be read: there is no such file\n\a");
     EXPECT_EQ(ConverterRun(dir, {path}, japanese).finish(),
               std::pair(255, path + "\n" + test::systemShiftJis(status) + "\n" +
                                  test::systemShiftJis(detail) + "\n"));
