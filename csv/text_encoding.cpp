@@ -292,26 +292,11 @@ std::string utf8FromShiftJis(std::string_view text) {
     return utf8;
 }
 
-std::string shiftJisFromUtf8Text(std::string_view text) {
-    std::string shiftJis;
-    shiftJis.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const Utf8Character c = decodeUtf8(text.data() + i, text.size() - i);
-        const auto code = c.length > 0 ? shiftJisCode(c.character) : std::nullopt;
-        i += c.length > 0 ? static_cast<std::size_t>(c.length) : 1;
-        if (!code) {
-            shiftJis += '?';
-            continue;
-        }
-        if (*code > 0xFF) {
-            shiftJis += static_cast<char>(*code >> 8);
-        }
-        shiftJis += static_cast<char>(*code & 0xFF);
-    }
-    return shiftJis;
-}
+namespace {
 
-std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text) {
+// UTF-8 into code page 932 in place, which is never longer; a sequence that is no UTF-8, or a
+// character without a code, becomes `missing` when there is one, and ends it otherwise.
+std::optional<std::size_t> toShiftJis(std::span<char> text, std::optional<char> missing) {
     const std::size_t n = text.size();
     std::size_t r = 0;
     std::size_t w = 0;
@@ -322,16 +307,32 @@ std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text) {
         }
         const Utf8Character c = decodeUtf8(text.data() + r, n - r);
         const auto code = c.length <= 0 ? std::nullopt : shiftJisCode(c.character);
+        r += c.length > 0 ? static_cast<std::size_t>(c.length) : 1;
         if (!code) {
-            return std::nullopt;
+            if (!missing) {
+                return std::nullopt;
+            }
+            text[w++] = *missing;
+            continue;
         }
-        r += static_cast<std::size_t>(c.length);
         if (*code > 0xFF) {
             text[w++] = static_cast<char>(*code >> 8);
         }
         text[w++] = static_cast<char>(*code & 0xFF);
     }
     return w;
+}
+
+} // namespace
+
+std::string shiftJisFromUtf8Text(std::string_view text) {
+    std::string shiftJis(text);
+    shiftJis.resize(*toShiftJis(shiftJis, '?'));
+    return shiftJis;
+}
+
+std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text) {
+    return toShiftJis(text, std::nullopt);
 }
 
 } // namespace qlx::csv
