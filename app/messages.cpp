@@ -77,6 +77,7 @@ enum class Words : std::uint8_t {
     BlockLength,
     FewerColumns,
     BeyondLastColumn,
+    NameAtNul,
     MoreNotes,
     NoPauseHelp,
     Count
@@ -174,11 +175,15 @@ constexpr std::array<std::array<std::string_view, 2>, static_cast<std::size_t>(W
          "{0}行目の値は{1}個ですが、{2}には{3}個必要です。足りない値は既定値のままです"},
         {"line {0}, column {1}: a {2} has {3} columns; the rest of the line is not read",
          "{0}行目{1}列目: {2}の列は{3}個までです。それより後は読みません"},
+        {"line {0}, column {1}: the name holds a NUL byte; the {2} bytes before it are kept",
+         "{0}行目{1}列目: 名前にNULバイトがあります。その前の{2}バイトを使います"},
         {"and {0} more such lines", "ほかに{0}件あります"},
         {"Set QLXCONVERTER_NO_PAUSE=1 to end without the five-second pause (for scripts).",
          "QLXCONVERTER_NO_PAUSE=1 "
          "を設定すると、最後の5秒の待ち時間なしで終わります（スクリプト用）。"},
     }};
+// A word left out would shift every later one; the last entry tells.
+static_assert(!kWords.back()[0].empty() && !kWords.back()[1].empty());
 
 // The words' pattern with {0}, {1}... replaced by the arguments.
 std::string say(Language language, Words words, std::initializer_list<std::string> arguments) {
@@ -415,6 +420,8 @@ std::string noteWords(Language language, const Note& note) {
     case Note::Kind::BeyondLastColumn:
         return say(language, Words::BeyondLastColumn,
                    {line, column, word(language, rowWords(note.row)), number(note.size)});
+    case Note::Kind::NameAtNul:
+        return say(language, Words::NameAtNul, {line, column, number(note.kept)});
     }
     return {};
 }

@@ -45,7 +45,10 @@ public:
              stored, 0, 0);
     }
     void name(Taken how, std::size_t width, std::size_t kept) {
-        next(how, Note::Kind::NameCut, std::monostate{}, width, kept);
+        // A stored name ends at a NUL, however short the text before it.
+        const bool atNul = kept < text_.size() && text_[kept] == '\0';
+        next(how, atNul ? Note::Kind::NameAtNul : Note::Kind::NameCut, std::monostate{}, width,
+             kept);
     }
     void block(Taken how, std::size_t size) {
         next(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,

@@ -91,13 +91,14 @@ using Failure = std::variant<std::monostate, EndsEarly, NotACount, TooFewRows, R
 // A field read other than as it is written.
 struct Note {
     enum class Kind : std::uint8_t {
-        NotANumber,      // `stored` kept
-        TextAfterNumber, // read as `stored`
-        NameCut,         // longer than `size` bytes: `kept` of them kept
-        NotABlock,       // no "x", or a character that is no hex digit
-        BlockLength,     // not `size` bytes
-        FewerColumns,    // `column` values where the row's kind has `size`
-        BeyondLastColumn // `column` is not blank, past the row's `size` columns
+        NotANumber,       // `stored` kept
+        TextAfterNumber,  // read as `stored`
+        NameCut,          // longer than `size` bytes: `kept` of them kept
+        NotABlock,        // no "x", or a character that is no hex digit
+        BlockLength,      // not `size` bytes
+        FewerColumns,     // `column` values where the row's kind has `size`
+        BeyondLastColumn, // `column` is not blank, past the row's `size` columns
+        NameAtNul         // holds a NUL byte: the `kept` bytes before it kept
     };
     Kind kind;
     RowKind row;

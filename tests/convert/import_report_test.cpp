@@ -130,7 +130,7 @@ TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
     };
     const std::string header = "Quorlane Motion Data 0002,0";
     // Kinds: 0 no number, 1 text after a number, 2 name cut, 3 no block, 4 block length,
-    // 5 fewer columns, 6 beyond the last column.
+    // 5 fewer columns, 6 beyond the last column, 7 a NUL in a name.
     const std::string none = "";
     const struct {
         std::string csv;
@@ -147,6 +147,8 @@ TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
         {csv(header, "model", "arm, 1 " + bone.substr(5), camera), none},
         {csv(header, "model", "abcdefghijklmnopq" + bone.substr(3), camera), "2 4 1"},
         {csv(header, "model", "abcdefghijklmno" + bone.substr(3), camera), none},
+        {csv(header, "model", std::string("ar\0m", 4) + bone.substr(3), camera), "7 4 1"},
+        {csv(header, std::string("m\0", 2) + std::string(30, 'm'), bone, camera), "7 2 1"},
         {csv(header, "model", bone.substr(0, bone.size() - 2), camera), "4 4 9"},
         {csv(header, "model", bone + "11", camera), "4 4 9"},
         {csv(header, "model", bone.substr(0, bone.size() - 1) + "G", camera), "3 4 9"},
