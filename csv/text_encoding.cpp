@@ -25,52 +25,64 @@ std::uint8_t trailByte(std::size_t index) {
     return static_cast<std::uint8_t>(index < 0x3F ? 0x40 + index : 0x41 + index);
 }
 
-// Each character's code. Windows writes the first code that has a character, in code order,
-// except that the NEC-selected rows (ED and EE) yield to the IBM rows (FA to FC).
+// The character of a double-byte code, or 0 where the code page has none.
+char32_t doubleByteCharacter(std::uint8_t lead, std::uint8_t trail) {
+    if (trail < 0x40 || trail == 0x7F || trail > 0xFC) {
+        return 0;
+    }
+    const std::size_t t = trail < 0x7F ? trail - 0x40u : trail - 0x41u;
+    if (lead >= 0xF0 && lead <= 0xF9) {
+        return static_cast<char32_t>(0xE000 + (lead - 0xF0) * kTrails + t);
+    }
+    std::size_t row = 0;
+    for (const auto& [first, last] : kTableLeads) {
+        if (lead >= first && lead <= last) {
+            return kDoubleByteTable[(row + lead - first) * kTrails + t];
+        }
+        row += static_cast<std::size_t>(last - first + 1);
+    }
+    return 0;
+}
+
+char32_t singleByteCharacter(std::uint8_t byte) {
+    if (byte < 0x81) {
+        return byte;
+    }
+    if (byte >= 0xA1 && byte <= 0xDF) {
+        return 0xFF61 + (byte - 0xA1u);
+    }
+    return byte == 0xA0 ? 0xF8F0 : byte >= 0xFD ? 0xF8F1 + (byte - 0xFDu) : 0;
+}
+
+// Each character's code: the decoding above, inverted. Windows writes the first code that has a
+// character, in code order, except that the NEC-selected rows (ED and EE) yield to the IBM rows
+// (FA to FC).
 using CodeTable = std::array<std::uint16_t, 0x10000>;
 
 std::unique_ptr<const CodeTable> buildCodes() {
     auto codes = std::make_unique<CodeTable>();
-    const auto add = [&](std::uint32_t character, std::uint16_t code) {
+    const auto add = [&](char32_t character, std::uint16_t code) {
         auto& slot = (*codes)[character];
         // 0 is the code of U+0000 alone, so it also marks a character without a code yet.
         slot = slot == 0 ? code : slot;
     };
-    for (std::uint16_t byte = 0; byte < 0x80; ++byte) {
-        add(byte, byte);
-    }
-    add(0x80, 0x80);
-    add(0xF8F0, 0xA0);
-    for (std::uint16_t byte = 0xA1; byte <= 0xDF; ++byte) {
-        add(0xFF61 + byte - 0xA1, byte); // half-width katakana
-    }
-    for (std::uint16_t byte = 0xFD; byte <= 0xFF; ++byte) {
-        add(0xF8F1 + byte - 0xFD, byte);
-    }
-    std::size_t row = 0;
-    std::array<std::pair<std::uint8_t, std::size_t>, 50> rows{}; // lead byte, row in the table
-    std::size_t rowCount = 0;
-    for (const auto& [first, last] : kTableLeads) {
-        for (unsigned lead = first; lead <= last; ++lead) {
-            rows[rowCount++] = {static_cast<std::uint8_t>(lead), row++};
+    for (unsigned byte = 0; byte < 0x100; ++byte) {
+        if (const char32_t c = singleByteCharacter(static_cast<std::uint8_t>(byte)); c != 0) {
+            add(c, static_cast<std::uint16_t>(byte));
         }
     }
-    std::stable_partition(
-        rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(rowCount),
-        [](const auto& entry) { return entry.first < 0xED || entry.first > 0xEE; });
-    for (std::size_t r = 0; r < rowCount; ++r) {
-        const auto [lead, index] = rows[r];
-        for (std::size_t t = 0; t < kTrails; ++t) {
-            const std::uint16_t character = kDoubleByteTable[index * kTrails + t];
-            if (character != 0) {
-                add(character, static_cast<std::uint16_t>(lead << 8 | trailByte(t)));
+    constexpr std::uint8_t kLeadOrder[][2] = {
+        {0x81, 0x9F}, {0xE0, 0xEC}, {0xF0, 0xFC}, {0xED, 0xEE}};
+    for (const auto& [first, last] : kLeadOrder) {
+        for (unsigned lead = first; lead <= last; ++lead) {
+            for (std::size_t t = 0; t < kTrails; ++t) {
+                const char32_t c =
+                    doubleByteCharacter(static_cast<std::uint8_t>(lead), trailByte(t));
+                if (c != 0) {
+                    add(c, static_cast<std::uint16_t>(lead << 8 | trailByte(t)));
+                }
             }
         }
-    }
-    // The user-defined rows F0 to F9 hold the private-use characters from U+E000 in order.
-    for (std::uint32_t i = 0; i < 10 * kTrails; ++i) {
-        add(0xE000 + i,
-            static_cast<std::uint16_t>((0xF0 + i / kTrails) << 8 | trailByte(i % kTrails)));
     }
     // Six characters that the JIS table gives these codes and the Windows table gives others:
     // text decoded by the JIS table comes back as the same bytes.
@@ -242,35 +254,6 @@ void appendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
-}
-
-// The character of a double-byte code, or 0 where the code page has none.
-char32_t doubleByteCharacter(std::uint8_t lead, std::uint8_t trail) {
-    if (trail < 0x40 || trail == 0x7F || trail > 0xFC) {
-        return 0;
-    }
-    const std::size_t t = trail < 0x7F ? trail - 0x40u : trail - 0x41u;
-    if (lead >= 0xF0 && lead <= 0xF9) {
-        return static_cast<char32_t>(0xE000 + (lead - 0xF0) * kTrails + t);
-    }
-    std::size_t row = 0;
-    for (const auto& [first, last] : kTableLeads) {
-        if (lead >= first && lead <= last) {
-            return kDoubleByteTable[(row + lead - first) * kTrails + t];
-        }
-        row += static_cast<std::size_t>(last - first + 1);
-    }
-    return 0;
-}
-
-char32_t singleByteCharacter(std::uint8_t byte) {
-    if (byte < 0x81) {
-        return byte;
-    }
-    if (byte >= 0xA1 && byte <= 0xDF) {
-        return 0xFF61 + (byte - 0xA1u);
-    }
-    return byte == 0xA0 ? 0xF8F0 : byte >= 0xFD ? 0xF8F1 + (byte - 0xFDu) : 0;
 }
 
 } // namespace
