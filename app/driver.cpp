@@ -125,9 +125,6 @@ int runDriver(std::span<const platform::Argument> arguments, const Conversions& 
         console.path(argument);
         const Report report = convertOne(argument, conversions);
         console.message(statusMessage(report.status));
-        if (report.status == Status::BadExtension) {
-            console.detail(badExtension(language));
-        }
         for (const std::string& line : describe(report, language)) {
             console.detail(line);
         }

@@ -430,6 +430,9 @@ std::string noteWords(Language language, const Note& note) {
 
 std::vector<std::string> describe(const convert::Report& report, Language language) {
     std::vector<std::string> lines;
+    if (report.status == Status::BadExtension) {
+        lines.push_back(word(language, Words::BadExtension));
+    }
     std::visit(Explain{language, lines}, report.failure);
     for (const Note& note : report.notes.kept()) {
         lines.push_back(noteWords(language, note));
@@ -438,10 +441,6 @@ std::vector<std::string> describe(const convert::Report& report, Language langua
         lines.push_back(say(language, Words::MoreNotes, {number(report.notes.more())}));
     }
     return lines;
-}
-
-std::string badExtension(Language language) {
-    return word(language, Words::BadExtension);
 }
 
 std::string noPauseHelp(Language language) {

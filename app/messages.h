@@ -12,12 +12,10 @@ namespace qlx::app {
 
 enum class Language : std::uint8_t { English, Japanese };
 
-// The lines that tell the facts of a report, as UTF-8 text: its failure's first, then the fields
-// read other than as written, at most ten of them and how many more.
+// The lines that tell the facts of a report, as UTF-8 text: why it failed first (a path not
+// converted for its extension included), then the fields read other than as written, at most
+// ten of them and how many more.
 std::vector<std::string> describe(const convert::Report& report, Language language);
-
-// The line that tells why a path that is not converted is not.
-std::string badExtension(Language language);
 
 // The line that --help adds after the usage text: how a script turns the pause off.
 std::string noPauseHelp(Language language);
