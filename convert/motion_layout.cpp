@@ -45,10 +45,8 @@ public:
              stored, 0, 0);
     }
     void name(Taken how, std::size_t width, std::size_t kept) {
-        // A stored name ends at a NUL, however short the text before it.
-        const bool atNul = kept < text_.size() && text_[kept] == '\0';
-        next(how, atNul ? Note::Kind::NameAtNul : Note::Kind::NameCut, std::monostate{}, width,
-             kept);
+        next(how, how == Taken::CutAtNul ? Note::Kind::NameAtNul : Note::Kind::NameCut,
+             std::monostate{}, width, kept);
     }
     void block(Taken how, std::size_t size) {
         next(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
@@ -141,11 +139,11 @@ template <typename Take> void takeNameWith(Reading& r, std::span<char> name, Tak
 template <typename Copy>
 void takeText(Reading& r, std::string_view field, std::size_t width, Copy copy) {
     const std::size_t kept = copy(field);
-    const bool whole = kept == field.size();
-    if (!whole && r.text() != nullptr) {
+    const Taken how = csv::nameTaken(field, kept);
+    if (how != Taken::Whole && r.text() != nullptr) {
         r.text()->assign(field);
     }
-    r.name(whole ? Taken::Whole : Taken::Partly, width, kept);
+    r.name(how, width, kept);
 }
 
 } // namespace

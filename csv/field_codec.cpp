@@ -81,13 +81,20 @@ Taken takeNumber(CsvRowView& row, T& target, std::string* text, Parse parse) {
     return taken(row, whole ? Taken::Whole : Taken::Partly, text);
 }
 
-// A name cut short of the field's text, or at a NUL in it, was taken in part.
+// A name cut short of the field's text was taken in part, or up to a NUL in it.
 Taken takeText(CsvRowView& row, std::string_view text, std::span<char> name, std::string* noted) {
     const std::size_t copied = io::copyText(text, name, name.size());
-    return taken(row, copied == text.size() ? Taken::Whole : Taken::Partly, noted);
+    return taken(row, nameTaken(text, copied), noted);
 }
 
 } // namespace
+
+Taken nameTaken(std::string_view text, std::size_t copied) {
+    if (copied == text.size()) {
+        return Taken::Whole;
+    }
+    return copied == text.find('\0') ? Taken::CutAtNul : Taken::Partly;
+}
 
 int hexDigit(char c) {
     return kHexValues[static_cast<std::uint8_t>(c)];

@@ -32,12 +32,16 @@ int hexDigit(char c);
 // How a reader took its field. `text`, when given, receives the field as written whenever it was
 // taken other than whole.
 enum class Taken : std::uint8_t {
-    Whole,   // as written
-    Missing, // the row had no field left
-    NotRead, // no number, no block: the target keeps its value
-    Partly,  // a number with text after it, a name longer than its width, a block of another
-             // length: the target holds what was read
+    Whole,    // as written
+    Missing,  // the row had no field left
+    NotRead,  // no number, no block: the target keeps its value
+    Partly,   // a number with text after it, a name longer than its width, a block of another
+              // length: the target holds what was read
+    CutAtNul, // a name that holds a NUL: the target holds what came before it
 };
+
+// How a name was taken from `text` when `copied` of its bytes were stored.
+Taken nameTaken(std::string_view text, std::size_t copied);
 
 Taken takeInt(CsvRowView& row, std::int32_t& target, std::string* text = nullptr);
 Taken takeUnsigned(CsvRowView& row, std::uint32_t& target, std::string* text = nullptr);

@@ -149,6 +149,11 @@ TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
         {csv(header, "model", "abcdefghijklmno" + bone.substr(3), camera), none},
         {csv(header, "model", std::string("ar\0m", 4) + bone.substr(3), camera), "7 4 1"},
         {csv(header, std::string("m\0", 2) + std::string(30, 'm'), bone, camera), "7 2 1"},
+        {[&] {
+             std::string t = csv(header, "model", bone, camera);
+             return t.replace(t.find(" blink "), 7, std::string(" bl\0ink ", 8));
+         }(),
+         "7 6 1"},
         {csv(header, "model", bone.substr(0, bone.size() - 2), camera), "4 4 9"},
         {csv(header, "model", bone + "11", camera), "4 4 9"},
         {csv(header, "model", bone.substr(0, bone.size() - 1) + "G", camera), "3 4 9"},
