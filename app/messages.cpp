@@ -3,6 +3,7 @@
 
 #include "csv/number_format.h"
 #include "csv/text_encoding.h"
+#include "io/fixed_text.h"
 
 #include <array>
 #include <cstdio>
@@ -279,9 +280,7 @@ std::string motionWords(Language language, const motion::MotionFault& fault) {
     case Kind::EndsInHeader:
         return say(language, Words::TooShort, {number(fault.whole)});
     case Kind::UnknownVersion: {
-        std::string signature(fault.magic.data(), fault.magic.size());
-        signature.resize(signature.find('\0') == std::string::npos ? signature.size()
-                                                                   : signature.find('\0'));
+        std::string signature(io::fieldText(fault.magic));
         for (char& c : signature) {
             c = c >= 0x20 && c < 0x7F ? c : '?'; // a file of another kind holds any bytes there
         }
