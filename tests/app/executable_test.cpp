@@ -259,6 +259,12 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
         writeBytes(paths.back(), csv);
         expected += paths.back() + "\n" + message(t.status) + t.lines;
     }
+    // A binary file of another version: its signature up to the NUL, as the file holds it.
+    paths.push_back((dir / "other.qlx").string());
+    writeBytes(paths.back(), std::string("Quorlane Motion Data 0009\0\0\0\0\0", 30));
+    expected += paths.back() + "\n" + message(convert::Status::OpenError) +
+                "  this is not a motion file: its signature \"Quorlane Motion Data 0009\" names "
+                "no version this program reads\n";
     EXPECT_EQ(run(dir, paths), std::pair(254, expected));
     for (const auto& t : tries) {
         EXPECT_EQ(std::filesystem::exists(dir / (t.name + ".qlx")), t.status == convert::Status::Ok)
