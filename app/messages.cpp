@@ -267,6 +267,7 @@ std::string systemWords(Language language, const platform::SystemError& error) {
     case Kind::LinkLoop:
         return word(language, Words::LinkLoop);
     case Kind::None:
+    case Kind::Exists:
     case Kind::Other:
         break;
     }

@@ -114,13 +114,14 @@ void TakeFloat(benchmark::State& state) {
         rows[i / 64].append(sampleTexts()[i]);
     }
     std::size_t r = 0;
-    csv::CsvRowView view = rows[0].view();
+    csv::CsvRowView view(rows[0].text());
     float value = 0;
     for (auto _ : state) {
         if (view.empty()) {
-            view = rows[++r & 63].view();
+            view = csv::CsvRowView(rows[++r & 63].text());
         }
-        csv::takeFloat(view, value);
+        csv::takeFloat(view.front(), value);
+        view.popFront();
         benchmark::DoNotOptimize(value);
     }
 }

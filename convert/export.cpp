@@ -3,10 +3,10 @@
 #include "convert/conversion.h"
 #include "convert/extension.h"
 #include "convert/motion_layout.h"
+#include "convert/ordered_jobs.h"
 #include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
 #include "csv/number_format.h"
-#include "io/ordered_writer.h"
 #include "io/pending_output.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
@@ -36,38 +36,70 @@ std::string formatRows(std::span<const Record> records, std::span<const std::uin
     return text;
 }
 
+// Pieces of CSV text written in order, the larger sections' formatted on worker threads.
+class Writer {
+public:
+    explicit Writer(const std::function<void(std::string_view)>& write) : write_(write) {}
+
+    // A piece made here, once every earlier piece is written.
+    void now(const std::string& text) {
+        drain();
+        write_(text);
+    }
+    // A piece made on a worker thread, written in its turn.
+    void later(std::function<std::string()> job) {
+        if (jobs_.full()) {
+            write_(jobs_.take());
+        }
+        jobs_.add(std::move(job));
+    }
+    void drain() {
+        while (!jobs_.empty()) {
+            write_(jobs_.take());
+        }
+    }
+
+private:
+    const std::function<void(std::string_view)>& write_;
+    OrderedJobs<std::string> jobs_;
+};
+
 // One count row, then one row per record in key order.
 template <typename Record, typename Format>
-void addSection(io::OrderedWriter& out, std::span<const Record> records,
-                std::span<const std::uint32_t> order, Format format) {
-    out.add(
-        [count = static_cast<std::uint32_t>(records.size())] {
-            char digits[csv::kMaxNumberText];
-            return std::string(digits, csv::formatUnsigned(digits, count)) + "\r\n";
-        },
-        false);
+void addSection(Writer& out, std::span<const Record> records, std::span<const std::uint32_t> order,
+                Format format) {
+    char digits[csv::kMaxNumberText];
+    out.now(std::string(digits,
+                        csv::formatUnsigned(digits, static_cast<std::uint32_t>(records.size()))) +
+            "\r\n");
+    if (order.size() <= kChunkKeys) {
+        out.now(formatRows(records, order, format));
+        return;
+    }
     for (std::size_t begin = 0; begin < order.size(); begin += kChunkKeys) {
         const auto chunk = order.subspan(begin, std::min(kChunkKeys, order.size() - begin));
-        out.add([records, chunk, format] { return formatRows(records, chunk, format); },
-                order.size() > kChunkKeys);
+        out.later([records, chunk, format] { return formatRows(records, chunk, format); });
     }
 }
 
 // The bytes after the light keys, when there are any, as one more row: a byte block, written
 // in pieces so that a tail of any size passes through little memory.
-void addTail(io::OrderedWriter& out, std::span<const std::uint8_t> tail) {
+void addTail(Writer& out, std::span<const std::uint8_t> tail) {
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     for (std::size_t begin = 0; begin < tail.size(); begin += kPiece) {
         const auto piece = tail.subspan(begin, std::min(kPiece, tail.size() - begin));
         const bool first = begin == 0;
         const bool last = begin + piece.size() == tail.size();
-        out.add(
-            [piece, first, last] {
-                std::string text = first ? "0x" : "";
-                csv::appendHexDigits(text, piece);
-                return last ? text + "\r\n" : text;
-            },
-            tail.size() > kPiece);
+        const auto format = [piece, first, last] {
+            std::string text = first ? "0x" : "";
+            csv::appendHexDigits(text, piece);
+            return last ? text + "\r\n" : text;
+        };
+        if (tail.size() > kPiece) {
+            out.later(format);
+        } else {
+            out.now(format());
+        }
     }
 }
 
@@ -87,25 +119,24 @@ bool motionToTable(const motion::MotionView& motion,
     csv::writeRow(head, row);
     write(head);
     const motion::KeyOrder order = motion::keyOrder(motion);
-    io::OrderedWriter out(write);
+    Writer out(write);
     addSection(out, motion.bones, order.bones, formatBoneRow);
     addSection(out, motion.morphs, order.morphs, formatMorphRow);
     addSection(out, motion.cameras, order.cameras, formatCameraRow);
     addSection(out, motion.lights, order.lights, formatLightRow);
     addTail(out, {reinterpret_cast<const std::uint8_t*>(motion.tail.data()), motion.tail.size()});
-    out.finish();
+    out.drain();
     return true;
 }
 
 Report exportMapped(const platform::MappedInput& input, const std::filesystem::path& output) {
-    motion::MotionFault fault;
-    const auto motion = motion::parseMotion(input.bytes(), &fault);
+    const auto motion = motion::parseMotion(input.bytes());
     // A file cut while it was read may look like no motion: that it was cut is what to say.
     if (!input.intact()) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
     if (!motion) {
-        return {Status::OpenError, NotAMotion{fault}, {}};
+        return {Status::OpenError, NotAMotion{motion.error()}, {}};
     }
     io::PendingOutput csv(output);
     if (!csv.isOpen()) {
@@ -126,11 +157,10 @@ namespace {
 
 Report exportFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".csv");
-    platform::SystemError error;
     // The records are read where the file's bytes already lie, in key order.
-    const auto input = output ? platform::mapInput(path, &error) : std::nullopt;
-    if (!input) {
-        return {Status::OpenError, CannotRead{error}, {}};
+    const auto input = platform::mapInput(path);
+    if (!input || !output) {
+        return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
     }
     return exportMapped(*input, *output);
 }

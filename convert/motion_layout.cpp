@@ -18,9 +18,6 @@ namespace {
 using motion::Float32;
 using motion::Int32;
 
-// A note keeps the start of a long field, enough to find it by.
-constexpr std::size_t kNotedText = 40;
-
 void append(CsvRow& row, const Float32& value) {
     appendFloat(row, value.get());
 }
@@ -36,20 +33,33 @@ class Reading {
 public:
     Reading(CsvRowView& row, RowKind kind, NoteSink sink) : row_(row), kind_(kind), sink_(sink) {}
 
-    CsvRowView& row() { return row_; }
-    // Where a take puts a field's text when it is not taken whole; nowhere without notes.
-    std::string* text() { return sink_.notes != nullptr ? &text_ : nullptr; }
+    // Takes the next column's field with `read`, which converts it, keeping the field's start for
+    // a note when it was not taken whole.
+    template <typename Read> Taken take(Read read) {
+        ++column_;
+        if (row_.empty()) {
+            return Taken::Missing;
+        }
+        ++found_;
+        const std::string_view field = row_.front();
+        const Taken how = read(field);
+        if (how != Taken::Whole && sink_.notes != nullptr) {
+            text_.assign(field.substr(0, kKeptText));
+        }
+        row_.popFront();
+        return how;
+    }
 
     template <typename T> void number(Taken how, T stored) {
-        next(how, how == Taken::NotRead ? Note::Kind::NotANumber : Note::Kind::TextAfterNumber,
+        note(how, how == Taken::NotRead ? Note::Kind::NotANumber : Note::Kind::TextAfterNumber,
              stored, 0, 0);
     }
     void name(Taken how, std::size_t width, std::size_t kept) {
-        next(how, how == Taken::CutAtNul ? Note::Kind::NameAtNul : Note::Kind::NameCut,
+        note(how, how == Taken::CutAtNul ? Note::Kind::NameAtNul : Note::Kind::NameCut,
              std::monostate{}, width, kept);
     }
     void block(Taken how, std::size_t size) {
-        next(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
+        note(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
              std::monostate{}, size, 0);
     }
 
@@ -63,12 +73,12 @@ public:
         }
         for (std::uint32_t column = columns + 1; !row_.empty(); row_.popFront(), ++column) {
             const std::string_view field = row_.front();
-            if (!std::all_of(field.begin(), field.end(), io::isSpace)) {
+            if (!io::isBlank(field)) {
                 add({Note::Kind::BeyondLastColumn,
                      kind_,
                      sink_.line,
                      column,
-                     std::string(field.substr(0, kNotedText)),
+                     std::string(field.substr(0, kKeptText)),
                      {},
                      columns,
                      0});
@@ -78,13 +88,10 @@ public:
     }
 
 private:
-    void next(Taken how, Note::Kind kind, std::variant<std::monostate, std::int32_t, float> stored,
+    void note(Taken how, Note::Kind kind, std::variant<std::monostate, std::int32_t, float> stored,
               std::size_t size, std::size_t kept) {
-        ++column_;
-        found_ += how == Taken::Missing ? 0 : 1;
         if (sink_.notes != nullptr && how != Taken::Whole && how != Taken::Missing) {
-            add({kind, kind_, sink_.line, column_, text_.substr(0, kNotedText), stored, size,
-                 kept});
+            add({kind, kind_, sink_.line, column_, text_, stored, size, kept});
         }
     }
     void add(Note note) { sink_.notes->add(std::move(note)); }
@@ -98,7 +105,7 @@ private:
 };
 
 void take(Reading& r, std::int32_t& value) {
-    const Taken how = takeInt(r.row(), value, r.text());
+    const Taken how = r.take([&](std::string_view field) { return takeInt(field, value); });
     r.number(how, value);
 }
 
@@ -109,7 +116,7 @@ void take(Reading& r, Int32& field) {
 }
 
 void take(Reading& r, float& value) {
-    const Taken how = takeFloat(r.row(), value, r.text());
+    const Taken how = r.take([&](std::string_view field) { return takeFloat(field, value); });
     r.number(how, value);
 }
 
@@ -126,24 +133,22 @@ template <std::size_t N> void take(Reading& r, std::array<Float32, N>& fields) {
 }
 
 template <std::size_t N> void takeBlock(Reading& r, std::span<std::uint8_t, N> block) {
-    r.block(takeHex(r.row(), block, r.text()), N);
+    r.block(r.take([&](std::string_view field) { return takeHex(field, block); }), N);
 }
 
-template <typename Take> void takeNameWith(Reading& r, std::span<char> name, Take take) {
-    const Taken how = take(r.row(), name, r.text());
-    r.name(how, name.size(), io::fieldText(name).size());
-}
-
-// A text that `copy` stores, keeping at most `width` bytes and saying how many it kept; noted
-// when that is less than the field holds.
-template <typename Copy>
-void takeText(Reading& r, std::string_view field, std::size_t width, Copy copy) {
-    const std::size_t kept = copy(field);
-    const Taken how = csv::nameTaken(field, kept);
-    if (how != Taken::Whole && r.text() != nullptr) {
-        r.text()->assign(field);
-    }
+// A name that `copy` stores, keeping at most `width` bytes and saying how many it kept.
+template <typename Copy> void takeName(Reading& r, std::size_t width, Copy copy) {
+    std::size_t kept = 0;
+    const Taken how = r.take([&](std::string_view field) {
+        kept = copy(field);
+        return csv::nameTaken(field, kept);
+    });
     r.name(how, width, kept);
+}
+
+template <typename Read> void takeKeyName(Reading& r, std::span<char> name, Read read) {
+    const Taken how = r.take([&](std::string_view field) { return read(field, name); });
+    r.name(how, name.size(), io::fieldText(name).size());
 }
 
 } // namespace
@@ -156,29 +161,25 @@ void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
 
 void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
     Reading r(row, RowKind::Header, notes);
-    if (row.empty()) {
-        r.name(Taken::Missing, 0, 0);
-    } else {
-        // At most 25 bytes and always a NUL, so the text's own end decides the version.
-        takeText(r, row.front(), motion::kMagicSize - 1,
-                 [&](std::string_view text) { return motion::setMagic(header, text); });
-        row.popFront();
-    }
+    // At most 25 bytes and always a NUL, so the text's own end decides the version.
+    takeName(r, motion::kMagicSize - 1,
+             [&](std::string_view text) { return motion::setMagic(header, text); });
     take(r, header.headerWord);
     r.end(2);
 }
 
 void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
-    Reading r(row, RowKind::ModelName, notes);
     // A line without fields is an empty model name, as the export writes one.
-    const std::string_view field = row.empty() ? std::string_view() : row.front();
-    if (header.version() != motion::MotionVersion::Unrecognised) {
-        takeText(r, field, header.activeModelName().size(),
-                 [&](std::string_view text) { return header.setModelName(text); });
+    if (row.empty()) {
+        header.setModelName({});
+        return;
     }
-    if (!row.empty()) {
-        row.popFront();
-    }
+    Reading r(row, RowKind::ModelName, notes);
+    // A version that names no model-name field keeps none, and is reported as such.
+    takeName(r, header.activeModelName().size(), [&](std::string_view text) {
+        return header.version() == motion::MotionVersion::Unrecognised ? text.size()
+                                                                       : header.setModelName(text);
+    });
     r.end(1);
 }
 
@@ -197,7 +198,7 @@ void formatBoneRow(CsvRow& row, const motion::BoneKey& key) {
 
 void parseBoneRow(CsvRowView& row, motion::BoneKey& key, NoteSink notes) {
     Reading r(row, RowKind::Bone, notes);
-    takeNameWith(r, key.name, [](auto&&... a) { return takeName(a...); });
+    takeKeyName(r, key.name, csv::takeName);
     take(r, key.frame);
     take(r, key.position);
     // The quaternion is rebuilt from three angles in every case; a missing angle counts as 0.
@@ -220,7 +221,7 @@ void formatMorphRow(CsvRow& row, const motion::MorphKey& key) {
 
 void parseMorphRow(CsvRowView& row, motion::MorphKey& key, NoteSink notes) {
     Reading r(row, RowKind::Morph, notes);
-    takeNameWith(r, key.name, [](auto&&... a) { return takeTrimmedName(a...); });
+    takeKeyName(r, key.name, csv::takeTrimmedName);
     take(r, key.frame);
     take(r, key.weight);
     r.end(3);

@@ -3,10 +3,7 @@
 #pragma once
 
 #include "convert/report.h"
-#include "csv/row.h"
-#include "csv/row_reader.h"
 #include "csv/text_encoding.h"
-#include "io/output_sink.h"
 #include "motion/document.h"
 #include "platform/files.h"
 
@@ -30,19 +27,9 @@ bool motionToTable(const motion::MotionView& motion,
 // when the file was cut or written while it was read.
 Report exportMapped(const platform::MappedInput& input, const std::filesystem::path& output);
 
-// Walks the rows from the first into the parts of a motion file, written to `out` when there is
-// one: Ok; Incomplete when the rows do not make up a motion; WriteError when they do but name an
-// unrecognised version; OpenError when the whole file cannot be read, whatever its rows hold.
-// The records are parsed only when there is an output, and only then noted.
-Report tableToMotion(csv::RowReader& rows, io::OutputSink* out);
-
-// Reads an opened CSV file from its start until its encoding is decided: nothing when a read
-// fails.
-std::optional<csv::EncodingDetector> detectEncoding(platform::File& file);
-
-// Imports an opened CSV file of the encoding found, to `output`: OpenError when the file was
-// written while it was read, whatever its rows hold.
-Report importOpened(platform::InputFile& input, const csv::EncodingDetector& encoding,
+// Imports an opened CSV file whose text has the form given, to `output`: OpenError when the file
+// was written while it was read, whatever its rows hold.
+Report importOpened(platform::InputFile& input, const csv::TextForm& form,
                     const std::filesystem::path& output);
 
 // A conversion whose exhausted memory unwinds to here: every file is still as it was, and the run

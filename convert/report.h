@@ -18,6 +18,9 @@ namespace qlx::convert {
 
 using motion::Table;
 
+// A note or a fact keeps the start of a long field, enough to find it by.
+inline constexpr std::size_t kKeptText = 40;
+
 // The kinds of row of a CSV motion file.
 enum class RowKind : std::uint8_t { Header, ModelName, Bone, Morph, Camera, Light };
 

@@ -53,38 +53,20 @@ char* writeHexDigits(char* out, std::span<const std::uint8_t> bytes) {
     return out;
 }
 
-// Takes the front field as `how` says, noting it in `text` unless it was whole.
-Taken taken(CsvRowView& row, Taken how, std::string* text) {
-    if (how != Taken::Whole && text != nullptr) {
-        text->assign(row.front());
-    }
-    row.popFront();
-    return how;
-}
-
 // White space may follow a number; anything else after it is text the number leaves out.
 template <typename T, typename Parse>
-Taken takeNumber(CsvRowView& row, T& target, std::string* text, Parse parse) {
-    if (row.empty()) {
-        return Taken::Missing;
-    }
-    const std::string_view field = row.front();
+Taken takeNumber(std::string_view field, T& target, Parse parse) {
     std::size_t used = 0;
     const auto value = parse(field, &used);
     if (!value) {
-        return taken(row, Taken::NotRead, text);
+        return Taken::NotRead;
     }
     target = *value;
-    const bool whole =
-        used == field.size() ||
-        std::all_of(field.begin() + static_cast<std::ptrdiff_t>(used), field.end(), io::isSpace);
-    return taken(row, whole ? Taken::Whole : Taken::Partly, text);
+    return io::isBlank(field.substr(used)) ? Taken::Whole : Taken::Partly;
 }
 
-// A name cut short of the field's text was taken in part, or up to a NUL in it.
-Taken takeText(CsvRowView& row, std::string_view text, std::span<char> name, std::string* noted) {
-    const std::size_t copied = io::copyText(text, name, name.size());
-    return taken(row, nameTaken(text, copied), noted);
+Taken takeText(std::string_view text, std::span<char> name) {
+    return nameTaken(text, io::copyText(text, name, name.size()));
 }
 
 } // namespace
@@ -144,49 +126,8 @@ void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes) {
     writeHexDigits(text.data() + start, bytes);
 }
 
-Taken takeInt(CsvRowView& row, std::int32_t& target, std::string* text) {
-    return takeNumber(row, target, text, parseInt);
-}
-Taken takeUnsigned(CsvRowView& row, std::uint32_t& target, std::string* text) {
-    return takeNumber(row, target, text, parseUnsigned);
-}
-Taken takeFloat(CsvRowView& row, float& target, std::string* text) {
-    return takeNumber(row, target, text, parseFloat);
-}
-
-Taken takeName(CsvRowView& row, std::span<char> name, std::string* text) {
-    if (row.empty()) {
-        return Taken::Missing;
-    }
-    return takeText(row, row.front(), name, text);
-}
-
-Taken takeTrimmedName(CsvRowView& row, std::span<char> name, std::string* text) {
-    if (row.empty()) {
-        return Taken::Missing;
-    }
-    std::string_view trimmed = row.front();
-    while (!trimmed.empty() && io::isSpace(trimmed.front())) {
-        trimmed.remove_prefix(1);
-    }
-    while (!trimmed.empty() && io::isSpace(trimmed.back())) {
-        trimmed.remove_suffix(1);
-    }
-    return takeText(row, trimmed, name, text);
-}
-
-Taken takeHex(CsvRowView& row, std::span<std::uint8_t> block, std::string* text) {
-    if (row.empty()) {
-        return Taken::Missing;
-    }
-    const std::string_view field = row.front();
-    const auto x = field.find('x');
-    if (x == field.npos) {
-        return taken(row, Taken::NotRead, text);
-    }
-    const std::string_view digits = field.substr(x + 1);
-    // Whole pairs of digits, as the export writes them, in a loop of their own.
-    const std::size_t pairs = std::min(block.size(), digits.size() / 2);
+std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
+    const std::size_t pairs = std::min(bytes.size(), digits.size() / 2);
     std::size_t k = 0;
     for (; k < pairs; ++k) {
         const int high = hexDigit(digits[2 * k]);
@@ -194,10 +135,44 @@ Taken takeHex(CsvRowView& row, std::span<std::uint8_t> block, std::string* text)
         if ((high | low) < 0) {
             break;
         }
-        block[k] = static_cast<std::uint8_t>(high << 4 | low);
+        bytes[k] = static_cast<std::uint8_t>(high << 4 | low);
     }
+    return k;
+}
+
+Taken takeInt(std::string_view field, std::int32_t& target) {
+    return takeNumber(field, target, parseInt);
+}
+Taken takeUnsigned(std::string_view field, std::uint32_t& target) {
+    return takeNumber(field, target, parseUnsigned);
+}
+Taken takeFloat(std::string_view field, float& target) {
+    return takeNumber(field, target, parseFloat);
+}
+
+Taken takeName(std::string_view field, std::span<char> name) {
+    return takeText(field, name);
+}
+
+Taken takeTrimmedName(std::string_view field, std::span<char> name) {
+    while (!field.empty() && io::isSpace(field.front())) {
+        field.remove_prefix(1);
+    }
+    while (!field.empty() && io::isSpace(field.back())) {
+        field.remove_suffix(1);
+    }
+    return takeText(field, name);
+}
+
+Taken takeHex(std::string_view field, std::span<std::uint8_t> block) {
+    const auto x = field.find('x');
+    if (x == field.npos) {
+        return Taken::NotRead;
+    }
+    const std::string_view digits = field.substr(x + 1);
+    std::size_t k = decodeHex(digits, block);
     if (k == block.size() && digits.size() == 2 * k) {
-        return taken(row, Taken::Whole, text);
+        return Taken::Whole;
     }
     // Pair k starts at 2k; the field's end counts as one non-digit character, so a pair that
     // starts exactly there still sets its byte (to 0) and ends the reading.
@@ -212,7 +187,36 @@ Taken takeHex(CsvRowView& row, std::span<std::uint8_t> block, std::string* text)
     }
     const bool hex =
         std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; });
-    return taken(row, hex ? Taken::Partly : Taken::NotRead, text);
+    return hex ? Taken::Partly : Taken::NotRead;
+}
+
+void HexBlock::add(std::string_view piece, io::OutputSink& out) {
+    while (prefix_ < 2 && !piece.empty() && !broken_) {
+        broken_ = piece.front() != "0x"[prefix_++];
+        piece.remove_prefix(1);
+    }
+    std::array<std::uint8_t, 4096> bytes;
+    while (!piece.empty() && !broken_) {
+        if (half_) { // the pair that the last piece cut in two
+            const int low = hexDigit(piece.front());
+            broken_ = low < 0 || hexDigit(high_) < 0;
+            bytes[0] = static_cast<std::uint8_t>(hexDigit(high_) << 4 | std::max(low, 0));
+            out.write(std::as_bytes(std::span(bytes).first(broken_ ? 0 : 1)));
+            half_ = false;
+            piece.remove_prefix(1);
+            continue;
+        }
+        const std::size_t pairs = decodeHex(piece, bytes);
+        out.write(std::as_bytes(std::span(bytes).first(pairs)));
+        piece.remove_prefix(2 * pairs);
+        if (piece.size() == 1) {
+            half_ = true;
+            high_ = piece.front();
+            piece.remove_prefix(1);
+        } else if (pairs < bytes.size() && !piece.empty()) {
+            broken_ = true;
+        }
+    }
 }
 
 } // namespace qlx::csv

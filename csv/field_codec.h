@@ -1,10 +1,9 @@
 // The text form of one value as one CSV field. Writers append a field at the end of a row;
-// readers take the first field of a row and remove it, converted or not. A reader given a row
-// without fields, or a field it cannot convert, leaves its target as it was.
+// readers take the value of one field, converted as far as it can be.
 #pragma once
 
 #include "csv/row.h"
-#include "csv/row_view.h"
+#include "io/output_sink.h"
 
 #include <cstdint>
 #include <optional>
@@ -29,8 +28,11 @@ void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes);
 // A hex digit's value, in either case; -1 for any other character.
 int hexDigit(char c);
 
-// How a reader took its field. `text`, when given, receives the field as written whenever it was
-// taken other than whole.
+// Decodes the hex digit pairs at the front of `digits` into `bytes`, up to the first character
+// that is no hex digit or until `bytes` is full: how many pairs it decoded.
+std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes);
+
+// How a reader took the value of a field.
 enum class Taken : std::uint8_t {
     Whole,    // as written
     Missing,  // the row had no field left
@@ -43,17 +45,34 @@ enum class Taken : std::uint8_t {
 // How a name was taken from `text` when `copied` of its bytes were stored.
 Taken nameTaken(std::string_view text, std::size_t copied);
 
-Taken takeInt(CsvRowView& row, std::int32_t& target, std::string* text = nullptr);
-Taken takeUnsigned(CsvRowView& row, std::uint32_t& target, std::string* text = nullptr);
-Taken takeFloat(CsvRowView& row, float& target, std::string* text = nullptr);
+// The readers of one field's text. A field they cannot convert leaves the target as it was.
+Taken takeInt(std::string_view field, std::int32_t& target);
+Taken takeUnsigned(std::string_view field, std::uint32_t& target);
+Taken takeFloat(std::string_view field, float& target);
 // The whole field up to any NUL, at most the name's width, a NUL after it when shorter; the
 // name's later bytes keep their contents.
-Taken takeName(CsvRowView& row, std::span<char> name, std::string* text = nullptr);
+Taken takeName(std::string_view field, std::span<char> name);
 // As `takeName`, with white space at both ends of the field removed first.
-Taken takeTrimmedName(CsvRowView& row, std::span<char> name, std::string* text = nullptr);
+Taken takeTrimmedName(std::string_view field, std::span<char> name);
 // Bytes from the hex digit pairs after the field's first lower-case "x"; with fewer pairs than
 // bytes, the byte after the last pair becomes 0 and the rest keep their values. Whole only for
 // as many pairs as bytes, every character after the "x" a hex digit.
-Taken takeHex(CsvRowView& row, std::span<std::uint8_t> block, std::string* text = nullptr);
+Taken takeHex(std::string_view field, std::span<std::uint8_t> block);
+
+// A byte block too long to hold, "0x" and pairs of hex digits, decoded from the pieces of its
+// field as they come.
+class HexBlock {
+public:
+    // Decodes the next piece of the field's text, the bytes to `out`.
+    void add(std::string_view piece, io::OutputSink& out);
+    // After the field's last piece: whether it was "0x" and whole pairs of hex digits alone.
+    bool whole() const { return prefix_ == 2 && !broken_ && !half_; }
+
+private:
+    std::size_t prefix_ = 0; // of "0x", seen
+    bool broken_ = false;
+    bool half_ = false; // a digit waits for its pair
+    char high_ = 0;
+};
 
 } // namespace qlx::csv

@@ -1,108 +1,105 @@
-// The rows of a CSV file, read front to back through a small buffer, so that a file of any size
-// passes through little memory.
+// The rows of a CSV file, read front to back through a buffer, so that a file of any size passes
+// through little memory: a row is held whole only when it is asked for whole, a row too long for
+// that is read in pieces, and a field that opens a quote is never held to learn whether it closes.
 #pragma once
 
-#include "csv/row_view.h"
+#include "csv/text_encoding.h"
+#include "csv/tokenizer.h"
+#include "platform/expected.h"
+#include "platform/files.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string_view>
 
 namespace qlx::csv {
 
-// A row ends at the first LF outside a quoted field (see closeQuoted), and a CR just before that
+// A row held whole: its text without the line end, in code page 932, valid until the next read.
+struct Row {
+    std::string_view text;
+    bool holdsQuote;
+    // Where it begins, counted from 1 as an editor counts lines: line ends in quoted fields too.
+    std::uint64_t line;
+};
+
+// A piece of a row read in pieces: the next part of a field's text as the file holds it (never
+// turned from UTF-8; a quoted field's text without its quotes, doubled quotes as they stand).
+struct Piece {
+    std::string_view text;
+    bool quoted;    // its field stands between quotes
+    bool fieldEnds; // the last piece of its field
+    bool rowEnds;   // and of its row
+};
+
+// Why the rows cannot be read on.
+struct ReadFault {
+    enum class Kind : std::uint8_t {
+        System,  // a read failed, as `error` says
+        NotText, // the row on `line` is no UTF-8, or holds `character`, which code page 932 lacks
+    };
+    Kind kind;
+    platform::SystemError error;
+    std::uint64_t line = 0;
+    char32_t character = 0;
+};
+
+// A row ends at the first LF outside a quoted field (see tokenizer.h), and a CR just before that
 // LF is dropped; the text after the last LF is a last row, unless there is none: a file reads the
-// same with a final line end or without, and a CR that ends the file ends its last line. The
-// buffer grows only for a row longer than itself, and never to find out whether a quoted field
-// closes: that is read ahead and forgotten.
+// same with a final line end or without, and a CR that ends the file ends its last line.
 class RowReader {
 public:
-    // Reads the input's bytes from an offset into the span and says how many: 0 at the end,
-    // nothing on an error.
-    using Source = std::function<std::optional<std::size_t>(std::uint64_t, std::span<char>)>;
-    // A row's text, and whether it holds a double quote.
-    struct Line {
-        std::string_view text;
-        bool holdsQuote;
-    };
-    // Where a row begins, to read it again.
-    struct Mark {
-        std::uint64_t offset;
-        std::uint64_t line;
-    };
+    // The file holds `size` bytes, which bound the buffer; the rows begin at `form.start`.
+    RowReader(platform::File& file, std::uint64_t size, const TextForm& form);
 
-    // `size`, how many bytes the source holds, bounds the buffer; the rows begin at `start`.
-    // With `fromUtf8`, each row is turned from UTF-8 into code page 932 as it is taken.
-    RowReader(Source source, std::uint64_t size, std::uint64_t start = 0, bool fromUtf8 = false);
-
-    // Whether a row follows those taken so far.
+    // Whether a row follows those read so far, or a fault that the next read reports.
     bool more();
-    // The next row, valid until the next call; the caller checks `more()` first.
-    CsvRowView next() {
-        const Line line = nextLine();
-        return CsvRowView(line.text, line.holdsQuote);
-    }
-    Line nextLine();
-    // The next row's text in pieces, in order, as the file holds it (never turned from UTF-8),
-    // without holding it whole: a row of any length passes through the buffer.
-    void streamLine(const std::function<void(std::string_view)>& piece);
-    // Takes the remaining rows, to learn whether the whole file reads.
-    void skipRest();
-
-    Mark mark() const { return {offset_ + begin_, line_}; }
-    // The next row taken is the one at the mark.
-    void rewind(const Mark& mark);
-    // The line on which the row last taken begins, counted from 1 as an editor counts lines:
-    // line ends inside quoted fields count too.
-    std::uint64_t line() const { return rowLine_; }
-
-    // Whether a read failed, a row was too long to index (4 GiB) or its UTF-8 text could not be
-    // turned; rows taken since are not to be trusted.
-    bool failed() const { return failed_; }
+    // The next row, held whole; the caller checks `more()` first.
+    platform::Expected<Row, ReadFault> next();
+    // The next piece of the next row, without holding the row: its fields' texts in order, the
+    // last piece of the row saying so; the caller checks `more()` before a row's first piece.
+    platform::Expected<Piece, ReadFault> piece();
+    // The line on which the next row begins.
+    std::uint64_t line() const { return line_; }
+    char separator() const { return form_.separator; }
 
 private:
-    // Where the search for the end of a row stands, kept while the buffer fills. Positions count
-    // from the row's first byte.
-    struct RowScan {
-        enum class Mode { Line, FieldStart, Unquoted, Quoted };
-        explicit RowScan(Mode from) : mode(from) {}
-        Mode mode;
-        std::size_t at = 0;                    // bytes before this are scanned
-        std::size_t fieldStart = 0;            // of a quoted field
-        std::size_t lineEnd = npos;            // the next LF found from `at`, if any
-        std::optional<std::uint64_t> closesAt; // where in the input a long quoted field closes
-        std::uint64_t lineEnds = 0;            // LFs in the parts of the row handed out
+    // Where the search for the end of a row stands while the buffer fills. Positions count from
+    // `begin_`, the row's first byte held.
+    struct Scan {
+        enum class In : std::uint8_t { Start, Quoted, Plain };
+        In in = In::Start;
+        std::size_t field = 0;    // where the field being read begins
+        std::size_t from = 0;     // where its end is to be looked for
+        std::size_t text = 0;     // where its text not yet handed out begins
+        std::size_t searched = 0; // how far a row without quotes was searched for its end
+        bool quoteSeen = false;   // whether the row holds a quote
+        // Whether the quote of a field longer than the buffer closes, as read ahead.
+        enum class Quote : std::uint8_t { Unknown, Closes, Plain } quote = Quote::Unknown;
     };
-    static constexpr std::size_t npos = std::string_view::npos;
 
-    std::optional<std::size_t> rowEnd(RowScan& scan);
-    template <typename MakeRoom> std::size_t findRowEnd(RowScan& scan, const MakeRoom& makeRoom);
-    void lookAhead(RowScan& scan);
-    void handOut(RowScan& scan, const std::function<void(std::string_view)>& piece);
+    FieldEnd step(std::string_view text);
+    FieldEnd rowEnd();
+    bool makeRoom(const FieldEnd& end, bool grow);
+    void lookAhead();
+    void endRow(const FieldEnd& end, std::uint64_t lineEnds);
     void compact();
-    void grow();
     void fill();
-    // Ends the row at `end` (from its first byte): its text, without the line end.
-    std::string_view takeRow(std::size_t end, const RowScan& scan);
+    std::string_view held() const { return {buffer_.get() + begin_, end_ - begin_}; }
 
-    Source source_;
+    platform::File& file_;
+    TextForm form_;
     std::size_t capacity_;
     std::unique_ptr<char[]> buffer_;
-    std::unique_ptr<char[]> scratch_; // for reading ahead
-    std::uint64_t size_;
-    std::uint64_t offset_;  // of the buffer's first byte in the input
+    std::uint64_t offset_;  // of the next byte to read from the file
     std::size_t begin_ = 0; // the unread bytes are [begin_, end_)
     std::size_t end_ = 0;
-    bool fromUtf8_;
     bool atEnd_ = false;
-    bool more_ = true;
-    bool failed_ = false;
-    std::uint64_t line_ = 1; // of the next row
-    std::uint64_t rowLine_ = 0;
+    std::optional<ReadFault> fault_;
+    Scan scan_;
+    std::uint64_t line_ = 1;          // of the next row
+    std::uint64_t pieceLineEnds_ = 0; // in the pieces of the row being read in pieces
 };
 
 } // namespace qlx::csv

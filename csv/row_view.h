@@ -2,9 +2,8 @@
 // is split only as far as they read it.
 #pragma once
 
-#include "csv/quoted_field.h"
+#include "csv/tokenizer.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -12,29 +11,29 @@
 
 namespace qlx::csv {
 
-// Every comma ends a field, except inside a quoted field (see closeQuoted): commas, CR and LF in
-// one belong to its text. A line without bytes has no fields, and a comma at the end of a line
-// starts no further one. Copying a view copies its position, never the line, and taking fields
-// from it changes nothing in the line.
+// Every separator ends a field, except inside a quoted field (see tokenizer.h): separators, CR
+// and LF in one belong to its text. A line without bytes has no fields, and a separator at the
+// end of a line starts no further one. Copying a view copies its position, never the line, and
+// taking fields from it changes nothing in the line.
 class CsvRowView {
 public:
     CsvRowView() = default;
-    explicit CsvRowView(std::string_view line)
-        : CsvRowView(line, std::memchr(line.data(), '"', line.size()) != nullptr) {}
+    explicit CsvRowView(std::string_view line, char separator = ',')
+        : CsvRowView(line, std::memchr(line.data(), '"', line.size()) != nullptr, separator) {}
     // For a line already known to hold a double quote or not.
-    CsvRowView(std::string_view line, bool holdsQuote) : line_(line), quoted_(holdsQuote) {
+    CsvRowView(std::string_view line, bool holdsQuote, char separator)
+        : line_(line), separator_(separator), holdsQuote_(holdsQuote) {
         findEnd();
     }
 
     bool empty() const {
         return start_ > line_.size() ||
-               (start_ == line_.size() && (line_.empty() || line_.back() == ','));
+               (start_ == line_.size() && (line_.empty() || line_.back() == separator_));
     }
     // The front field's text, valid until the field is taken.
-    std::string_view front() const {
-        return unescaped_ ? std::string_view(text_)
-                          : std::string_view(line_.data() + textStart_, textEnd_ - textStart_);
-    }
+    std::string_view front() const { return unescaped_ ? std::string_view(text_) : textView_; }
+    // Whether the front field stands between quotes.
+    bool frontQuoted() const { return quoted_; }
     void popFront() {
         start_ = end_ + 1;
         findEnd();
@@ -42,40 +41,31 @@ public:
 
 private:
     void findEnd() {
-        unescaped_ = false;
-        if (quoted_ && start_ < line_.size() && line_[start_] == '"') {
-            const QuotedField field = closeQuoted(line_, start_ + 1, true);
-            if (field.outcome == QuotedField::Outcome::Closed) {
-                end_ = field.at + 1;
-                textStart_ = start_ + 1;
-                textEnd_ = field.at;
-                if (field.doubled) {
-                    unescape();
-                }
-                return;
+        const FieldEnd end = holdsQuote_ ? fieldEnd(line_, start_, separator_, true)
+                                         : FieldEnd{FieldEnd::Kind::Separator,
+                                                    find(line_, separator_, start_, line_.size())};
+        quoted_ = end.quoted;
+        end_ = end.at;
+        const std::size_t textStart = start_ + (quoted_ ? 1 : 0);
+        textView_ = line_.substr(std::min(textStart, line_.size()),
+                                 (quoted_ ? end.closing : end_) - textStart);
+        unescaped_ = end.doubled;
+        if (unescaped_) {
+            text_.clear();
+            for (std::size_t j = 0; j < textView_.size(); ++j) {
+                text_ += textView_[j];
+                j += textView_[j] == '"' ? 1u : 0u; // the second of a doubled pair
             }
         }
-        end_ =
-            start_ < line_.size() ? std::min(line_.find(',', start_), line_.size()) : line_.size();
-        textStart_ = start_;
-        textEnd_ = end_;
-    }
-
-    void unescape() {
-        text_.clear();
-        for (std::size_t j = textStart_; j < textEnd_; ++j) {
-            text_ += line_[j];
-            j += line_[j] == '"' ? 1u : 0u; // the second of a doubled pair
-        }
-        unescaped_ = true;
     }
 
     std::string_view line_;
-    bool quoted_ = false;       // whether the line holds any quote at all
+    char separator_ = ',';
+    bool holdsQuote_ = false;   // whether the line holds any quote at all
     std::size_t start_ = 0;     // where the front field begins
-    std::size_t end_ = 0;       // where it ends: at its comma, or the line's end
-    std::size_t textStart_ = 0; // its text, within the line, unless `unescaped_`
-    std::size_t textEnd_ = 0;
+    std::size_t end_ = 0;       // where it ends: at its separator, or the line's end
+    std::string_view textView_; // its text, within the line, unless `unescaped_`
+    bool quoted_ = false;
     bool unescaped_ = false; // its text is `text_`, its doubled quotes made single
     std::string text_;
 };

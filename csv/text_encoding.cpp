@@ -148,8 +148,6 @@ bool isAscii8(const char* text) {
     return (word & 0x8080808080808080u) == 0;
 }
 
-constexpr char32_t kByteOrderMark = 0xFEFF;
-
 } // namespace
 
 std::optional<std::uint16_t> shiftJisCode(char32_t character) {
@@ -163,27 +161,18 @@ std::optional<std::uint16_t> shiftJisCode(char32_t character) {
     return code == 0 ? std::nullopt : std::optional(code);
 }
 
-// Whether the character that begins `offset` bytes into the file decides the encoding: one that
-// is no UTF-8, or has no code page 932 code, does.
-bool EncodingDetector::judge(char32_t character, int length, std::uint64_t offset) {
-    if (offset == 0 && character == kByteOrderMark && length > 0) {
-        marked_ = true;
-        return false;
-    }
-    if (length < 0 || !shiftJisCode(character)) {
-        fault_ = Utf8Fault{offset, length < 0 ? char32_t{0} : character};
-        return true;
-    }
+// Whether the character decides the encoding: one that is no UTF-8, or has no code page 932 code,
+// does.
+bool EncodingDetector::judge(char32_t character, int length) {
+    fault_ = length < 0 || !shiftJisCode(character);
     wide_ = wide_ || length >= 3;
-    return false;
+    return fault_;
 }
 
 bool EncodingDetector::add(std::span<const char> bytes) {
     if (fault_) {
         return true;
     }
-    const std::uint64_t first = seen_; // where in the file `bytes` begins
-    seen_ += bytes.size();
     std::size_t i = 0;
     // A character that the last bytes cut off is read from a copy of it and the first new ones.
     if (heldSize_ > 0) {
@@ -197,7 +186,7 @@ bool EncodingDetector::add(std::span<const char> bytes) {
             heldSize_ += more;
             return false;
         }
-        if (judge(c.character, c.length, first - heldSize_)) {
+        if (judge(c.character, c.length)) {
             return true;
         }
         i = static_cast<std::size_t>(c.length) - heldSize_;
@@ -221,7 +210,7 @@ bool EncodingDetector::add(std::span<const char> bytes) {
             std::memcpy(held_, bytes.data() + i, heldSize_);
             return false;
         }
-        if (judge(c.character, c.length, first + i)) {
+        if (judge(c.character, c.length)) {
             return true;
         }
         i += static_cast<std::size_t>(c.length);
@@ -229,16 +218,9 @@ bool EncodingDetector::add(std::span<const char> bytes) {
     return false;
 }
 
+// A character cut off by the end of the file is no UTF-8.
 TextEncoding EncodingDetector::encoding() const {
-    if (marked_) {
-        return TextEncoding::Utf8WithMark;
-    }
-    return wide_ && !fault() ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
-}
-
-std::optional<Utf8Fault> EncodingDetector::fault() const {
-    // A character cut off by the end of the file is no UTF-8.
-    return fault_ || heldSize_ == 0 ? fault_ : Utf8Fault{seen_ - heldSize_, 0};
+    return wide_ && !fault_ && heldSize_ == 0 ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
 }
 
 namespace {
@@ -279,7 +261,8 @@ namespace {
 
 // UTF-8 into code page 932 in place, which is never longer; a sequence that is no UTF-8, or a
 // character without a code, becomes `missing` when there is one, and ends it otherwise.
-std::optional<std::size_t> toShiftJis(std::span<char> text, std::optional<char> missing) {
+platform::Expected<std::size_t, char32_t> toShiftJis(std::span<char> text,
+                                                     std::optional<char> missing) {
     const std::size_t n = text.size();
     std::size_t r = 0;
     std::size_t w = 0;
@@ -293,7 +276,7 @@ std::optional<std::size_t> toShiftJis(std::span<char> text, std::optional<char> 
         r += c.length > 0 ? static_cast<std::size_t>(c.length) : 1;
         if (!code) {
             if (!missing) {
-                return std::nullopt;
+                return platform::unexpected(c.length <= 0 ? char32_t{0} : c.character);
             }
             text[w++] = *missing;
             continue;
@@ -314,7 +297,7 @@ std::string shiftJisFromUtf8Text(std::string_view text) {
     return shiftJis;
 }
 
-std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text) {
+platform::Expected<std::size_t, char32_t> shiftJisFromUtf8(std::span<char> text) {
     return toShiftJis(text, std::nullopt);
 }
 

@@ -6,6 +6,8 @@
 // Shift-JIS. Any other file is Shift-JIS already, and passes byte for byte.
 #pragma once
 
+#include "platform/expected.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -23,38 +25,36 @@ std::optional<std::uint16_t> shiftJisCode(char32_t character);
 
 enum class TextEncoding { ShiftJis, Utf8, Utf8WithMark };
 
-// Where a file's text stops being UTF-8 that code page 932 can hold: the offset of the first
-// sequence that is no UTF-8 (character 0), or of a character without a code.
-struct Utf8Fault {
-    std::uint64_t offset;
-    char32_t character;
+// How a CSV file's text is written: its encoding, where the text begins (after a byte-order
+// mark) and the byte that separates its fields.
+struct TextForm {
+    TextEncoding encoding = TextEncoding::ShiftJis;
+    std::uint64_t start = 0;
+    char separator = ',';
 };
 
-// Decides a file's encoding from its bytes, given in order, reading no more than it must: a file
-// that begins with the mark is read to its end, so that any fault in it is found.
+// Decides whether a file without the mark is UTF-8 from its bytes, given in order, reading no
+// more than it must: the first sequence that is no UTF-8, or a character without a code, makes it
+// Shift-JIS; only the end of the file makes it UTF-8.
 class EncodingDetector {
 public:
     // Takes the next bytes; true once the encoding is decided, when no more need be given.
     bool add(std::span<const char> bytes);
     // The encoding of the bytes given, once they are all of the file or it is decided.
     TextEncoding encoding() const;
-    // The first fault in the bytes given, once they are all of the file or it is decided.
-    std::optional<Utf8Fault> fault() const;
 
 private:
-    bool judge(char32_t character, int length, std::uint64_t offset);
+    bool judge(char32_t character, int length);
 
-    std::uint64_t seen_ = 0;
     char held_[3] = {}; // the start of a character that the last bytes cut off
     std::size_t heldSize_ = 0;
-    bool marked_ = false;
-    bool wide_ = false; // a character of three bytes or more
-    std::optional<Utf8Fault> fault_;
+    bool wide_ = false;  // a character of three bytes or more
+    bool fault_ = false; // a sequence that is no UTF-8, or a character without a code
 };
 
-// Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or nothing
-// when the text is no UTF-8 or holds a character without a code.
-std::optional<std::size_t> shiftJisFromUtf8(std::span<char> text);
+// Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or the
+// first character without a code (0 for a sequence that is no UTF-8).
+platform::Expected<std::size_t, char32_t> shiftJisFromUtf8(std::span<char> text);
 
 // Text for people to read, turned between code page 932 and UTF-8: a byte or a character that
 // has no counterpart becomes "?".

@@ -58,4 +58,9 @@ inline bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+// A text of white space alone, or none: a blank field.
+inline bool isBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), isSpace);
+}
+
 } // namespace qlx::io

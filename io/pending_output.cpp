@@ -11,8 +11,8 @@
 namespace qlx::io {
 
 namespace fs = std::filesystem;
-using platform::Creation;
 using platform::PathFacts;
+using platform::Result;
 
 namespace {
 
@@ -35,17 +35,23 @@ fs::path temporaryName(const fs::path& target) {
     return target.parent_path() / name;
 }
 
+bool taken(const platform::SystemError& error) {
+    return error.kind == platform::SystemError::Kind::Exists;
+}
+
 // The first of a few fresh hidden names beside the target that `create` does not find taken.
 template <typename Create>
-std::optional<fs::path> freshName(const fs::path& target, const Create& create) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+Result<fs::path> freshName(const fs::path& target, const Create& create) {
+    platform::SystemError error{platform::SystemError::Kind::Exists, 0};
+    for (int attempt = 0; attempt < kNameAttempts && taken(error); ++attempt) {
         fs::path name = temporaryName(target);
-        const Creation created = create(name);
-        if (created != Creation::Taken) {
-            return created == Creation::Done ? std::optional(std::move(name)) : std::nullopt;
+        const auto created = create(name);
+        if (created) {
+            return name;
         }
+        error = created.error();
     }
-    return std::nullopt;
+    return platform::unexpected(error);
 }
 
 // Where the output is to be written: the target, or where its links lead; or why the target is
@@ -73,7 +79,7 @@ std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::
         }
         const auto next = system.readLink(path);
         if (!next) {
-            return OutputFailure{Step::Target, system.lastError()};
+            return OutputFailure{Step::Target, next.error()};
         }
         path = next->is_absolute() ? *next : folder / *next;
     }
@@ -93,12 +99,19 @@ PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& syste
         file_ = std::move(*unnamed);
         return;
     }
-    const auto named =
-        freshName(target_, [&](const fs::path& name) { return system_.createNamed(name, file_); });
-    name_ = named.value_or(fs::path());
+    const auto named = freshName(target_, [&](const fs::path& name) -> Result<void> {
+        auto file = system_.createNamed(name);
+        if (!file) {
+            return platform::unexpected(file.error());
+        }
+        file_ = std::move(*file);
+        return {};
+    });
     if (!named) {
-        fail(OutputFailure::Step::Create, system_.lastError());
+        fail(OutputFailure::Step::Create, named.error());
+        return;
     }
+    name_ = *named;
 }
 
 PendingOutput::~PendingOutput() {
@@ -115,12 +128,12 @@ bool PendingOutput::fail(OutputFailure::Step step, platform::SystemError error) 
     return false;
 }
 
+// An output that could not be opened takes what is written and drops it: it commits nothing.
 bool PendingOutput::writeAll(std::string_view bytes) {
-    while (!bytes.empty()) {
+    while (isOpen() && !bytes.empty()) {
         const auto put = system_.write(file_, bytes);
         if (!put || *put == 0) {
-            return fail(OutputFailure::Step::Write,
-                        put ? platform::SystemError{} : system_.lastError());
+            return fail(OutputFailure::Step::Write, put ? platform::SystemError{} : put.error());
         }
         bytes.remove_prefix(std::min(*put, bytes.size()));
     }
@@ -128,11 +141,33 @@ bool PendingOutput::writeAll(std::string_view bytes) {
 }
 
 // Gives an unnamed file a hidden name beside the target, which the rename then moves.
-bool PendingOutput::name() {
+Result<void> PendingOutput::name() {
     const auto named =
         freshName(target_, [&](const fs::path& name) { return system_.nameUnnamed(file_, name); });
-    name_ = named.value_or(fs::path());
-    return named.has_value();
+    if (!named) {
+        return platform::unexpected(named.error());
+    }
+    name_ = *named;
+    return {};
+}
+
+// Each step of putting the complete new file in the target's place, in order.
+Result<void> PendingOutput::replace() {
+    if (auto done = system_.copyMode(file_, target_); !done) {
+        return done;
+    }
+    if (auto done = system_.flushToDisk(file_); !done) {
+        return done;
+    }
+    if (name_.empty()) {
+        if (auto done = name(); !done) {
+            return done;
+        }
+    }
+    if (auto done = system_.keep(file_); !done) {
+        return done;
+    }
+    return system_.rename(file_, name_, target_);
 }
 
 bool PendingOutput::commit() {
@@ -140,10 +175,8 @@ bool PendingOutput::commit() {
     if (!isOpen() || !sink_.finish()) {
         return false;
     }
-    if (!system_.copyMode(file_, target_) || !system_.flushToDisk(file_) ||
-        (name_.empty() && !name()) || !system_.keep(file_) ||
-        !system_.rename(file_, name_, target_)) {
-        return fail(Step::Replace, system_.lastError());
+    if (const auto replaced = replace(); !replaced) {
+        return fail(Step::Replace, replaced.error());
     }
     name_.clear();
     file_ = platform::File();

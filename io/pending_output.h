@@ -41,6 +41,7 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     // Why the output is not open, or did not commit.
     const OutputFailure& failure() const { return failure_; }
+    // Where the output's bytes go; those written to an output that is not open are dropped.
     OutputSink& sink() { return sink_; }
     // Puts the complete output in the target's place, durably; false, with the target as it was,
     // when anything failed, a write included.
@@ -48,7 +49,8 @@ public:
 
 private:
     bool writeAll(std::string_view bytes);
-    bool name();
+    platform::Result<void> name();
+    platform::Result<void> replace();
     bool fail(OutputFailure::Step step, platform::SystemError error);
 
     platform::FileSystem& system_;

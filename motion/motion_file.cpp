@@ -71,14 +71,9 @@ template <typename Record> void copy(std::span<const Record> from, io::LargeVect
 
 } // namespace
 
-std::optional<MotionView> parseMotion(std::span<const std::byte> bytes, MotionFault* fault) {
+platform::Expected<MotionView, MotionFault> parseMotion(std::span<const std::byte> bytes) {
     static_assert(kHeaderSize == sizeof MotionHeader::magic + sizeof(Int32));
-    const auto refuse = [&](MotionFault why) -> std::optional<MotionView> {
-        if (fault != nullptr) {
-            *fault = why;
-        }
-        return std::nullopt;
-    };
+    const auto refuse = [](MotionFault why) { return platform::unexpected(why); };
     Reader reader(bytes);
     MotionView view;
     Int32 headerWord;

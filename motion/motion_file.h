@@ -4,6 +4,7 @@
 
 #include "io/output_sink.h"
 #include "motion/document.h"
+#include "platform/expected.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -31,12 +32,11 @@ struct MotionFault {
     std::array<char, kMagicSize> magic{}; // the signature, for UnknownVersion
 };
 
-// The parts of a motion file's bytes, which the view points into. Nothing when the version
+// The parts of a motion file's bytes, which the view points into; the fault, when the version
 // suffix is not recognised, or the bytes end inside the header, the model name, a count or the
-// records a count announces, and `fault` then says which. Bytes that end where a count would
-// begin hold no more keys: the counts not there read as zero.
-std::optional<MotionView> parseMotion(std::span<const std::byte> bytes,
-                                      MotionFault* fault = nullptr);
+// records a count announces. Bytes that end where a count would begin hold no more keys: the
+// counts not there read as zero.
+platform::Expected<MotionView, MotionFault> parseMotion(std::span<const std::byte> bytes);
 
 // A document holding a copy of the viewed motion.
 MotionDocument documentOf(const MotionView& view);

@@ -3,33 +3,32 @@
 
 namespace qlx::platform {
 
-std::optional<MappedInput> MappedInput::readAll(InputFile input, SystemError* error) {
+Result<MappedInput> MappedInput::readAll(InputFile input) {
     const auto size = static_cast<std::size_t>(input.size);
     LargeBlock copy = allocateLarge(size);
     auto* const bytes = reinterpret_cast<char*>(copy.get());
     for (std::size_t done = 0; done < size;) {
         const auto got = input.file.read({bytes + done, size - done});
-        if (!got || *got == 0) {
-            if (error != nullptr) {
-                // A file that ends before its size was cut while it was read.
-                *error = got ? SystemError{SystemError::Kind::Other, 0} : lastError();
-            }
-            return std::nullopt;
+        if (!got) {
+            return unexpected(got.error());
+        }
+        if (*got == 0) { // a file that ends before its size was cut while it was read
+            return unexpected(SystemError{SystemError::Kind::Other, 0});
         }
         done += *got;
     }
     return MappedInput(std::move(input), std::move(copy));
 }
 
-std::optional<MappedInput> readInput(const std::filesystem::path& path, SystemError* error) {
-    auto input = openInput(path, error);
+Result<MappedInput> readInput(const std::filesystem::path& path) {
+    auto input = openInput(path);
     if (!input) {
-        return std::nullopt;
+        return unexpected(input.error());
     }
     if (input->size > SIZE_MAX) {
         throw AllocationFailure(SIZE_MAX);
     }
-    return MappedInput::readAll(std::move(*input), error);
+    return MappedInput::readAll(std::move(*input));
 }
 
 } // namespace qlx::platform

@@ -3,6 +3,7 @@
 // output needs on its way to replacing its target.
 #pragma once
 
+#include "platform/expected.h"
 #include "platform/memory.h"
 #include "platform/system_error.h"
 
@@ -14,6 +15,16 @@
 #include <utility>
 
 namespace qlx::platform {
+
+template <typename T> using Result = Expected<T, SystemError>;
+
+// Which file a name leads to, as the system tells files apart: two names of one file (hard
+// links, or a symbolic link and what it points to) have the same identity.
+struct FileIdentity {
+    std::uint64_t device = 0; // the device (POSIX) or the volume's serial number (Windows)
+    std::uint64_t file = 0;   // the inode (POSIX) or the file index (Windows)
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
 
 // An open file, closed when it goes.
 class File {
@@ -31,10 +42,10 @@ public:
     ~File();
 
     bool isOpen() const { return handle_ != kClosed; }
-    // The count of bytes read (0 at the end), or nothing on an error.
-    std::optional<std::size_t> read(std::span<char> into);
+    // The count of bytes read, 0 at the end.
+    Result<std::size_t> read(std::span<char> into);
     // The same from `offset` on, whatever was read before.
-    std::optional<std::size_t> readAt(std::uint64_t offset, std::span<char> into);
+    Result<std::size_t> readAt(std::uint64_t offset, std::span<char> into);
     std::intptr_t handle() const { return handle_; }
     std::intptr_t release() {
         const std::intptr_t handle = handle_;
@@ -47,19 +58,22 @@ private:
     std::intptr_t handle_ = kClosed;
 };
 
+// Times are nanoseconds since the start of 1970.
 struct InputFile {
     File file;
     std::uint64_t size;
-    std::int64_t stamp; // when it was last written, as the system tells it
+    std::int64_t stamp;    // when it was last written, as the file system tells it
+    std::int64_t openedAt; // when it was opened, by this machine's clock
+    FileIdentity identity;
 
     // Whether the file still has the size and the time of its last writing that it had when it
     // was opened: a file written meanwhile, even one cut and grown back, tells so by its time.
     bool unchanged() const;
 };
 
-// A regular file opened for reading, with its size; nothing for a missing file, a folder, a
-// pipe or a device, which are never read (and never waited on), and then `error` says why.
-std::optional<InputFile> openInput(const std::filesystem::path& path, SystemError* error = nullptr);
+// A regular file opened for reading, with its size; never a missing file, a folder, a pipe or a
+// device, which are never read (and never waited on).
+Result<InputFile> openInput(const std::filesystem::path& path);
 
 // A regular file's bytes, mapped for reading where the system keeps them already and a read
 // error in a mapping can be survived (POSIX systems), read into memory elsewhere. Bytes that the
@@ -74,21 +88,20 @@ public:
     ~MappedInput();
 
     std::span<const std::byte> bytes() const { return {data_, size_}; }
+    const InputFile& input() const { return input_; }
     // Whether the file kept its size and its bytes while it was read, as far as the system tells.
     bool intact() const;
 
 private:
-    friend std::optional<MappedInput> mapInput(const std::filesystem::path& path,
-                                               SystemError* error);
-    friend std::optional<MappedInput> readInput(const std::filesystem::path& path,
-                                                SystemError* error);
+    friend Result<MappedInput> mapInput(const std::filesystem::path& path);
+    friend Result<MappedInput> readInput(const std::filesystem::path& path);
     MappedInput(InputFile input, const std::byte* data)
         : input_(std::move(input)), data_(data), size_(static_cast<std::size_t>(input_.size)) {}
     MappedInput(InputFile input, LargeBlock copy)
         : input_(std::move(input)), copy_(std::move(copy)), data_(copy_.get()),
           size_(static_cast<std::size_t>(input_.size)) {}
-    // The bytes read into memory: nothing when a read fails, and `error` says why.
-    static std::optional<MappedInput> readAll(InputFile input, SystemError* error);
+    // The bytes read into memory.
+    static Result<MappedInput> readAll(InputFile input);
     bool mapped() const { return data_ != nullptr && !copy_; }
 
     InputFile input_;
@@ -97,17 +110,14 @@ private:
     std::size_t size_;
 };
 
-// Nothing where `openInput` gives nothing, or the file can be neither mapped nor read; `error`
-// then says why. Throws AllocationFailure when it cannot be mapped and there is no memory to
-// read it into.
-std::optional<MappedInput> mapInput(const std::filesystem::path& path,
-                                    SystemError* error = nullptr);
+// Fails where `openInput` fails, or where the file can be neither mapped nor read. Throws
+// AllocationFailure when it cannot be mapped and there is no memory to read it into.
+Result<MappedInput> mapInput(const std::filesystem::path& path);
 // The file's bytes read into memory, as `mapInput` gives them where it cannot map.
-std::optional<MappedInput> readInput(const std::filesystem::path& path,
-                                     SystemError* error = nullptr);
+Result<MappedInput> readInput(const std::filesystem::path& path);
 
 // Sets up, once at the program's start, what keeps files safe whatever stops the program: the
-// terminating signals that the caller did not ignore remove a named temporary file first, a file
+// ending signals that the caller did not ignore remove a named temporary file first, a file
 // size limit fails a write instead of killing, and a mapped input that loses bytes reads zeros.
 void installFileGuards();
 
@@ -117,6 +127,7 @@ struct PathFacts {
     Type type = Type::Missing;
     bool writable = false;   // a regular file this user may write
     std::uint64_t owner = 0; // who owns it (a link: the link itself)
+    FileIdentity identity;   // a regular file's
     SystemError error;       // why it cannot be told, or cannot be written
 };
 
@@ -125,14 +136,14 @@ struct PathFacts {
 struct FolderFacts {
     bool shared = false;
     std::uint64_t owner = 0;
+    FileIdentity identity; // all zero when it cannot be told
 };
-
-enum class Creation { Done, Taken, Failed };
 
 // Each system call that a new output makes, one method each, so that a test can make any of them
 // fail or stop the program between two of them. A named file made here is private (only this
 // user may read it), hidden where the system has hidden files, and removed by the system if the
-// program is stopped before `keep`, as far as the system can promise it.
+// program is stopped before `keep`, as far as the system can promise it. A name that is taken
+// fails with SystemError::Kind::Exists.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -140,29 +151,27 @@ public:
     virtual PathFacts facts(const std::filesystem::path& path) = 0;
     virtual FolderFacts folderFacts(const std::filesystem::path& folder) = 0;
     virtual std::uint64_t user() = 0; // whom the program runs as
-    virtual std::optional<std::filesystem::path> readLink(const std::filesystem::path& link) = 0;
+    virtual Result<std::filesystem::path> readLink(const std::filesystem::path& link) = 0;
 
-    // A new file in the folder that has no name yet; nothing where the system has no such files.
-    virtual std::optional<File> createUnnamed(const std::filesystem::path& folder) = 0;
-    virtual Creation createNamed(const std::filesystem::path& name, File& file) = 0;
+    // A new file in the folder that has no name yet; fails where the system has no such files.
+    virtual Result<File> createUnnamed(const std::filesystem::path& folder) = 0;
+    virtual Result<File> createNamed(const std::filesystem::path& name) = 0;
     // Gives an unnamed file a name.
-    virtual Creation nameUnnamed(File& file, const std::filesystem::path& name) = 0;
+    virtual Result<void> nameUnnamed(File& file, const std::filesystem::path& name) = 0;
 
-    // The count of bytes written, which may be fewer than given, or nothing on an error.
-    virtual std::optional<std::size_t> write(File& file, std::span<const char> bytes) = 0;
+    // The count of bytes written, which may be fewer than given.
+    virtual Result<std::size_t> write(File& file, std::span<const char> bytes) = 0;
     // Waits until the file's bytes are on the disk.
-    virtual bool flushToDisk(File& file) = 0;
+    virtual Result<void> flushToDisk(File& file) = 0;
     // Gives the file the permissions of `target`, or of a newly created file where none exists.
-    virtual bool copyMode(File& file, const std::filesystem::path& target) = 0;
+    virtual Result<void> copyMode(File& file, const std::filesystem::path& target) = 0;
     // From here on the named file is to stay when the program stops.
-    virtual bool keep(File& file) = 0;
-    virtual bool rename(File& file, const std::filesystem::path& from,
-                        const std::filesystem::path& to) = 0;
+    virtual Result<void> keep(File& file) = 0;
+    virtual Result<void> rename(File& file, const std::filesystem::path& from,
+                                const std::filesystem::path& to) = 0;
     // Closes the file and removes its name, if it has one.
     virtual void remove(File& file, const std::filesystem::path& name) = 0;
     virtual void flushFolder(const std::filesystem::path& folder) = 0;
-    // Why the last of the calls above that failed, failed.
-    virtual SystemError lastError() = 0;
 };
 
 // The system's own calls.

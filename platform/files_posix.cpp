@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -124,6 +125,8 @@ SystemError::Kind kindOf(int code) {
         return Kind::ReadOnly;
     case ELOOP:
         return Kind::LinkLoop;
+    case EEXIST:
+        return Kind::Exists;
     default:
         return Kind::Other;
     }
@@ -134,8 +137,16 @@ SystemError notRegular(const struct stat& status) {
     return {S_ISDIR(status.st_mode) ? SystemError::Kind::Folder : SystemError::Kind::NotRegular, 0};
 }
 
-Creation creation(bool done) {
-    return done ? Creation::Done : errno == EEXIST ? Creation::Taken : Creation::Failed;
+template <typename T = void> Result<T> failure() {
+    return unexpected(lastError());
+}
+
+Result<void> succeeded(bool done) {
+    return done ? Result<void>() : failure();
+}
+
+FileIdentity identityOf(const struct stat& status) {
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -143,18 +154,21 @@ public:
     PathFacts facts(const fs::path& path) override {
         struct stat status {};
         if (lstat(path.c_str(), &status) != 0) {
-            return {errno == ENOENT ? PathFacts::Type::Missing : PathFacts::Type::Other, false, 0,
+            return {errno == ENOENT ? PathFacts::Type::Missing : PathFacts::Type::Other,
+                    false,
+                    0,
+                    {},
                     errno == ENOENT ? SystemError{} : platform::lastError()};
         }
         const auto owner = static_cast<std::uint64_t>(status.st_uid);
         if (S_ISLNK(status.st_mode)) {
-            return {PathFacts::Type::Link, false, owner, {}};
+            return {PathFacts::Type::Link, false, owner, {}, {}};
         }
         if (!S_ISREG(status.st_mode)) {
-            return {PathFacts::Type::Other, false, owner, notRegular(status)};
+            return {PathFacts::Type::Other, false, owner, {}, notRegular(status)};
         }
         const bool writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-        return {PathFacts::Type::Regular, writable, owner,
+        return {PathFacts::Type::Regular, writable, owner, identityOf(status),
                 writable ? SystemError{} : platform::lastError()};
     }
 
@@ -164,73 +178,78 @@ public:
             return {};
         }
         const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
-        return {shared, static_cast<std::uint64_t>(status.st_uid)};
+        return {shared, static_cast<std::uint64_t>(status.st_uid), identityOf(status)};
     }
 
     std::uint64_t user() override { return geteuid(); }
 
-    std::optional<fs::path> readLink(const fs::path& link) override {
+    Result<fs::path> readLink(const fs::path& link) override {
         std::string target(4096, '\0');
         const ssize_t size = readlink(link.c_str(), target.data(), target.size());
-        if (size < 0 || static_cast<std::size_t>(size) == target.size()) {
-            return std::nullopt;
+        if (size < 0) {
+            return failure<fs::path>();
+        }
+        if (static_cast<std::size_t>(size) == target.size()) {
+            return unexpected(SystemError{SystemError::Kind::Other, ENAMETOOLONG});
         }
         target.resize(static_cast<std::size_t>(size));
         return fs::path(target);
     }
 
-    std::optional<File> createUnnamed([[maybe_unused]] const fs::path& folder) override {
+    Result<File> createUnnamed([[maybe_unused]] const fs::path& folder) override {
 #ifdef O_TMPFILE
         // An unnamed file gets its name through /proc; without it (a chroot, some containers)
         // the output starts as a named file instead.
         if (access("/proc/self/fd", X_OK) != 0) {
-            return std::nullopt;
+            return failure<File>();
         }
         File unnamed(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
         if (unnamed.isOpen()) {
             return unnamed;
         }
+        return failure<File>();
+#else
+        return unexpected(SystemError{SystemError::Kind::Other, ENOTSUP});
 #endif
-        return std::nullopt;
     }
 
-    Creation createNamed(const fs::path& name, File& file) override {
+    Result<File> createNamed(const fs::path& name) override {
         const SignalsHeld held;
-        file = File(open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
-        if (file.isOpen()) {
-            guardName(name);
+        File file(open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+        if (!file.isOpen()) {
+            return failure<File>();
         }
-        return creation(file.isOpen());
+        guardName(name);
+        return file;
     }
 
-    Creation nameUnnamed(File& file, const fs::path& name) override {
+    Result<void> nameUnnamed(File& file, const fs::path& name) override {
         const std::string self = "/proc/self/fd/" + std::to_string(fd(file));
         const SignalsHeld held;
-        const bool named =
-            linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
-        if (named) {
-            guardName(name);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            return failure();
         }
-        return creation(named);
+        guardName(name);
+        return {};
     }
 
-    std::optional<std::size_t> write(File& file, std::span<const char> bytes) override {
+    Result<std::size_t> write(File& file, std::span<const char> bytes) override {
         for (;;) {
             const ssize_t put = ::write(fd(file), bytes.data(), bytes.size());
             if (put >= 0) {
                 return static_cast<std::size_t>(put);
             }
             if (errno != EINTR) {
-                return std::nullopt;
+                return failure<std::size_t>();
             }
         }
     }
 
-    bool flushToDisk(File& file) override {
-        return fsync(fd(file)) == 0;
+    Result<void> flushToDisk(File& file) override {
+        return succeeded(fsync(fd(file)) == 0);
     }
 
-    bool copyMode(File& file, const fs::path& target) override {
+    Result<void> copyMode(File& file, const fs::path& target) override {
         struct stat old {};
         mode_t mode = 0;
         if (stat(target.c_str(), &old) == 0) {
@@ -241,20 +260,20 @@ public:
             umask(mask);
             mode = 0666 & ~mask;
         }
-        return fchmod(fd(file), mode) == 0;
+        return succeeded(fchmod(fd(file), mode) == 0);
     }
 
-    bool keep(File&) override {
-        return true;
+    Result<void> keep(File&) override {
+        return {};
     }
 
-    bool rename(File&, const fs::path& from, const fs::path& to) override {
+    Result<void> rename(File&, const fs::path& from, const fs::path& to) override {
         const SignalsHeld held;
-        const bool renamed = ::rename(from.c_str(), to.c_str()) == 0;
-        if (renamed) {
-            guardName({});
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            return failure();
         }
-        return renamed;
+        guardName({});
+        return {};
     }
 
     void remove(File& file, const fs::path& name) override {
@@ -264,10 +283,6 @@ public:
             unlink(name.c_str());
             guardName({});
         }
-    }
-
-    SystemError lastError() override {
-        return platform::lastError();
     }
 
     void flushFolder(const fs::path& folder) override {
@@ -286,26 +301,26 @@ File::~File() {
     }
 }
 
-std::optional<std::size_t> File::read(std::span<char> into) {
+Result<std::size_t> File::read(std::span<char> into) {
     for (;;) {
         const ssize_t got = ::read(fd(*this), into.data(), into.size());
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
-            return std::nullopt;
+            return failure<std::size_t>();
         }
     }
 }
 
-std::optional<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
+Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
     for (;;) {
         const ssize_t got = pread(fd(*this), into.data(), into.size(), static_cast<off_t>(offset));
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
-            return std::nullopt;
+            return failure<std::size_t>();
         }
     }
 }
@@ -316,18 +331,20 @@ bool InputFile::unchanged() const {
            lastWritten(status) == stamp;
 }
 
-std::optional<InputFile> openInput(const fs::path& path, SystemError* error) {
+Result<InputFile> openInput(const fs::path& path) {
+    const auto openedAt = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count();
     File file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat status {};
-    const bool opened = file.isOpen() && fstat(fd(file), &status) == 0;
-    if (!opened || !S_ISREG(status.st_mode)) {
-        if (error != nullptr) {
-            *error = opened ? notRegular(status) : lastError();
-        }
-        return std::nullopt;
+    if (!file.isOpen() || fstat(fd(file), &status) != 0) {
+        return failure<InputFile>();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return unexpected(notRegular(status));
     }
     return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size),
-                     lastWritten(status)};
+                     lastWritten(status), static_cast<std::int64_t>(openedAt), identityOf(status)};
 }
 
 SystemError lastError() {
@@ -352,10 +369,10 @@ bool MappedInput::intact() const {
     return !(mapped() && mappingCut.load()) && input_.unchanged();
 }
 
-std::optional<MappedInput> mapInput(const fs::path& path, SystemError* error) {
-    auto input = openInput(path, error);
+Result<MappedInput> mapInput(const fs::path& path) {
+    auto input = openInput(path);
     if (!input) {
-        return std::nullopt;
+        return unexpected(input.error());
     }
     if (input->size > SIZE_MAX) {
         throw AllocationFailure(SIZE_MAX);
@@ -364,7 +381,7 @@ std::optional<MappedInput> mapInput(const fs::path& path, SystemError* error) {
     void* data =
         size == 0 ? MAP_FAILED : mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
     if (data == MAP_FAILED) {
-        return MappedInput::readAll(std::move(*input), error);
+        return MappedInput::readAll(std::move(*input));
     }
     // One file is mapped at a time: the bus-error handler mends this one alone.
     mappingCut = false;

@@ -37,6 +37,37 @@ BOOL WINAPI holdWhileCommitting(DWORD) {
     return FALSE; // then the default: the process ends, and the system deletes what is pending
 }
 
+template <typename T = void> Result<T> failure() {
+    return unexpected(lastError());
+}
+
+Result<void> succeeded(bool done) {
+    return done ? Result<void>() : failure();
+}
+
+FileIdentity identityOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info)) {
+        return {};
+    }
+    return {info.dwVolumeSerialNumber,
+            static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+}
+
+// The identity of what a path names (a link itself, with `ownLink`), opened for no access.
+FileIdentity identityAt(const fs::path& path, bool ownLink) {
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (ownLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE handle =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    const FileIdentity identity = identityOf(handle);
+    CloseHandle(handle);
+    return identity;
+}
+
 bool deleteOnClose(File& file, bool remove) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = remove ? TRUE : FALSE;
@@ -52,80 +83,96 @@ public:
         const auto status = fs::symlink_status(path, ec);
         switch (status.type()) {
         case fs::file_type::not_found:
-            return {PathFacts::Type::Missing, false, 0, {}};
+            return {PathFacts::Type::Missing, false, 0, {}, {}};
         case fs::file_type::symlink:
-            return {PathFacts::Type::Link, false, 0, {}};
+            return {PathFacts::Type::Link, false, 0, {}, {}};
         case fs::file_type::regular: {
             const bool readOnly =
                 (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-            return {PathFacts::Type::Regular, !ec && !readOnly, 0,
+            return {PathFacts::Type::Regular, !ec && !readOnly, 0, identityAt(path, true),
                     readOnly ? SystemError{Kind::AccessDenied, ERROR_ACCESS_DENIED}
                              : SystemError{}};
         }
         case fs::file_type::directory:
-            return {PathFacts::Type::Other, false, 0, {Kind::Folder, 0}};
+            return {PathFacts::Type::Other, false, 0, {}, {Kind::Folder, 0}};
         default:
-            return {PathFacts::Type::Other, false, 0,
+            return {PathFacts::Type::Other,
+                    false,
+                    0,
+                    {},
                     ec ? SystemError{Kind::Other, ec.value()} : SystemError{Kind::NotRegular, 0}};
         }
     }
 
     // Windows folders have no sticky bit: the link rule never applies.
-    FolderFacts folderFacts(const fs::path&) override { return {}; }
+    FolderFacts folderFacts(const fs::path& folder) override {
+        return {false, 0, identityAt(folder, false)};
+    }
     std::uint64_t user() override { return 0; }
 
-    std::optional<fs::path> readLink(const fs::path& link) override {
+    Result<fs::path> readLink(const fs::path& link) override {
         std::error_code ec;
         fs::path target = fs::read_symlink(link, ec);
-        return ec ? std::nullopt : std::optional<fs::path>(std::move(target));
+        if (ec) {
+            return unexpected(SystemError{SystemError::Kind::Other, ec.value()});
+        }
+        return target;
     }
 
-    std::optional<File> createUnnamed(const fs::path&) override { return std::nullopt; }
+    Result<File> createUnnamed(const fs::path&) override {
+        return unexpected(SystemError{SystemError::Kind::Other, ERROR_NOT_SUPPORTED});
+    }
 
-    Creation createNamed(const fs::path& name, File& file) override {
-        file = fileOf(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
+    Result<File> createNamed(const fs::path& name) override {
+        File file = fileOf(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (!file.isOpen()) {
-            return GetLastError() == ERROR_FILE_EXISTS ? Creation::Taken : Creation::Failed;
+            return failure<File>();
         }
         if (!deleteOnClose(file, true)) {
+            const SystemError error = lastError();
             file = File();
             DeleteFileW(name.c_str());
-            return Creation::Failed;
+            return unexpected(error);
         }
-        return Creation::Done;
+        return file;
     }
 
-    Creation nameUnnamed(File&, const fs::path&) override { return Creation::Failed; }
+    Result<void> nameUnnamed(File&, const fs::path&) override {
+        return unexpected(SystemError{SystemError::Kind::Other, ERROR_NOT_SUPPORTED});
+    }
 
-    std::optional<std::size_t> write(File& file, std::span<const char> bytes) override {
+    Result<std::size_t> write(File& file, std::span<const char> bytes) override {
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         if (!WriteFile(handleOf(file), bytes.data(), want, &put, nullptr)) {
-            return std::nullopt;
+            return failure<std::size_t>();
         }
-        return put;
+        return std::size_t{put};
     }
 
-    bool flushToDisk(File& file) override { return FlushFileBuffers(handleOf(file)) != 0; }
+    Result<void> flushToDisk(File& file) override {
+        return succeeded(FlushFileBuffers(handleOf(file)) != 0);
+    }
 
     // The target is a writable file; the new one need only stop being hidden.
-    bool copyMode(File& file, const fs::path&) override {
+    Result<void> copyMode(File& file, const fs::path&) override {
         FILE_BASIC_INFO basic{};
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        return SetFileInformationByHandle(handleOf(file), FileBasicInfo, &basic, sizeof basic) != 0;
+        return succeeded(
+            SetFileInformationByHandle(handleOf(file), FileBasicInfo, &basic, sizeof basic) != 0);
     }
 
-    bool keep(File& file) override {
+    Result<void> keep(File& file) override {
         committing = true;
         if (!deleteOnClose(file, false)) {
             committing = false;
-            return false;
+            return failure();
         }
-        return true;
+        return {};
     }
 
-    bool rename(File& file, const fs::path&, const fs::path& to) override {
+    Result<void> rename(File& file, const fs::path&, const fs::path& to) override {
         const std::wstring target = fs::absolute(to).wstring();
         std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
         auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
@@ -135,11 +182,12 @@ public:
         std::copy(target.begin(), target.end(), info->FileName);
         const bool renamed = SetFileInformationByHandle(handleOf(file), FileRenameInfo, info,
                                                         static_cast<DWORD>(buffer.size())) != 0;
+        const SystemError error = renamed ? SystemError{} : lastError();
         if (renamed) {
             FlushFileBuffers(handleOf(file)); // the new name on the disk, as far as a file can
         }
         committing = false;
-        return renamed;
+        return renamed ? Result<void>() : unexpected(error);
     }
 
     void remove(File& file, const fs::path& name) override {
@@ -152,8 +200,6 @@ public:
     }
 
     void flushFolder(const fs::path&) override {}
-
-    SystemError lastError() override { return platform::lastError(); }
 };
 
 } // namespace
@@ -164,33 +210,43 @@ File::~File() {
     }
 }
 
-std::optional<std::size_t> File::read(std::span<char> into) {
+Result<std::size_t> File::read(std::span<char> into) {
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
     if (!ReadFile(handleOf(*this), into.data(), want, &got, nullptr)) {
-        return std::nullopt;
+        return failure<std::size_t>();
     }
-    return got;
+    return std::size_t{got};
 }
 
-std::optional<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
+Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
     if (!ReadFile(handleOf(*this), into.data(), want, &got, &at)) {
-        return GetLastError() == ERROR_HANDLE_EOF ? std::optional<std::size_t>(0) : std::nullopt;
+        if (GetLastError() == ERROR_HANDLE_EOF) {
+            return std::size_t{0};
+        }
+        return failure<std::size_t>();
     }
-    return got;
+    return std::size_t{got};
 }
 
 namespace {
 
+// FILETIME counts 100 nanoseconds from 1601; 1970 began 11,644,473,600 seconds later.
+std::int64_t sinceUnixEpoch(const FILETIME& time) {
+    const std::int64_t ticks =
+        static_cast<std::int64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    return (ticks - 116'444'736'000'000'000) * 100;
+}
+
 std::int64_t lastWritten(const File& file) {
     FILETIME written{};
     GetFileTime(handleOf(file), nullptr, nullptr, &written);
-    return static_cast<std::int64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+    return sinceUnixEpoch(written);
 }
 
 } // namespace
@@ -202,25 +258,26 @@ bool InputFile::unchanged() const {
            static_cast<std::uint64_t>(now.QuadPart) == size && lastWritten(file) == stamp;
 }
 
-std::optional<InputFile> openInput(const fs::path& path, SystemError* error) {
+Result<InputFile> openInput(const fs::path& path) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
     File file = fileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     const bool disk = file.isOpen() && GetFileType(handleOf(file)) == FILE_TYPE_DISK;
     if (!disk || !GetFileSizeEx(handleOf(file), &size)) {
-        if (error != nullptr) {
-            // A folder cannot be opened as a file: the system says access is denied.
-            const DWORD attributes = GetFileAttributesW(path.c_str());
-            const bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
-                                (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            *error = folder                   ? SystemError{SystemError::Kind::Folder, 0}
-                     : file.isOpen() && !disk ? SystemError{SystemError::Kind::NotRegular, 0}
-                                              : lastError();
-        }
-        return std::nullopt;
+        // A folder cannot be opened as a file: the system says access is denied.
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const bool folder =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return unexpected(folder                   ? SystemError{SystemError::Kind::Folder, 0}
+                          : file.isOpen() && !disk ? SystemError{SystemError::Kind::NotRegular, 0}
+                                                   : lastError());
     }
     const std::int64_t stamp = lastWritten(file);
-    return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart), stamp};
+    const FileIdentity identity = identityOf(handleOf(file));
+    return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart), stamp,
+                     sinceUnixEpoch(now), identity};
 }
 
 SystemError lastError() {
@@ -247,6 +304,9 @@ SystemError lastError() {
             return Kind::ReadOnly;
         case ERROR_CANT_RESOLVE_FILENAME:
             return Kind::LinkLoop;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return Kind::Exists;
         default:
             return Kind::Other;
         }
@@ -266,8 +326,8 @@ bool MappedInput::intact() const {
 
 // A read error in a mapped view (a network share that goes away, a drive pulled out) is an
 // exception that would end the program; a read reports it instead.
-std::optional<MappedInput> mapInput(const fs::path& path, SystemError* error) {
-    return readInput(path, error);
+Result<MappedInput> mapInput(const fs::path& path) {
+    return readInput(path);
 }
 
 void installFileGuards() {

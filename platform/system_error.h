@@ -18,6 +18,7 @@ struct SystemError {
         TooLarge,     // larger than the process may write
         ReadOnly,     // a file system mounted, or a medium made, read-only
         LinkLoop,     // too many symbolic links
+        Exists,       // a name that is taken
         Other,
     };
     Kind kind = Kind::None;
@@ -26,7 +27,7 @@ struct SystemError {
     explicit operator bool() const { return kind != Kind::None; }
 };
 
-// The failure of the last system call that failed on this thread.
+// The failure of the last system call that failed on this thread, for the platform's own use.
 SystemError lastError();
 
 } // namespace qlx::platform

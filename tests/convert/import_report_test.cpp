@@ -1,12 +1,13 @@
 // What the import reports beside its status: where a row that belongs elsewhere stands and which
 // count most likely needs a change, each field read other than as it is written, and nothing at
 // all for a file as the export or a spreadsheet writes it.
-#include "convert/pipeline_steps.h"
+#include "convert/row_walk.h"
 
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace qlx::convert {
@@ -40,8 +41,8 @@ struct Walked {
 Walked walk(std::string_view csv) {
     Walked walked;
     io::OutputSink sink = test::sinkInto(walked.bytes);
-    csv::RowReader rows = test::readerOf(csv);
-    walked.report = tableToMotion(rows, &sink);
+    test::TextRows rows(csv);
+    walked.report = walkRows(*rows, sink);
     sink.finish();
     return walked;
 }

@@ -1,6 +1,5 @@
 // What only a POSIX system can show of the conversions: exhausted memory, in a child process given
-// a small address space; the memory an import holds, measured in a child process; and an input
-// cut while it is read.
+// a small address space; an input cut while it is read; a read that fails.
 #include "convert/conversion.h"
 #include "convert/pipeline_steps.h"
 
@@ -10,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,60 +53,6 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
 }
 #endif
 
-// An import in a child process: its status, and the most memory it held, in KiB.
-std::pair<Status, long> importPeak(const std::filesystem::path& csv) {
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(static_cast<int>(importFromCsv(csv).status) & 0xFF);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    return {Status{static_cast<std::int8_t>(WEXITSTATUS(status))}, usage.ru_maxrss};
-}
-
-// A field that opens a quote it never closes, and the bytes after the light keys, are as long as
-// the file makes them; the import holds neither, however long: its peak memory is within a few
-// megabytes of that of the same file without them.
-TEST(Pipelines, ALongFieldIsNeverHeld) {
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "the address sanitizer keeps freed memory resident: peaks tell nothing here";
-#endif
-    ScratchDir dir;
-    const auto bones = [&](const char* name, const std::string& first) {
-        std::ofstream out(dir / name, std::ios::binary);
-        const std::size_t count = 300'000; // some 45 MB
-        out << "Quorlane Motion Data 0002,0\r\nmodel\r\n" << count << "\r\n";
-        for (std::size_t i = 0; i < count; ++i) {
-            out << (i == 0 ? first : "arm") << ",1,2,3,4,5,6,7,0x" << std::string(128, 'A')
-                << "\r\n";
-        }
-        out << "0\r\n0\r\n0\r\n";
-    };
-    bones("plain.csv", "arm");
-    bones("quote.csv", "\"arm"); // no quote follows it in the file
-    const auto tail = [&](const char* name, std::size_t bytes) {
-        motion::MotionDocument document;
-        document.tail.resize(bytes, std::byte{0xAB});
-        ASSERT_TRUE(motion::save(document, dir / name));
-        ASSERT_EQ(exportToCsv(dir / name).status, Status::Ok);
-        std::filesystem::remove(dir / name);
-    };
-    tail("short.qlx", 1);
-    tail("long.qlx", 24 << 20); // a row of 48 MB
-    const std::pair<const char*, const char*> pairs[] = {{"plain.csv", "quote.csv"},
-                                                         {"short.csv", "long.csv"}};
-    for (const auto& [without, with] : pairs) {
-        const auto [status, peak] = importPeak(dir / without);
-        const auto [longStatus, longPeak] = importPeak(dir / with);
-        ASSERT_EQ(status, Status::Ok);
-        ASSERT_EQ(longStatus, Status::Ok);
-        EXPECT_LT(longPeak - peak, 16 << 10) << with << ": " << longPeak << " KiB against " << peak;
-    }
-    EXPECT_EQ(std::filesystem::file_size(dir / "long.qlx"),
-              std::filesystem::file_size(dir / "short.qlx") + (24 << 20) - 1);
-}
-
 // The bytes the file lost read as zeros, and the export gives no output.
 TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
     platform::installFileGuards(); // as the program does at its start
@@ -118,6 +65,25 @@ TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
     std::filesystem::resize_file(dir / "take.qlx", 4096);
     EXPECT_EQ(exportMapped(*input, dir / "take.csv").status, Status::OpenError);
     EXPECT_EQ(dir.entries(), 1u);
+}
+
+// A read that fails while the rows are walked (here: a folder read as a file) fails the import.
+TEST(Pipelines, AFailedReadIsAnOpenError) {
+    ScratchDir dir;
+    platform::File folder(open(dir.path().c_str(), O_RDONLY));
+    struct stat status {};
+    ASSERT_EQ(fstat(static_cast<int>(folder.handle()), &status), 0);
+    platform::InputFile input{std::move(folder),
+                              static_cast<std::uint64_t>(status.st_size),
+                              status.st_mtim.tv_sec * 1'000'000'000 + status.st_mtim.tv_nsec,
+                              0,
+                              {}};
+    const Report report = importOpened(input, {}, dir / "take.qlx");
+    EXPECT_EQ(report.status, Status::OpenError);
+    const auto* cannot = std::get_if<CannotRead>(&report.failure);
+    ASSERT_NE(cannot, nullptr);
+    EXPECT_EQ(cannot->error.kind, platform::SystemError::Kind::Folder);
+    EXPECT_EQ(dir.entries(), 0u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // random bytes. Whatever fails leaves an existing output as it was and no stray file.
 #include "convert/conversion.h"
 #include "convert/pipeline_steps.h"
+#include "csv/text_form.h"
 
 #include "convert/rotation.h"
 #include "io/fixed_text.h"
@@ -298,20 +299,6 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
     EXPECT_EQ(importFromCsv(dir / "nodot").status, Status::OpenError);
 }
 
-// A read that fails after the last row the walk needs still fails the whole import.
-TEST(Pipelines, AFailedReadIsAnOpenError) {
-    const std::string_view text = kWorkedExample;
-    csv::RowReader rows(
-        [&](std::uint64_t offset, std::span<char> out) -> std::optional<std::size_t> {
-            if (offset >= text.size()) {
-                return std::nullopt;
-            }
-            return text.substr(offset).copy(out.data(), out.size());
-        },
-        text.size());
-    EXPECT_EQ(tableToMotion(rows, nullptr).status, Status::OpenError);
-}
-
 // A file written between the import's two reads (the one that finds its encoding and the one
 // that walks its rows) gives no output, whether it grew or kept its size. Where the system keeps
 // others from writing to a file that is being read (Windows), it stays as it was, and converts.
@@ -323,8 +310,8 @@ TEST(Pipelines, AFileChangedWhileImportedGivesNoOutput) {
         writeBytes(dir / "take.csv", kWorkedExample);
         auto input = platform::openInput(dir / "take.csv");
         ASSERT_TRUE(input);
-        const auto encoding = detectEncoding(input->file);
-        ASSERT_TRUE(encoding);
+        const auto form = csv::readTextForm(input->file);
+        ASSERT_TRUE(form);
         const auto written = std::filesystem::last_write_time(dir / "take.csv");
         writeBytes(dir / "take.csv", now);
         std::error_code locked;
@@ -332,7 +319,7 @@ TEST(Pipelines, AFileChangedWhileImportedGivesNoOutput) {
                                          locked);
         const bool changed = readBytes(dir / "take.csv") == now;
         EXPECT_EQ(changed, !locked);
-        EXPECT_EQ(importOpened(*input, *encoding, dir / "take.qlx").status,
+        EXPECT_EQ(importOpened(*input, *form, dir / "take.qlx").status,
                   changed ? Status::OpenError : Status::Ok);
         EXPECT_EQ(dir.entries(), changed ? 1u : 2u);
     }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <bit>
 #include <clocale>
 #include <cstdio>

@@ -1,107 +1,120 @@
-// CSV files as rows: the splitting rules, quoted fields, line ends, long lines and bytes that
-// come in any pieces; rows streamed in pieces as they are taken whole, and the line each begins on.
+// CSV files as rows, against the oracle: every short file of the characters that matter, and
+// files whose quotes, line ends and doubled quotes fall where the reader's buffer ends, or whose
+// fields outgrow it; each row held whole and read in pieces gives the same fields and lines.
 #include "csv/row_reader.h"
 
+#include "csv/row_view.h"
+#include "tests/csv/csv_oracle.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace qlx::csv {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
+using test::OracleRow;
 
-Rows rowsOf(RowReader reader) {
-    Rows rows;
-    while (reader.more()) {
-        auto& fields = rows.emplace_back();
-        for (CsvRowView row = reader.next(); !row.empty(); row.popFront()) {
-            fields.emplace_back(row.front());
-        }
-    }
-    return rows;
-}
-
-// Each row's line and text, taken whole or streamed in pieces.
-std::vector<std::pair<std::uint64_t, std::string>> linesOf(RowReader reader, bool streamed) {
-    std::vector<std::pair<std::uint64_t, std::string>> lines;
-    while (reader.more()) {
-        std::string text;
-        if (streamed) {
-            reader.streamLine([&](std::string_view piece) { text += piece; });
-        } else {
-            text = reader.nextLine().text;
-        }
-        lines.emplace_back(reader.line(), text);
-    }
-    return lines;
-}
-
-TEST(CsvRows, SplitAtEveryCommaAndLineEndOutsideQuotedFields) {
-    const std::string longLine(3 << 20, 'x'); // longer than the reader's buffer
-    const std::vector<std::pair<std::string, Rows>> cases = {
-        {"", {}}, // no line at all
-        {"a,,b", {{"a", "", "b"}}},
-        {",a", {{"", "a"}}},
-        {"a,", {{"a"}}},
-        {"a,,", {{"a", ""}}},
-        {",", {{""}}},
-        {" \"a ,b\"", {{" \"a ", "b\""}}},
-        {"1,2,3\r\n", {{"1", "2", "3"}}}, // the final line end starts no row
-        {"1\n2\r\n\r\n", {{"1"}, {"2"}, {}}},
-        {"\n", {{}}},
-        {"a\rb\r", {{"a\rb"}}}, // a CR alone ends the last line only
-        {"a\r\r\n", {{"a\r"}}},
-        {"a\r\r", {{"a\r"}}},
-        {"\xEF\xBB\xBFx,\x83\x5C", {{"\xEF\xBB\xBFx", "\x83\x5C"}}},
-        {"a\n" + longLine + ",b\r\nc", {{"a"}, {longLine, "b"}, {"c"}}},
-        // Quoted fields: closed by a quote that a comma or a line end follows.
-        {"\"a,b\",c", {{"a,b", "c"}}},
-        {"\"a\"\"b\",\"\"\"\"\r\n", {{"a\"b", "\""}}},
-        {"x,\"a\nb\r\nc\",d\r\ne", {{"x", "a\nb\r\nc", "d"}, {"e"}}},
-        {"\"\",\"\",", {{"", ""}}},
-        {"a\"b,\"c\"", {{"a\"b", "c"}}},
-        {"\"" + longLine + ",\n\",b", {{longLine + ",\n", "b"}}},
-        {"a,\"" + longLine + "\"\"\n\"\r\nb", {{"a", longLine + "\"\n"}, {"b"}}},
-        // Quotes that close nothing are plain text.
-        {"\"ab\"c,d", {{"\"ab\"c", "d"}}},
-        {"\"a,b\nc", {{"\"a", "b"}, {"c"}}},
-        {"\"" + longLine + ",b\n" + longLine, {{"\"" + longLine, "b"}, {longLine}}},
-        {"a,\"x" + longLine + "\"y,b\nc", {{"a", "\"x" + longLine + "\"y", "b"}, {"c"}}},
-        {"\"a\"\"", {{"\"a\"\""}}},
-        {"\"a\"\rb\r\n", {{"\"a\"\rb"}}},
-        {"\"a\"\r", {{"a"}}},
-        {"\"a\"\r\r\nb", {{"\"a\"\r"}, {"b"}}},
-        {"\"a\"", {{"a"}}},
-        {"\"a\nb\"", {{"a\nb"}}}, // closed by the end of the file
-        {"\"a\nb\"\r\nc", {{"a\nb"}, {"c"}}}};
-    for (const auto& [text, rows] : cases) {
-        EXPECT_EQ(rowsOf(test::readerOf(text)), rows) << text.substr(0, 20);
-        // Bytes that come one at a time give the same rows.
-        EXPECT_TRUE(text.size() > 1000 || rowsOf(test::readerOf(text, 1)) == rows) << text;
-        // Streamed in pieces, a row is the same text, however long.
-        EXPECT_EQ(linesOf(test::readerOf(text), true), linesOf(test::readerOf(text), false))
-            << text.substr(0, 20);
-    }
-}
-
-// The line a row begins on counts every LF before it, those in quoted fields too.
-TEST(CsvRows, KnowTheLineEachRowBeginsOn) {
-    const std::vector<std::pair<std::string, std::vector<std::uint64_t>>> cases = {
-        {"", {}},
-        {"a\r\nb\n\nc", {1, 2, 3, 4}},
-        {"\"a\nb\r\n\",c\nd\n", {1, 4}},
-        {"x\n\"a\nb\"x\ny", {1, 2, 3, 4}}, // the quote closes nothing: LFs end rows
-        {"a\rb\nc", {1, 2}},               // a CR alone is no line end
-    };
-    for (const auto& [text, starts] : cases) {
-        for (const bool streamed : {false, true}) {
-            std::vector<std::uint64_t> lines;
-            for (const auto& [line, row] : linesOf(test::readerOf(text), streamed)) {
-                lines.push_back(line);
+// Each row's line and fields: held, or the raw text of each field's pieces.
+std::vector<OracleRow> read(std::string_view text, bool inPieces) {
+    test::TextRows rows(text);
+    std::vector<OracleRow> read;
+    while (rows->more()) {
+        OracleRow& row = read.emplace_back(OracleRow{rows->line(), {}});
+        if (!inPieces) {
+            const auto held = rows->next();
+            EXPECT_TRUE(held);
+            for (CsvRowView view(held->text, held->holdsQuote, ','); !view.empty();
+                 view.popFront()) {
+                row.fields.push_back({std::string(view.front()), {}});
             }
-            EXPECT_EQ(lines, starts) << text << (streamed ? " streamed" : "");
+            continue;
         }
+        std::string raw;
+        bool quoted = false;
+        for (;;) {
+            const auto piece = rows->piece();
+            EXPECT_TRUE(piece);
+            raw += piece->text;
+            quoted = piece->quoted;
+            if (piece->fieldEnds) {
+                row.fields.push_back({{}, std::exchange(raw, {})});
+            }
+            if (piece->rowEnds) {
+                break;
+            }
+        }
+        // An empty row, and a separator that ends a row, start no field.
+        if (!row.fields.empty() && row.fields.back().raw.empty() && !quoted) {
+            row.fields.pop_back();
+        }
+    }
+    return read;
+}
+
+std::string shown(const std::vector<OracleRow>& rows, bool raw) {
+    std::ostringstream text;
+    for (const auto& row : rows) {
+        text << row.line << ":";
+        for (const auto& field : row.fields) {
+            text << "[" << (raw ? field.raw : field.text) << "]";
+        }
+        text << " ";
+    }
+    return text.str();
+}
+
+// Both ways of reading a file against the oracle; shown short, as files may be long.
+void expectAsTheOracle(std::string_view text, std::string_view name) {
+    const auto expected = test::oracleRows(text, ',');
+    for (const bool inPieces : {false, true}) {
+        const std::string got = shown(read(text, inPieces), inPieces);
+        const std::string want = shown(expected, inPieces);
+        ASSERT_TRUE(got == want) << name << (inPieces ? " in pieces" : " held") << "\n got "
+                                 << got.substr(0, 200) << "\nwant " << want.substr(0, 200);
+    }
+}
+
+TEST(RowReader, ReadsEveryShortFileAsTheOracle) {
+    std::vector<std::string> texts = {""};
+    for (std::size_t first = 0, length = 0; length < 6; ++length) {
+        const std::size_t last = texts.size();
+        for (std::size_t t = first; t < last; ++t) {
+            for (const char c : std::string_view("a,\"\r\n")) {
+                texts.push_back(texts[t] + c);
+            }
+        }
+        first = last;
+    }
+    for (const auto& text : texts) {
+        expectAsTheOracle(text, text);
+    }
+}
+
+// Where the buffer's first read ends (1 MiB), every short pattern stands just before, across and
+// just after it; fields longer than the buffer are quoted and close, quoted and never close, or
+// plain, with rows after them.
+TEST(RowReader, ReadsAcrossTheBufferAsTheOracle) {
+    constexpr std::size_t kBuffer = std::size_t{1} << 20;
+    const std::string patterns[] = {"\"a\"\r\nb", "\"a\"\"b\",c", "a\r\nb",       "\"a\nb\"\r\n",
+                                    "\"\"\"\"\n", "\"a\"\rb\n",   "x\"y\",\"z\n", "\r\r\n"};
+    for (const auto& pattern : patterns) {
+        for (std::size_t at = kBuffer - 4; at <= kBuffer + 1; ++at) {
+            const std::string text = std::string(at - 1, 'p') + "\n" + pattern + "\"q\n,\"";
+            expectAsTheOracle(text, pattern + " at " + std::to_string(at));
+        }
+    }
+    const std::string field(3 * kBuffer, 'f');
+    const std::string longFields[] = {
+        "a,\"" + field + "\"\"\n\",b\r\nc",       // quoted, a doubled quote and a line end inside
+        "\"" + field + ",b\nc\n" + field,         // a quote that never closes: plain, to each LF
+        "a,\"x" + field + "\"y,b\nc",             // closed by a quote that is followed by text
+        "\"" + field + "\"\r",                    // closed where a CR ends the file
+        field + ",\"" + field + "\"\r\n" + field, // plain, quoted and plain rows
+    };
+    for (const auto& text : longFields) {
+        expectAsTheOracle(text, text.substr(0, 8));
     }
 }
 

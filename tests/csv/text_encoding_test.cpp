@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace qlx::csv {
@@ -79,14 +82,11 @@ TextEncoding detect(std::string_view bytes, std::size_t piece) {
     return detector.encoding();
 }
 
-TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
+TEST(TextEncoding, FilesWithoutTheMarkAreUtf8WhenEveryCharacterFits) {
     const std::string mark = "\xEF\xBB\xBF";
     const std::vector<std::pair<std::string, TextEncoding>> cases = {
         {"", TextEncoding::ShiftJis},
         {"abc,1\r\n2", TextEncoding::ShiftJis}, // ASCII reads the same either way
-        {mark, TextEncoding::Utf8WithMark},
-        {mark + "\xFF",
-         TextEncoding::Utf8WithMark}, // decided by the mark; its text is checked later
         {"a,\xE6\xA3\xAE\xE9\x87\x8E", TextEncoding::Utf8},
         {"x\xC2\xA7", TextEncoding::ShiftJis},         // two-byte characters only: half-width kana
         {"x\xC2\xA7\xE3\x81\x82", TextEncoding::Utf8}, // and a kana of three bytes
@@ -100,7 +100,7 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
          TextEncoding::ShiftJis},                     // a stray byte in ASCII
         {"\xED\xA0\x80", TextEncoding::ShiftJis},     // a surrogate
         {"\xF0\x9F\x98\x80", TextEncoding::ShiftJis}, // beyond 16 bits: no code
-        {"a" + mark, TextEncoding::ShiftJis},         // a mark that does not begin the file
+        {"a" + mark, TextEncoding::ShiftJis},         // a mark has no code
         {std::string(100, 'a') + "\xE3\x81\x82" + std::string(100, 'b'), TextEncoding::Utf8}};
     for (const auto& [bytes, encoding] : cases) {
         for (const std::size_t piece :
@@ -122,48 +122,26 @@ TEST(TextEncoding, FilesAreUtf8WhenMarkedOrWhenEveryCharacterFits) {
 }
 
 TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
-    // shiftJis: nothing: invalid
-    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+    // The Shift-JIS text, or the character that has no code (0 for bytes that are no UTF-8).
+    const std::vector<std::pair<std::string, std::variant<std::string, char32_t>>> cases = {
         {"\xE6\xA3\xAE\xE9\x87\x8E\xE3\x83\xA6\xE3\x83\xA9,1",
          std::string(motion::kDefaultModelName) + ",1"},
         {"a\xEF\xBD\xB1", "a\xB1"},                       // half-width kana
         {"\xE2\x85\xB0\xE2\x88\xB5", "\xFA\x40\x81\xE6"}, // Windows' choice among duplicates
         {"\xEE\x80\x80", "\xF0\x40"},                     // the first user-defined code
-        {"a\xFF", std::nullopt},
-        {"a\xE6\xA3", std::nullopt},    // cut off at the end
-        {"\xEF\xBB\xBF", std::nullopt}, // a mark inside the text is a character without a code
+        {"a\xFF", char32_t{0}},
+        {"a\xE6\xA3", char32_t{0}},                          // cut off at the end
+        {"\xEF\xBB\xBF", char32_t{0xFEFF}},                  // a mark inside the text has no code
+        {"\xE3\x81\x82\xF0\x9F\x98\x80", char32_t{0x1F600}}, // beyond 16 bits
     };
-    for (const auto& [utf8, shiftJis] : cases) {
+    for (const auto& [utf8, result] : cases) {
         std::string text = utf8;
         const auto size = shiftJisFromUtf8(text);
-        ASSERT_EQ(size.has_value(), shiftJis.has_value()) << utf8;
-        EXPECT_TRUE(!size || text.substr(0, *size) == *shiftJis) << utf8;
-    }
-}
-
-// A file that begins with the mark is read to its end, and its first fault is found wherever it
-// lies, however the bytes arrive.
-TEST(TextEncoding, AMarkedFileIsCheckedToItsEnd) {
-    const std::string mark = "\xEF\xBB\xBF";
-    const std::string kana = "\xE3\x81\x82";
-    const std::vector<std::pair<std::string, std::optional<Utf8Fault>>> cases = {
-        {mark + kana, std::nullopt},
-        {mark + std::string(5000, 'a') + "\xFF", Utf8Fault{5003, 0}},
-        {mark + kana + "\xF0\x9F\x98\x80", Utf8Fault{6, 0x1F600}},
-        {mark + kana + "\xE3\x81", Utf8Fault{6, 0}}, // cut off at the end
-    };
-    for (const auto& [bytes, fault] : cases) {
-        for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, bytes.size()}) {
-            EncodingDetector detector;
-            for (std::size_t at = 0; at < bytes.size(); at += piece) {
-                detector.add(std::string_view(bytes).substr(at, piece));
-            }
-            EXPECT_EQ(detector.encoding(), TextEncoding::Utf8WithMark);
-            ASSERT_EQ(detector.fault().has_value(), fault.has_value()) << piece;
-            if (fault) {
-                EXPECT_EQ(detector.fault()->offset, fault->offset) << piece;
-                EXPECT_EQ(detector.fault()->character, fault->character) << piece;
-            }
+        ASSERT_EQ(size.has_value(), result.index() == 0) << utf8;
+        if (size) {
+            EXPECT_EQ(text.substr(0, *size), std::get<0>(result)) << utf8;
+        } else {
+            EXPECT_EQ(size.error(), std::get<1>(result)) << utf8;
         }
     }
 }

@@ -44,7 +44,7 @@ void checkEncoding(const std::string& text) {
     std::string converted = text;
     const auto size = shiftJisFromUtf8(converted);
     require(!size || *size <= text.size());
-    require(whole.encoding() != TextEncoding::Utf8 || size);
+    require(whole.encoding() != TextEncoding::Utf8 || size.has_value());
 }
 
 } // namespace
@@ -60,25 +60,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         row.append(std::string_view(text).substr(start, comma - start));
         start = comma + 1;
     }
-    CsvRowView view = row.view();
     std::int32_t i = 0;
     std::uint32_t u = 0;
     float f = 0;
     std::array<char, 15> name{};
     std::array<std::uint8_t, 29> block{};
-    takeInt(view, i);
-    takeUnsigned(view, u);
-    takeFloat(view, f);
-    takeName(view, name);
-    takeTrimmedName(view, name);
-    takeHex(view, block);
+    for (CsvRowView view(row.text()); !view.empty(); view.popFront()) {
+        const std::string_view field = view.front();
+        takeInt(field, i);
+        takeUnsigned(field, u);
+        takeFloat(field, f);
+        takeName(field, name);
+        takeTrimmedName(field, name);
+        takeHex(field, block);
+    }
 
     const auto bytes = std::span(data, std::min<std::size_t>(size, 64));
     CsvRow hex;
     appendHex(hex, bytes);
     std::array<std::uint8_t, 64> decoded{};
-    CsvRowView hexView = hex.view();
-    takeHex(hexView, std::span(decoded).first(bytes.size()));
+    takeHex(hex.text(), std::span(decoded).first(bytes.size()));
     require(std::equal(bytes.begin(), bytes.end(), decoded.begin()));
     return 0;
 }

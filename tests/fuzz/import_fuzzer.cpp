@@ -2,6 +2,7 @@
 // files. Whatever imports must load as a motion file and lay out as rows again, as the export
 // does, and it holds no more records than the text has rows.
 #include "convert/pipeline_steps.h"
+#include "convert/row_walk.h"
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
 
@@ -10,10 +11,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qlx;
-    csv::RowReader rows = test::readerOf({reinterpret_cast<const char*>(data), size});
+    test::TextRows rows({reinterpret_cast<const char*>(data), size});
     std::string bytes;
     io::OutputSink sink = test::sinkInto(bytes);
-    const convert::Status status = convert::tableToMotion(rows, &sink).status;
+    const convert::Status status = convert::walkRows(*rows, sink).status;
     sink.finish();
     if (status == convert::Status::Ok) {
         const auto motion = motion::parseMotion(std::as_bytes(std::span(bytes)));

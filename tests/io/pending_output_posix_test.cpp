@@ -131,11 +131,11 @@ TEST(PendingOutputPosix, RefusesALinkPlantedInASharedFolder) {
 TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
     ScratchDir dir;
     auto& system = platform::systemFileSystem();
-    platform::File named;
-    ASSERT_EQ(system.createNamed(dir / "temporary", named), platform::Creation::Done);
+    auto named = system.createNamed(dir / "temporary");
+    ASSERT_TRUE(named);
     EXPECT_EQ(fs::status(dir / "temporary").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    system.remove(named, dir / "temporary");
+    system.remove(*named, dir / "temporary");
     if (auto unnamed = system.createUnnamed(dir.path())) {
         struct stat status {};
         ASSERT_EQ(fstat(static_cast<int>(unnamed->handle()), &status), 0);

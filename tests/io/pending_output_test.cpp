@@ -59,10 +59,10 @@ TEST(PendingOutput, ReplacesOnlyWhenEveryStepSucceeds) {
 // The system itself refuses a temporary name that another file has.
 TEST(PendingOutput, ATakenNameIsRefused) {
     ScratchDir dir;
-    platform::File file;
     test::writeBytes(dir / "taken", "taken");
-    EXPECT_EQ(platform::systemFileSystem().createNamed(dir / "taken", file),
-              platform::Creation::Taken);
+    const auto file = platform::systemFileSystem().createNamed(dir / "taken");
+    ASSERT_FALSE(file);
+    EXPECT_EQ(file.error().kind, platform::SystemError::Kind::Exists);
     EXPECT_EQ(test::readBytes(dir / "taken"), "taken");
 }
 

@@ -29,7 +29,7 @@ enum class Fault {
 class FaultyFileSystem final : public platform::FileSystem {
     using Path = std::filesystem::path;
     using File = platform::File;
-    using Creation = platform::Creation;
+    template <typename T> using Result = platform::Result<T>;
 
 public:
     // Without `unnamedFiles`, as on a system that has none: every new file is named.
@@ -43,56 +43,56 @@ public:
         return facts;
     }
     platform::FolderFacts folderFacts(const Path& folder) override {
-        return plantsLinks() ? platform::FolderFacts{true, kFolderOwner}
-                             : system_.folderFacts(folder);
+        auto facts = system_.folderFacts(folder);
+        if (plantsLinks()) {
+            facts.shared = true;
+            facts.owner = kFolderOwner;
+        }
+        return facts;
     }
     std::uint64_t user() override { return plantsLinks() ? kUser : system_.user(); }
-    std::optional<Path> readLink(const Path& link) override { return system_.readLink(link); }
-    std::optional<File> createUnnamed(const Path& folder) override {
-        return unnamed_ ? system_.createUnnamed(folder) : std::nullopt;
+    Result<Path> readLink(const Path& link) override { return system_.readLink(link); }
+    Result<File> createUnnamed(const Path& folder) override {
+        return unnamed_ ? system_.createUnnamed(folder) : failure<File>();
     }
-    Creation createNamed(const Path& name, File& file) override {
-        return taken() ? Creation::Taken : system_.createNamed(name, file);
+    Result<File> createNamed(const Path& name) override {
+        return taken() ? exists<File>() : system_.createNamed(name);
     }
-    Creation nameUnnamed(File& file, const Path& name) override {
+    Result<void> nameUnnamed(File& file, const Path& name) override {
         if (fault_ == Fault::NamingFails) {
-            return Creation::Failed;
+            return failure<void>();
         }
-        return taken() ? Creation::Taken : system_.nameUnnamed(file, name);
+        return taken() ? exists<void>() : system_.nameUnnamed(file, name);
     }
-    std::optional<std::size_t> write(File& file, std::span<const char> bytes) override {
+    Result<std::size_t> write(File& file, std::span<const char> bytes) override {
         switch (fault_) {
         case Fault::ShortWrites:
             return system_.write(file, bytes.first((bytes.size() + 1) / 2));
         case Fault::WriteStalls:
-            return 0;
+            return std::size_t{0};
         case Fault::NoSpace:
-            return std::nullopt;
+            return failure<std::size_t>();
         default:
             return system_.write(file, bytes);
         }
     }
-    bool flushToDisk(File& file) override {
-        return fault_ != Fault::FlushFails && system_.flushToDisk(file);
+    Result<void> flushToDisk(File& file) override {
+        return fault_ == Fault::FlushFails ? failure<void>() : system_.flushToDisk(file);
     }
-    bool copyMode(File& file, const Path& target) override {
-        return fault_ != Fault::ModeFails && system_.copyMode(file, target);
+    Result<void> copyMode(File& file, const Path& target) override {
+        return fault_ == Fault::ModeFails ? failure<void>() : system_.copyMode(file, target);
     }
-    bool keep(File& file) override { return fault_ != Fault::KeepFails && system_.keep(file); }
-    bool rename(File& file, const Path& from, const Path& to) override {
+    Result<void> keep(File& file) override {
+        return fault_ == Fault::KeepFails ? failure<void>() : system_.keep(file);
+    }
+    Result<void> rename(File& file, const Path& from, const Path& to) override {
         if (fault_ == Fault::SignalBeforeRename) {
             std::raise(SIGTERM);
         }
-        return fault_ != Fault::RenameFails && system_.rename(file, from, to);
+        return fault_ == Fault::RenameFails ? failure<void>() : system_.rename(file, from, to);
     }
     void remove(File& file, const Path& name) override { system_.remove(file, name); }
     void flushFolder(const Path& folder) override { system_.flushFolder(folder); }
-    // A failure this file system makes up is a full disk; any other is the system's.
-    platform::SystemError lastError() override {
-        return fault_ == Fault::None || fault_ == Fault::ShortWrites
-                   ? system_.lastError()
-                   : platform::SystemError{platform::SystemError::Kind::NoSpace, 28};
-    }
 
 private:
     static constexpr std::uint64_t kUser = 1000, kStranger = 1001, kFolderOwner = 1002;
@@ -101,6 +101,14 @@ private:
     }
     bool taken() {
         return fault_ == Fault::NamesAllTaken || (fault_ == Fault::NameTakenOnce && takes_++ == 0);
+    }
+    // A failure this file system makes up is a full disk.
+    template <typename T> static Result<T> failure() {
+        return platform::unexpected(
+            platform::SystemError{platform::SystemError::Kind::NoSpace, 28});
+    }
+    template <typename T> static Result<T> exists() {
+        return platform::unexpected(platform::SystemError{platform::SystemError::Kind::Exists, 17});
     }
 
     Fault fault_;

@@ -2,6 +2,7 @@
 #include "tests/support/round_trip.h"
 
 #include "convert/pipeline_steps.h"
+#include "convert/row_walk.h"
 #include "io/fixed_text.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
@@ -80,8 +81,8 @@ std::optional<std::string> walkedBytes(std::string_view csv, bool* asWritten = n
     std::string bytes;
     bytes.reserve(csv.size()); // a motion file is shorter than its text
     io::OutputSink sink = sinkInto(bytes);
-    csv::RowReader rows = readerOf(csv);
-    const convert::Report report = convert::tableToMotion(rows, &sink);
+    TextRows rows(csv);
+    const convert::Report report = convert::walkRows(*rows, sink);
     if (asWritten != nullptr) {
         *asWritten = report.notes.kept().empty();
     }
@@ -113,7 +114,10 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
 
 std::optional<motion::MotionDocument> walked(std::string_view csv) {
     const auto bytes = walkedBytes(csv);
-    const auto view = bytes ? motion::parseMotion(std::as_bytes(std::span(*bytes))) : std::nullopt;
+    if (!bytes) {
+        return std::nullopt;
+    }
+    const auto view = motion::parseMotion(std::as_bytes(std::span(*bytes)));
     return view ? std::optional(motion::documentOf(*view)) : std::nullopt;
 }
 
@@ -121,9 +125,12 @@ std::string roundTripFault(const motion::MotionDocument& document) {
     const std::string first = layOut(motion::viewOf(document));
     bool asWritten = false;
     const auto bytes = walkedBytes(first, &asWritten);
-    const auto back = bytes ? motion::parseMotion(std::as_bytes(std::span(*bytes))) : std::nullopt;
-    if (!back) {
+    if (!bytes) {
         return "not walked back";
+    }
+    const auto back = motion::parseMotion(std::as_bytes(std::span(*bytes)));
+    if (!back) {
+        return "not loaded back";
     }
     if (!asWritten) {
         return "a field of the export's own text read otherwise";
@@ -141,14 +148,19 @@ std::string roundTripFault(const motion::MotionDocument& document) {
     if (second == first) {
         return {};
     }
-    csv::RowReader a = readerOf(first);
-    csv::RowReader b = readerOf(second);
-    for (std::size_t r = 0; a.more() || b.more(); ++r) {
-        if (!a.more() || !b.more()) {
+    TextRows a(first);
+    TextRows b(second);
+    for (std::size_t r = 0; a->more() || b->more(); ++r) {
+        if (!a->more() || !b->more()) {
             return "row count";
         }
-        csv::CsvRowView x = a.next();
-        csv::CsvRowView y = b.next();
+        const auto rowA = a->next();
+        const auto rowB = b->next();
+        if (!rowA || !rowB) {
+            return "row unread";
+        }
+        csv::CsvRowView x(rowA->text, rowA->holdsQuote, ',');
+        csv::CsvRowView y(rowB->text, rowB->holdsQuote, ',');
         const bool boneRow = r >= 3 && r < 3 + document.bones.size();
         for (std::size_t field = 0; !x.empty() || !y.empty(); ++field, x.popFront(), y.popFront()) {
             if (x.empty() || y.empty() ||

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "csv/row_reader.h"
+#include "csv/row_view.h"
 #include "io/output_sink.h"
+#include "platform/files.h"
 
 #include <array>
 #include <cstring>
@@ -52,24 +54,22 @@ inline std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A source of the bytes of a text, as reading a file of them gives them, at most `most` at a time.
-inline csv::RowReader::Source sourceOf(std::string_view text, std::size_t most = SIZE_MAX) {
-    const auto read = [text](std::uint64_t offset, std::span<char> out) {
-        const auto at = static_cast<std::size_t>(std::min<std::uint64_t>(offset, text.size()));
-        return std::optional(text.substr(at).copy(out.data(), out.size()));
-    };
-    if (most == SIZE_MAX) {
-        return read; // small enough for the function to hold without allocating, for fuzzing
-    }
-    return [read, most](std::uint64_t offset, std::span<char> out) {
-        return read(offset, out.first(std::min(most, out.size())));
-    };
-}
+// A file that holds the bytes and nothing else, gone when it is closed; in memory where the
+// system can make such a file.
+platform::File fileOf(std::string_view bytes);
 
-// A reader of the rows of CSV text, as reading a file of those bytes gives them.
-inline csv::RowReader readerOf(std::string_view text, std::size_t most = SIZE_MAX) {
-    return csv::RowReader(sourceOf(text, most), text.size());
-}
+// The rows of CSV text, as reading a file of those bytes gives them.
+class TextRows {
+public:
+    explicit TextRows(std::string_view text, const csv::TextForm& form = {})
+        : file_(fileOf(text)), rows_(file_, text.size(), form) {}
+    csv::RowReader& operator*() { return rows_; }
+    csv::RowReader* operator->() { return &rows_; }
+
+private:
+    platform::File file_;
+    csv::RowReader rows_;
+};
 
 // An output sink that appends to a string, as it is written.
 inline io::OutputSink sinkInto(std::string& bytes) {
@@ -83,7 +83,8 @@ inline io::OutputSink sinkInto(std::string& bytes) {
 
 // A view of one line's fields, with the line it views.
 struct RowOf {
-    explicit RowOf(std::string_view line) : text(line), view(text) {}
+    explicit RowOf(std::string_view line, char separator = ',')
+        : text(line), view(text, separator) {}
     std::string text;
     csv::CsvRowView view;
 };

@@ -6,8 +6,23 @@
 #include <cstdlib>
 #include <iconv.h>
 #include <map>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace qlx::test {
+
+platform::File fileOf(std::string_view bytes) {
+    platform::File file(memfd_create("qlx-test", MFD_CLOEXEC));
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t put =
+            write(static_cast<int>(file.handle()), bytes.data() + done, bytes.size() - done);
+        if (put <= 0) {
+            std::abort();
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return file;
+}
 
 std::string makeCommaDecimalLocale() {
     const auto folder = std::filesystem::temp_directory_path() / "qlx-test-locales";

@@ -6,6 +6,19 @@
 
 namespace qlx::test {
 
+platform::File fileOf(std::string_view bytes) {
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, folder);
+    GetTempFileNameW(folder, L"qlx", 0, name);
+    const HANDLE handle = CreateFileW(
+        name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+        CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    DWORD put = 0;
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    return platform::File(reinterpret_cast<std::intptr_t>(handle));
+}
+
 std::string makeCommaDecimalLocale() {
     return {};
 }
