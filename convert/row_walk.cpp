@@ -94,14 +94,12 @@ NotACount notACount(csv::CsvRowView row, Table table, std::uint64_t line,
 
 // Where the walk stands: what it has found, and the last count row it read.
 struct Walk {
-    csv::RowReader& rows;
-    io::OutputSink& motion;
     Report report;
     std::optional<CountRow> count;
     std::uint64_t last = 0; // the line on which the last row read begins
 
     // The next row, held whole.
-    platform::Expected<csv::Row, csv::ReadFault> next() {
+    platform::Expected<csv::Row, csv::ReadFault> next(csv::RowReader& rows) {
         auto row = rows.next();
         last = row ? row->line : last;
         return row;
@@ -126,8 +124,8 @@ struct Walk {
 };
 
 // A chunk's records written in order, with what reading them noted.
-template <typename Record> void write(Walk& walk, Parsed<Record>&& parsed) {
-    motion::writeRecords(walk.motion, std::span<const Record>(parsed.records));
+template <typename Record> void write(io::OutputSink& motion, Walk& walk, Parsed<Record>&& parsed) {
+    motion::writeRecords(motion, std::span<const Record>(parsed.records));
     walk.report.notes.append(std::move(parsed.notes));
 }
 
@@ -145,13 +143,13 @@ Parsed<Record> parseLines(const Lines& lines, std::vector<Record> records, Parse
 // A count row, then as many record rows, parsed on worker threads a chunk at a time but for a
 // section of one chunk, and written in order. Nothing is allocated for the records ahead of their
 // rows, so a count larger than the file can hold costs nothing before it fails.
-template <typename Record, typename Parse> bool section(Walk& walk, Table table, Parse parse) {
-    csv::RowReader& rows = walk.rows;
+template <typename Record, typename Parse>
+bool section(csv::RowReader& rows, io::OutputSink& motion, Walk& walk, Table table, Parse parse) {
     const char separator = rows.separator();
     if (!rows.more()) {
         return walk.fail(EndsEarly{EndsEarly::Row::Count, table, walk.last});
     }
-    const auto countRow = walk.next();
+    const auto countRow = walk.next(rows);
     if (!countRow) {
         return walk.fail(countRow.error());
     }
@@ -161,7 +159,7 @@ template <typename Record, typename Parse> bool section(Walk& walk, Table table,
         return walk.fail(notACount(countView, table, countRow->line, walk.count));
     }
     walk.count = CountRow{table, countRow->line, *count};
-    motion::writeCount(walk.motion, *count);
+    motion::writeCount(motion, *count);
     OrderedJobs<Parsed<Record>> jobs;
     Lines lines;
     // The job that parses the rows gathered so far. Memory is taken and given back on this
@@ -177,39 +175,39 @@ template <typename Record, typename Parse> bool section(Walk& walk, Table table,
         if (!rows.more()) {
             return walk.fail(TooFewRows{*walk.count, i});
         }
-        const auto row = walk.next();
+        const auto row = walk.next(rows);
         if (!row) {
             return walk.fail(row.error());
         }
         if (row->text.size() >= kChunkBytes) {
             // Parsed where the reader holds it, once every earlier row is written.
             while (!jobs.empty()) {
-                write(walk, jobs.take());
+                write(motion, walk, jobs.take());
             }
             if (lines.size() > 0) {
-                write(walk, parsed()());
+                write(motion, walk, parsed()());
             }
             csv::CsvRowView view(row->text, row->holdsQuote, separator);
             Record record{};
             parse(view, record, NoteSink{&walk.report.notes, row->line});
-            motion::writeRecords(walk.motion, std::span<const Record>(&record, 1));
+            motion::writeRecords(motion, std::span<const Record>(&record, 1));
             continue;
         }
         lines.add(*row, *count - i);
         const bool last = i + 1 == *count;
         if (lines.bytes() + lines.size() * sizeof(Record) >= kChunkBytes || last) {
             if (last && jobs.empty()) {
-                write(walk, parsed()()); // a section of one chunk costs no thread
+                write(motion, walk, parsed()()); // a section of one chunk costs no thread
                 continue;
             }
             if (jobs.full()) {
-                write(walk, jobs.take());
+                write(motion, walk, jobs.take());
             }
             jobs.add(parsed());
         }
     }
     while (!jobs.empty()) {
-        write(walk, jobs.take());
+        write(motion, walk, jobs.take());
     }
     return true;
 }
@@ -219,8 +217,7 @@ template <typename Record, typename Parse> bool section(Walk& walk, Table table,
 // there in pieces, so that a block of any size passes through little memory: its bytes are
 // written as they come, which costs nothing where it turns out to be no block, as the walk then
 // fails, or blank, as no byte of a blank row is decoded.
-bool afterLights(Walk& walk) {
-    csv::RowReader& rows = walk.rows;
+bool afterLights(csv::RowReader& rows, io::OutputSink& motion, Walk& walk) {
     for (bool first = true; rows.more(); first = false) {
         const std::uint64_t line = rows.line();
         csv::HexBlock block;
@@ -233,7 +230,7 @@ bool afterLights(Walk& walk) {
                 return walk.fail(piece.error());
             }
             if (first && field == 0) {
-                block.add(piece->text, walk.motion);
+                block.add(piece->text, motion);
             } else {
                 isBlock = isBlock && piece->text.empty();
             }
@@ -257,14 +254,14 @@ bool afterLights(Walk& walk) {
 } // namespace
 
 Report walkRows(csv::RowReader& rows, io::OutputSink& motion) {
-    Walk walk{rows, motion, {}, {}};
+    Walk walk;
     const char separator = rows.separator();
     motion::MotionHeader header;
     if (!rows.more()) {
         walk.fail(EndsEarly{EndsEarly::Row::Header, Table::Bones, 0});
         return std::move(walk.report);
     }
-    const auto headerRow = walk.next();
+    const auto headerRow = walk.next(rows);
     if (!headerRow) {
         walk.fail(headerRow.error());
         return std::move(walk.report);
@@ -275,7 +272,7 @@ Report walkRows(csv::RowReader& rows, io::OutputSink& motion) {
         walk.fail(EndsEarly{EndsEarly::Row::ModelName, Table::Bones, headerRow->line});
         return std::move(walk.report);
     }
-    const auto modelNameRow = walk.next();
+    const auto modelNameRow = walk.next(rows);
     if (!modelNameRow) {
         walk.fail(modelNameRow.error());
         return std::move(walk.report);
@@ -283,10 +280,11 @@ Report walkRows(csv::RowReader& rows, io::OutputSink& motion) {
     csv::CsvRowView modelNameView(modelNameRow->text, modelNameRow->holdsQuote, separator);
     parseModelNameRow(modelNameView, header, {&walk.report.notes, modelNameRow->line});
     motion::writeHeader(motion, header);
-    if (section<motion::BoneKey>(walk, Table::Bones, parseBoneRow) &&
-        section<motion::MorphKey>(walk, Table::Morphs, parseMorphRow) &&
-        section<motion::CameraKey>(walk, Table::Cameras, parseCameraRow) &&
-        section<motion::LightKey>(walk, Table::Lights, parseLightRow) && afterLights(walk) &&
+    if (section<motion::BoneKey>(rows, motion, walk, Table::Bones, parseBoneRow) &&
+        section<motion::MorphKey>(rows, motion, walk, Table::Morphs, parseMorphRow) &&
+        section<motion::CameraKey>(rows, motion, walk, Table::Cameras, parseCameraRow) &&
+        section<motion::LightKey>(rows, motion, walk, Table::Lights, parseLightRow) &&
+        afterLights(rows, motion, walk) &&
         header.version() == motion::MotionVersion::Unrecognised) {
         walk.report.status = Status::WriteError;
         walk.report.failure = UnwritableVersion{std::string(io::fieldText(header.magic))};
