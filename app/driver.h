@@ -24,10 +24,6 @@ struct Conversions {
     Conversion importFromCsv; // for a path ending in ".csv"
 };
 
-// The message for a status, as code page 932 bytes; any value outside the table has the
-// unknown-error message.
-std::string_view statusMessage(Status status);
-
 // Runs the program on each argument in turn and returns its exit status: 0 when every file
 // converted, otherwise the status of the first that failed. Without arguments, the usage text;
 // with --help, -h or /?, the usage text, and with --version the version, at once.

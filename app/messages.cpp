@@ -79,117 +79,190 @@ enum class Words : std::uint8_t {
     FewerColumns,
     BeyondLastColumn,
     NameAtNul,
+    DecimalComma,
+    OnlyQuestionMarks,
+    EmptyName,
+    AlsoUtf8,
+    NotUtf16,
     MoreNotes,
     NoPauseHelp,
+    // The status messages, Japanese in both languages, and the usage text.
+    Finished,
+    OpenError,
+    InternalError,
+    WriteError,
+    BadExtensionStatus,
+    UnknownError,
+    Usage,
     Count
 };
 
-// English, then Japanese; {0} to {3} stand for the facts, in the order the code gives them.
-constexpr std::array<std::array<std::string_view, 2>, static_cast<std::size_t>(Words::Count)>
-    kWords = {{
-        {"bone", "ボーン"},
-        {"morph", "モーフ"},
-        {"camera", "カメラ"},
-        {"light", "ライト"},
-        {"header row", "ヘッダー行"},
-        {"model-name row", "モデル名の行"},
-        {"bone key", "ボーンのキー"},
-        {"morph key", "モーフのキー"},
-        {"camera key", "カメラのキー"},
-        {"light key", "ライトのキー"},
-        {"the file is empty", "ファイルが空です"},
-        {"the file ends after line {0}, where the model name should follow",
-         "ファイルが{0}行目で終わっています。次の行にモデル名が必要です"},
-        {"the file ends after line {0}, where the {1} count should follow",
-         "ファイルが{0}行目で終わっています。次の行に{1}の数が必要です"},
-        {"line {0} should hold the {1} count, but it is empty",
-         "{0}行目には{1}の数が必要ですが、空です"},
-        {"line {0} should hold the {1} count, a whole number, but holds \"{2}\"",
-         "{0}行目には{1}の数（整数）が必要ですが、「{2}」と書かれています"},
-        {"line {0} should hold the {1} count, but holds {2} values",
-         "{0}行目には{1}の数が必要ですが、値が{2}個あります"},
-        {"the {0} count on line {1} says {2}: change it if {0} keys were added or deleted",
-         "{1}行目の{0}の数は{2}です。{0}のキーを追加・削除したときは、この数を直してください"},
-        {"the {0} count on line {1} says {2}, but only {3} lines follow it",
-         "{1}行目の{0}の数は{2}ですが、その後には{3}行しかありません"},
-        {"line {0} follows the last light key, but holds {1} values",
-         "{0}行目は最後のライトのキーより後ですが、値が{1}個あります"},
-        {"the light count on line {0} says {1}: raise it if light keys were added",
-         "{0}行目のライトの数は{1}です。ライトのキーを追加したときは、この数を増やしてください"},
-        {"line {0} holds bytes that are not UTF-8, though the file begins with the UTF-8 mark",
-         "ファイルはUTF-8の印で始まっていますが、{0}行目にUTF-8でないバイトがあります"},
-        {"line {0} holds the character U+{1}, which Shift-JIS cannot hold",
-         "{0}行目の文字 U+{1} はShift-JISで表せません"},
-        {"the file cannot be read: {0}", "ファイルを読めません: {0}"},
-        {"this is not a motion file: {0}", "モーションファイルではありません: {0}"},
-        {"it holds {0} bytes, fewer than the 30 of a header",
-         "{0}バイトしかなく、ヘッダーの30バイトに足りません"},
-        {"its signature \"{0}\" names no version this program reads",
-         "シグネチャ「{0}」は、このプログラムが読める版ではありません"},
-        {"it ends inside the model name", "モデル名の途中で終わっています"},
-        {"it ends inside the {0} count", "{0}の数の途中で終わっています"},
-        {"it ends inside the {0} table, after {1} of {2} keys",
-         "{0}の表の途中、{2}個のキーのうち{1}個で終わっています"},
-        {"the file was cut or changed while it was read",
-         "読み込みの途中でファイルが切り詰められたか、書き換えられました"},
-        {"the output cannot be replaced: {0}", "出力先のファイルを置き換えられません: {0}"},
-        {"the output is a link that another user made in a folder that anyone may write to; "
-         "such a link is not followed",
-         "出力先は、誰でも書き込めるフォルダーにほかのユーザーが作ったリンクです。このようなリン"
-         "クはたどりません"},
-        {"no new file can be made in the output's folder: {0}",
-         "出力先のフォルダーに新しいファイルを作れません: {0}"},
-        {"the output cannot be written: {0}", "出力を書き込めません: {0}"},
-        {"the new output cannot take the old one's place: {0}",
-         "新しい出力で元のファイルを置き換えられません: {0}"},
-        {"the signature \"{0}\" names no version this program writes",
-         "シグネチャ「{0}」は、このプログラムが書ける版ではありません"},
-        {"the conversion asked for {0} MB of memory, more than the system could give",
-         "変換に必要なメモリー（{0} MB）を確保できませんでした"},
-        {"memory ran out", "メモリーが足りません"},
-        {"only a name that ends in .qlx or .csv is converted",
-         "変換できるのは、名前が .qlx か .csv で終わるファイルだけです"},
-        {"there is no such file", "ファイルがありません"},
-        {"permission denied", "アクセスが拒否されました"},
-        {"it is a folder", "フォルダーです"},
-        {"it is not a regular file", "通常のファイルではありません"},
-        {"another program is using it", "ほかのプログラムが使用中です"},
-        {"no space is left on the disk", "ディスクの空きがありません"},
-        {"the file would be larger than this program may write",
-         "このプログラムが書き込める大きさの上限を超えます"},
-        {"the disk is read-only", "ディスクが読み取り専用です"},
-        {"too many symbolic links", "シンボリックリンクが多すぎます"},
-        {"system error {0}", "システムエラー {0}"},
-        {"line {0}, column {1}: \"{2}\" is not a number; {3} is kept",
-         "{0}行目{1}列目: 「{2}」は数ではありません。{3}のままにします"},
-        {"line {0}, column {1} is empty; {3} is kept", "{0}行目{1}列目は空です。{3}のままにします"},
-        {"line {0}, column {1}: \"{2}\" is read as {3}",
-         "{0}行目{1}列目: 「{2}」は{3}として読みました"},
-        {"line {0}, column {1}: the name is longer than {2} bytes; its first {3} are kept",
-         "{0}行目{1}列目: 名前が{2}バイトを超えています。最初の{3}バイトを使います"},
-        {"line {0}, column {1}: \"{2}\" is not 0x and hex digits; the bytes it misses keep their "
-         "values",
-         "{0}行目{1}列目: 「{2}」は0xと16進数字の並びではありません。読めないバイトは元のままです"},
-        {"line {0}, column {1}: the block should be {2} bytes, 0x and {3} hex digits",
-         "{0}行目{1}列目: {2}バイト（0xと16進数字{3}個）が必要です"},
-        {"line {0} holds {1} values where a {2} has {3}; the others keep their defaults",
-         "{0}行目の値は{1}個ですが、{2}には{3}個必要です。足りない値は既定値のままです"},
-        {"line {0}, column {1}: a {2} has {3} columns; the rest of the line is not read",
-         "{0}行目{1}列目: {2}の列は{3}個までです。それより後は読みません"},
-        {"line {0}, column {1}: the name holds a NUL byte; the {2} bytes before it are kept",
-         "{0}行目{1}列目: 名前にNULバイトがあります。その前の{2}バイトを使います"},
-        {"and {0} more such lines", "ほかに{0}件あります"},
-        {"Set QLXCONVERTER_NO_PAUSE=1 to end without the five-second pause (for scripts).",
-         "QLXCONVERTER_NO_PAUSE=1 "
-         "を設定すると、最後の5秒の待ち時間なしで終わります（スクリプト用）。"},
-    }};
-// A word left out would shift every later one; the last entry tells.
-static_assert(!kWords.back()[0].empty() && !kWords.back()[1].empty());
+constexpr std::string_view kUsage = "QLXConverter Usage : \n"
+                                    "\tConvert csv->qlx\n"
+                                    "\t>QLXConverter.exe filename.csv \n"
+                                    "\n"
+                                    "\tConvert qlx->csv\n"
+                                    "   >QLXConverter.exe filename.qlx\n";
+
+// Each word in English, then Japanese; {0} to {3} stand for the facts, in the order the code
+// gives them. Keyed, and in the order of the keys, as the checks after it require.
+struct Entry {
+    Words key;
+    std::string_view english;
+    std::string_view japanese;
+};
+constexpr Entry kWords[] = {
+    {Words::Bone, "bone", "ボーン"},
+    {Words::Morph, "morph", "モーフ"},
+    {Words::Camera, "camera", "カメラ"},
+    {Words::Light, "light", "ライト"},
+    {Words::HeaderRow, "header row", "ヘッダー行"},
+    {Words::ModelNameRow, "model-name row", "モデル名の行"},
+    {Words::BoneKey, "bone key", "ボーンのキー"},
+    {Words::MorphKey, "morph key", "モーフのキー"},
+    {Words::CameraKey, "camera key", "カメラのキー"},
+    {Words::LightKey, "light key", "ライトのキー"},
+    {Words::FileEmpty, "the file is empty", "ファイルが空です"},
+    {Words::EndsBeforeModelName, "the file ends after line {0}, where the model name should follow",
+     "ファイルが{0}行目で終わっています。次の行にモデル名が必要です"},
+    {Words::EndsBeforeCount, "the file ends after line {0}, where the {1} count should follow",
+     "ファイルが{0}行目で終わっています。次の行に{1}の数が必要です"},
+    {Words::CountEmpty, "line {0} should hold the {1} count, but it is empty",
+     "{0}行目には{1}の数が必要ですが、空です"},
+    {Words::CountNotANumber,
+     "line {0} should hold the {1} count, a whole number, but holds \"{2}\"",
+     "{0}行目には{1}の数（整数）が必要ですが、「{2}」と書かれています"},
+    {Words::CountValues, "line {0} should hold the {1} count, but holds {2} values",
+     "{0}行目には{1}の数が必要ですが、値が{2}個あります"},
+    {Words::CountToChange,
+     "the {0} count on line {1} says {2}: change it if {0} keys were added or deleted",
+     "{1}行目の{0}の数は{2}です。{0}のキーを追加・削除したときは、この数を直してください"},
+    {Words::TooFewRows, "the {0} count on line {1} says {2}, but only {3} lines follow it",
+     "{1}行目の{0}の数は{2}ですが、その後には{3}行しかありません"},
+    {Words::RowAfterLights, "line {0} follows the last light key, but holds {1} values",
+     "{0}行目は最後のライトのキーより後ですが、値が{1}個あります"},
+    {Words::LightCountToChange,
+     "the light count on line {0} says {1}: raise it if light keys were added",
+     "{0}行目のライトの数は{1}です。ライトのキーを追加したときは、この数を増やしてください"},
+    {Words::NotUtf8,
+     "line {0} holds bytes that are not UTF-8, though the file begins with the UTF-8 mark",
+     "ファイルはUTF-8の印で始まっていますが、{0}行目にUTF-8でないバイトがあります"},
+    {Words::NoShiftJis, "line {0} holds the character U+{1}, which Shift-JIS cannot hold",
+     "{0}行目の文字 U+{1} はShift-JISで表せません"},
+    {Words::CannotRead, "the file cannot be read: {0}", "ファイルを読めません: {0}"},
+    {Words::NotAMotion, "this is not a motion file: {0}", "モーションファイルではありません: {0}"},
+    {Words::TooShort, "it holds {0} bytes, fewer than the 30 of a header",
+     "{0}バイトしかなく、ヘッダーの30バイトに足りません"},
+    {Words::UnknownSignature, "its signature \"{0}\" names no version this program reads",
+     "シグネチャ「{0}」は、このプログラムが読める版ではありません"},
+    {Words::EndsInModelName, "it ends inside the model name", "モデル名の途中で終わっています"},
+    {Words::EndsInCount, "it ends inside the {0} count", "{0}の数の途中で終わっています"},
+    {Words::EndsInRecords, "it ends inside the {0} table, after {1} of {2} keys",
+     "{0}の表の途中、{2}個のキーのうち{1}個で終わっています"},
+    {Words::Changed, "the file was cut or changed while it was read",
+     "読み込みの途中でファイルが切り詰められたか、書き換えられました"},
+    {Words::OutputTarget, "the output cannot be replaced: {0}",
+     "出力先のファイルを置き換えられません: {0}"},
+    {Words::SharedLink,
+     "the output is a link that another user made in a folder that anyone may write to; "
+     "such a link is not followed",
+     "出力先は、誰でも書き込めるフォルダーにほかのユーザーが作ったリンクです。このようなリン"
+     "クはたどりません"},
+    {Words::OutputCreate, "no new file can be made in the output's folder: {0}",
+     "出力先のフォルダーに新しいファイルを作れません: {0}"},
+    {Words::OutputWrite, "the output cannot be written: {0}", "出力を書き込めません: {0}"},
+    {Words::OutputReplace, "the new output cannot take the old one's place: {0}",
+     "新しい出力で元のファイルを置き換えられません: {0}"},
+    {Words::UnwritableSignature, "the signature \"{0}\" names no version this program writes",
+     "シグネチャ「{0}」は、このプログラムが書ける版ではありません"},
+    {Words::MemoryAskedFor,
+     "the conversion asked for {0} MB of memory, more than the system could give",
+     "変換に必要なメモリー（{0} MB）を確保できませんでした"},
+    {Words::MemoryRanOut, "memory ran out", "メモリーが足りません"},
+    {Words::BadExtension, "only a name that ends in .qlx or .csv is converted",
+     "変換できるのは、名前が .qlx か .csv で終わるファイルだけです"},
+    {Words::NotFound, "there is no such file", "ファイルがありません"},
+    {Words::AccessDenied, "permission denied", "アクセスが拒否されました"},
+    {Words::IsFolder, "it is a folder", "フォルダーです"},
+    {Words::NotRegular, "it is not a regular file", "通常のファイルではありません"},
+    {Words::InUse, "another program is using it", "ほかのプログラムが使用中です"},
+    {Words::NoSpace, "no space is left on the disk", "ディスクの空きがありません"},
+    {Words::TooLarge, "the file would be larger than this program may write",
+     "このプログラムが書き込める大きさの上限を超えます"},
+    {Words::ReadOnly, "the disk is read-only", "ディスクが読み取り専用です"},
+    {Words::LinkLoop, "too many symbolic links", "シンボリックリンクが多すぎます"},
+    {Words::SystemError, "system error {0}", "システムエラー {0}"},
+    {Words::NotANumber, "line {0}, column {1}: \"{2}\" is not a number; {3} is kept",
+     "{0}行目{1}列目: 「{2}」は数ではありません。{3}のままにします"},
+    {Words::EmptyNumber, "line {0}, column {1} is empty; {3} is kept",
+     "{0}行目{1}列目は空です。{3}のままにします"},
+    {Words::TextAfterNumber, "line {0}, column {1}: \"{2}\" is read as {3}",
+     "{0}行目{1}列目: 「{2}」は{3}として読みました"},
+    {Words::NameCut,
+     "line {0}, column {1}: the name is longer than {2} bytes; its first {3} are kept",
+     "{0}行目{1}列目: 名前が{2}バイトを超えています。最初の{3}バイトを使います"},
+    {Words::NotABlock,
+     "line {0}, column {1}: \"{2}\" is not 0x and hex digits; the bytes it misses keep their "
+     "values",
+     "{0}行目{1}列目: 「{2}」は0xと16進数字の並びではありません。読めないバイトは元のままです"},
+    {Words::BlockLength,
+     "line {0}, column {1}: the block should be {2} bytes, 0x and {3} hex digits",
+     "{0}行目{1}列目: {2}バイト（0xと16進数字{3}個）が必要です"},
+    {Words::FewerColumns,
+     "line {0} holds {1} values where a {2} has {3}; the others keep their defaults",
+     "{0}行目の値は{1}個ですが、{2}には{3}個必要です。足りない値は既定値のままです"},
+    {Words::BeyondLastColumn,
+     "line {0}, column {1}: a {2} has {3} columns; the rest of the line is not read",
+     "{0}行目{1}列目: {2}の列は{3}個までです。それより後は読みません"},
+    {Words::NameAtNul,
+     "line {0}, column {1}: the name holds a NUL byte; the {2} bytes before it are kept",
+     "{0}行目{1}列目: 名前にNULバイトがあります。その前の{2}バイトを使います"},
+    {Words::DecimalComma,
+     "line {0}, column {1}: \"{2}\" is read as {3}, its comma as a decimal point",
+     "{0}行目{1}列目: 「{2}」はコンマを小数点として{3}と読みました"},
+    {Words::OnlyQuestionMarks,
+     "line {0}, column {1}: the name \"{2}\" is question marks alone: the character set it was "
+     "saved in may have lost its characters",
+     "{0}行目{1}列目: 名前「{2}」は疑問符だけです。保存したときの文字コードに、その文字がなかった"
+     "のかもしれません"},
+    {Words::EmptyName, "line {0}, column {1}: the name is empty", "{0}行目{1}列目: 名前が空です"},
+    {Words::AlsoUtf8,
+     "line {0}: \"{1}\" is read as Shift-JIS, though the file would read as UTF-8 too, as "
+     "\"{2}\"; saved as UTF-8 with the byte-order mark, it is read as UTF-8",
+     "{0}行目: 「{1}」はShift-JISとして読みました。UTF-8としても読め、その場合は「{2}」です。"
+     "UTF-8として読ませるには、BOM付きのUTF-8で保存してください"},
+    {Words::NotUtf16,
+     "line {0} holds bytes that are not UTF-16, though the file begins with the UTF-16 mark",
+     "ファイルはUTF-16の印で始まっていますが、{0}行目にUTF-16でないバイトがあります"},
+    {Words::MoreNotes, "and {0} more such lines", "ほかに{0}件あります"},
+    {Words::NoPauseHelp,
+     "Set QLXCONVERTER_NO_PAUSE=1 to end without the five-second pause (for scripts).",
+     "QLXCONVERTER_NO_PAUSE=1 "
+     "を設定すると、最後の5秒の待ち時間なしで終わります（スクリプト用）。"},
+    {Words::Finished, "正常終了しました", "正常終了しました"},
+    {Words::OpenError, "ファイルオープンエラー", "ファイルオープンエラー"},
+    {Words::InternalError, "内部エラー", "内部エラー"},
+    {Words::WriteError, "ファイル書き込みエラー", "ファイル書き込みエラー"},
+    {Words::BadExtensionStatus, "ファイル拡張子が違います", "ファイル拡張子が違います"},
+    {Words::UnknownError, "原因不明なエラー", "原因不明なエラー"},
+    {Words::Usage, kUsage, kUsage},
+};
+static_assert(std::size(kWords) == static_cast<std::size_t>(Words::Count),
+              "one entry for each word, no more");
+constexpr bool inKeyOrder() {
+    for (std::size_t i = 0; i < std::size(kWords); ++i) {
+        if (kWords[i].key != static_cast<Words>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(inKeyOrder(), "each entry where its key says");
 
 // The words' pattern with {0}, {1}... replaced by the arguments.
 std::string say(Language language, Words words, std::initializer_list<std::string> arguments) {
-    const std::string_view pattern =
-        kWords[static_cast<std::size_t>(words)][static_cast<std::size_t>(language)];
+    const Entry& entry = kWords[static_cast<std::size_t>(words)];
+    const std::string_view pattern = language == Language::English ? entry.english : entry.japanese;
     std::string text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const std::size_t k = i + 2 < pattern.size() && pattern[i] == '{' && pattern[i + 2] == '}'
@@ -236,13 +309,35 @@ std::string fileText(std::string_view shiftJis) {
 }
 
 Words tableWords(Table table) {
-    return static_cast<Words>(static_cast<std::size_t>(Words::Bone) +
-                              static_cast<std::size_t>(table));
+    switch (table) {
+    case Table::Bones:
+        return Words::Bone;
+    case Table::Morphs:
+        return Words::Morph;
+    case Table::Cameras:
+        return Words::Camera;
+    case Table::Lights:
+        break;
+    }
+    return Words::Light;
 }
 
 Words rowWords(RowKind row) {
-    return static_cast<Words>(static_cast<std::size_t>(Words::HeaderRow) +
-                              static_cast<std::size_t>(row));
+    switch (row) {
+    case RowKind::Header:
+        return Words::HeaderRow;
+    case RowKind::ModelName:
+        return Words::ModelNameRow;
+    case RowKind::Bone:
+        return Words::BoneKey;
+    case RowKind::Morph:
+        return Words::MorphKey;
+    case RowKind::Camera:
+        return Words::CameraKey;
+    case RowKind::Light:
+        break;
+    }
+    return Words::LightKey;
 }
 
 std::string systemWords(Language language, const platform::SystemError& error) {
@@ -359,7 +454,8 @@ struct Explain {
     }
     void operator()(const NotShiftJisText& f) const {
         if (f.character == 0) {
-            lines.push_back(say(language, Words::NotUtf8, {number(f.line)}));
+            lines.push_back(
+                say(language, f.utf16 ? Words::NotUtf16 : Words::NotUtf8, {number(f.line)}));
             return;
         }
         char code[16];
@@ -422,6 +518,14 @@ std::string noteWords(Language language, const Note& note) {
                    {line, column, word(language, rowWords(note.row)), number(note.size)});
     case Note::Kind::NameAtNul:
         return say(language, Words::NameAtNul, {line, column, number(note.kept)});
+    case Note::Kind::DecimalComma:
+        return say(language, Words::DecimalComma, {line, column, text, value(note.stored)});
+    case Note::Kind::OnlyQuestionMarks:
+        return say(language, Words::OnlyQuestionMarks, {line, column, text});
+    case Note::Kind::EmptyName:
+        return say(language, Words::EmptyName, {line, column});
+    case Note::Kind::AlsoUtf8:
+        return say(language, Words::AlsoUtf8, {line, text, note.text});
     }
     return {};
 }
@@ -445,6 +549,28 @@ std::vector<std::string> describe(const convert::Report& report, Language langua
 
 std::string noPauseHelp(Language language) {
     return word(language, Words::NoPauseHelp);
+}
+
+std::string statusText(Status status) {
+    switch (status) {
+    case Status::Ok:
+        return word(Language::Japanese, Words::Finished);
+    case Status::OpenError:
+        return word(Language::Japanese, Words::OpenError);
+    case Status::Incomplete:
+        return word(Language::Japanese, Words::InternalError);
+    case Status::WriteError:
+        return word(Language::Japanese, Words::WriteError);
+    case Status::BadExtension:
+        return word(Language::Japanese, Words::BadExtensionStatus);
+    case Status::OutOfMemory:
+        break;
+    }
+    return word(Language::Japanese, Words::UnknownError);
+}
+
+std::string usageText() {
+    return word(Language::English, Words::Usage);
 }
 
 } // namespace qlx::app

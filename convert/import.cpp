@@ -19,6 +19,16 @@ Report importOpened(platform::InputFile& input, const csv::TextForm& form,
     // a motion, so an incomplete file says so first.
     io::PendingOutput motion(output);
     Report report = walkRows(rows, motion.sink());
+    if (form.alsoUtf8 && report.status == Status::Ok) {
+        report.notes.addFirst({Note::Kind::AlsoUtf8,
+                               RowKind::Header,
+                               form.alsoUtf8->line,
+                               0,
+                               form.alsoUtf8->text.substr(0, kKeptText),
+                               {},
+                               0,
+                               0});
+    }
     // A file written while it was read gave rows that cannot be trusted.
     if (!input.unchanged()) {
         return {Status::OpenError, ChangedWhileRead{}, {}};

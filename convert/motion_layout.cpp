@@ -33,6 +33,8 @@ class Reading {
 public:
     Reading(CsvRowView& row, RowKind kind, NoteSink sink) : row_(row), kind_(kind), sink_(sink) {}
 
+    const CsvRowView& row() const { return row_; }
+
     // Takes the next column's field with `read`, which converts it, keeping the field's start for
     // a note when it was not taken whole.
     template <typename Read> Taken take(Read read) {
@@ -51,12 +53,29 @@ public:
     }
 
     template <typename T> void number(Taken how, T stored) {
-        note(how, how == Taken::NotRead ? Note::Kind::NotANumber : Note::Kind::TextAfterNumber,
+        note(how,
+             how == Taken::NotRead        ? Note::Kind::NotANumber
+             : how == Taken::DecimalComma ? Note::Kind::DecimalComma
+                                          : Note::Kind::TextAfterNumber,
              stored, 0, 0);
     }
     void name(Taken how, std::size_t width, std::size_t kept) {
         note(how, how == Taken::CutAtNul ? Note::Kind::NameAtNul : Note::Kind::NameCut,
              std::monostate{}, width, kept);
+    }
+    // A name that the file's character set may have lost, or an empty key name.
+    void damage(std::string_view name, bool keyName) {
+        const bool marks = !name.empty() && name.find_first_not_of('?') == name.npos;
+        if (sink_.notes != nullptr && (marks || (keyName && name.empty()))) {
+            add({marks ? Note::Kind::OnlyQuestionMarks : Note::Kind::EmptyName,
+                 kind_,
+                 sink_.line,
+                 column_,
+                 std::string(name),
+                 {},
+                 0,
+                 0});
+        }
     }
     void block(Taken how, std::size_t size) {
         note(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
@@ -115,8 +134,16 @@ void take(Reading& r, Int32& field) {
     field = value;
 }
 
+// A decimal comma reads as a point where a comma cannot separate the number: in a file that
+// separates fields otherwise, silently, and in a quoted field, with a note.
 void take(Reading& r, float& value) {
-    const Taken how = r.take([&](std::string_view field) { return takeFloat(field, value); });
+    const bool commaIsPoint =
+        r.row().separator() != ',' || (!r.row().empty() && r.row().frontQuoted());
+    Taken how =
+        r.take([&](std::string_view field) { return takeFloat(field, value, commaIsPoint); });
+    if (how == Taken::DecimalComma && r.row().separator() != ',') {
+        how = Taken::Whole;
+    }
     r.number(how, value);
 }
 
@@ -136,12 +163,14 @@ template <std::size_t N> void takeBlock(Reading& r, std::span<std::uint8_t, N> b
     r.block(r.take([&](std::string_view field) { return takeHex(field, block); }), N);
 }
 
-// A name that `copy` stores, keeping at most `width` bytes and saying how many it kept.
-template <typename Copy> void takeName(Reading& r, std::size_t width, Copy copy) {
+// A text that `copy` stores, keeping at most `width` bytes and saying how many it kept: a name
+// where it was written to stay text, or the signature as it stands.
+template <typename Copy> void takeText(Reading& r, std::size_t width, bool isName, Copy copy) {
     std::size_t kept = 0;
     const Taken how = r.take([&](std::string_view field) {
-        kept = copy(field);
-        return csv::nameTaken(field, kept);
+        const std::string_view text = isName ? csv::unprotected(field) : field;
+        kept = copy(text);
+        return csv::nameTaken(text, kept);
     });
     r.name(how, width, kept);
 }
@@ -149,20 +178,23 @@ template <typename Copy> void takeName(Reading& r, std::size_t width, Copy copy)
 template <typename Read> void takeKeyName(Reading& r, std::span<char> name, Read read) {
     const Taken how = r.take([&](std::string_view field) { return read(field, name); });
     r.name(how, name.size(), io::fieldText(name).size());
+    if (how != Taken::Missing) {
+        r.damage(io::fieldText(name), true);
+    }
 }
 
 } // namespace
 
 void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
     row.clear();
-    appendName(row, header.magic);
+    appendName(row, header.magic, false); // a signature is no name a spreadsheet edits
     appendInt(row, header.headerWord);
 }
 
 void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
     Reading r(row, RowKind::Header, notes);
     // At most 25 bytes and always a NUL, so the text's own end decides the version.
-    takeName(r, motion::kMagicSize - 1,
+    takeText(r, motion::kMagicSize - 1, false,
              [&](std::string_view text) { return motion::setMagic(header, text); });
     take(r, header.headerWord);
     r.end(2);
@@ -176,10 +208,11 @@ void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink n
     }
     Reading r(row, RowKind::ModelName, notes);
     // A version that names no model-name field keeps none, and is reported as such.
-    takeName(r, header.activeModelName().size(), [&](std::string_view text) {
+    takeText(r, header.activeModelName().size(), true, [&](std::string_view text) {
         return header.version() == motion::MotionVersion::Unrecognised ? text.size()
                                                                        : header.setModelName(text);
     });
+    r.damage(header.modelName().value_or(""), false);
     r.end(1);
 }
 

@@ -58,11 +58,12 @@ struct RowAfterLights {
     std::size_t values;
     CountRow lights;
 };
-// A file that begins with the UTF-8 mark holds bytes that are no UTF-8 (character 0) or a
-// character that code page 932 has no code for.
+// A file read as UTF-8 or UTF-16 holds bytes that are no such text (character 0) or a character
+// that code page 932 has no code for.
 struct NotShiftJisText {
     std::uint64_t line;
     char32_t character;
+    bool utf16;
 };
 
 // OpenError.
@@ -94,14 +95,18 @@ using Failure = std::variant<std::monostate, EndsEarly, NotACount, TooFewRows, R
 // A field read other than as it is written.
 struct Note {
     enum class Kind : std::uint8_t {
-        NotANumber,       // `stored` kept
-        TextAfterNumber,  // read as `stored`
-        NameCut,          // longer than `size` bytes: `kept` of them kept
-        NotABlock,        // no "x", or a character that is no hex digit
-        BlockLength,      // not `size` bytes
-        FewerColumns,     // `column` values where the row's kind has `size`
-        BeyondLastColumn, // `column` is not blank, past the row's `size` columns
-        NameAtNul         // holds a NUL byte: the `kept` bytes before it kept
+        NotANumber,        // `stored` kept
+        TextAfterNumber,   // read as `stored`
+        NameCut,           // longer than `size` bytes: `kept` of them kept
+        NotABlock,         // no "x", or a character that is no hex digit
+        BlockLength,       // not `size` bytes
+        FewerColumns,      // `column` values where the row's kind has `size`
+        BeyondLastColumn,  // `column` is not blank, past the row's `size` columns
+        NameAtNul,         // holds a NUL byte: the `kept` bytes before it kept
+        DecimalComma,      // read as `stored`, its one comma as a decimal point
+        OnlyQuestionMarks, // a name of question marks alone: a character set lost its characters
+        EmptyName,         // a bone or morph name that is empty
+        AlsoUtf8,          // read as Shift-JIS, though it would read as UTF-8 too
     };
     Kind kind;
     RowKind row;
@@ -121,6 +126,14 @@ public:
         if (kept_.size() < kKept) {
             kept_.push_back(std::move(note));
         } else {
+            ++more_;
+        }
+    }
+    // A note of the whole file, before those of its rows.
+    void addFirst(Note note) {
+        kept_.insert(kept_.begin(), std::move(note));
+        if (kept_.size() > kKept) {
+            kept_.pop_back();
             ++more_;
         }
     }

@@ -115,7 +115,9 @@ struct Walk {
         using Kind = csv::ReadFault::Kind;
         switch (fault.kind) {
         case Kind::NotText:
-            return fail(NotShiftJisText{fault.line, fault.character});
+            return fail(NotShiftJisText{fault.line, fault.character,
+                                        fault.encoding == csv::TextEncoding::Utf16Le ||
+                                            fault.encoding == csv::TextEncoding::Utf16Be});
         case Kind::System:
             break;
         }

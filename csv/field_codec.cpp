@@ -13,6 +13,8 @@ namespace qlx::csv {
 
 namespace {
 
+constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
 // Each character's value as a hex digit, or -1.
 constexpr auto kHexValues = [] {
     std::array<std::int8_t, 256> values{};
@@ -94,15 +96,70 @@ void appendFloat(CsvRow& row, float value) {
     row.endField(formatFloat(row.beginField(kMaxNumberText), value));
 }
 
-void appendName(CsvRow& row, std::span<const char> name) {
+// What Calc and Gnumeric were seen to read otherwise: a formula's first character or an error's,
+// a number's (after blanks; the digits, signs and brackets in full width too), a truth value, and
+// a date that begins with a month's name.
+bool spreadsheetReadsOtherwise(std::string_view text) {
+    constexpr std::string_view kFirst = "=+-@'#\t\r\n";
+    constexpr std::string_view kNumberFirst = "0123456789+-.($";
+    // Code page 932's full-width digits (82 4F to 82 58), and its plus, minus, equals, at, left
+    // bracket, dollar, yen and full stop (81 7B, 7C, 81, 97, 69, 90, 8F, 44).
+    constexpr std::string_view kWideSigns = "\x7B\x7C\x81\x97\x69\x90\x8F\x44";
+    if (text.empty() || kFirst.find(text.front()) != kFirst.npos) {
+        return !text.empty();
+    }
+    const std::string_view number = text.substr(std::min(text.find_first_not_of(' '), text.size()));
+    if (!number.empty() && kNumberFirst.find(number.front()) != kNumberFirst.npos) {
+        return true;
+    }
+    if (number.size() >= 2) {
+        const auto lead = number[0];
+        const auto trail = static_cast<std::uint8_t>(number[1]);
+        if ((lead == '\x82' && trail >= 0x4F && trail <= 0x58) ||
+            (lead == '\x81' && kWideSigns.find(number[1]) != kWideSigns.npos)) {
+            return true;
+        }
+    }
+    std::string word(text.substr(0, std::min(text.find_first_not_of(kLetters), text.size())));
+    std::ranges::transform(word, word.begin(), [](char c) { return c | 0x20; }); // lower case
+    if (word == "true" || word == "false") {
+        return word.size() == text.size();
+    }
+    constexpr std::string_view kMonths = "jan feb mar apr may jun jul aug sep oct nov dec";
+    if (word.size() < 3 || kMonths.find(word.substr(0, 3)) == kMonths.npos) {
+        return false;
+    }
+    std::string_view day = text.substr(word.size());
+    if (!day.empty() && std::string_view(" -/.,").find(day.front()) != std::string_view::npos) {
+        day.remove_prefix(1);
+    }
+    return !day.empty() && day.front() >= '0' && day.front() <= '9';
+}
+
+std::string_view unprotected(std::string_view field) {
+    return field.starts_with('\'') && spreadsheetReadsOtherwise(field.substr(1)) ? field.substr(1)
+                                                                                 : field;
+}
+
+void appendName(CsvRow& row, std::span<const char> name, bool keepAsText) {
     const std::string_view text = io::fieldText(name);
-    if (text.find_first_of(",\r\n") == text.npos && !text.starts_with('"')) {
+    const bool mark = keepAsText && spreadsheetReadsOtherwise(text);
+    if (!mark && text.find_first_of(",\r\n") == text.npos && !text.starts_with('"')) {
         row.append(text);
         return;
     }
+    if (mark && text.find_first_of(",\r\n") == text.npos) { // an apostrophe keeps it text
+        char* out = row.beginField(1 + text.size());
+        *out++ = '\'';
+        row.endField(std::copy(text.begin(), text.end(), out));
+        return;
+    }
     // Quoted, each quote doubled, so that the text reads back whole.
-    char* out = row.beginField(2 + 2 * text.size());
+    char* out = row.beginField(3 + 2 * text.size());
     *out++ = '"';
+    if (mark) {
+        *out++ = '\'';
+    }
     for (const char c : text) {
         *out++ = c;
         if (c == '"') {
@@ -146,12 +203,23 @@ Taken takeInt(std::string_view field, std::int32_t& target) {
 Taken takeUnsigned(std::string_view field, std::uint32_t& target) {
     return takeNumber(field, target, parseUnsigned);
 }
-Taken takeFloat(std::string_view field, float& target) {
+Taken takeFloat(std::string_view field, float& target, bool commaIsPoint) {
+    const std::size_t comma = field.find(',');
+    if (commaIsPoint && comma != field.npos && field.find_first_of(",.", comma + 1) == field.npos &&
+        field.find('.') == field.npos) {
+        std::string text(field);
+        text[comma] = '.';
+        float value = 0;
+        if (takeNumber(text, value, parseFloat) == Taken::Whole) {
+            target = value;
+            return Taken::DecimalComma;
+        }
+    }
     return takeNumber(field, target, parseFloat);
 }
 
 Taken takeName(std::string_view field, std::span<char> name) {
-    return takeText(field, name);
+    return takeText(unprotected(field), name);
 }
 
 Taken takeTrimmedName(std::string_view field, std::span<char> name) {
@@ -161,7 +229,7 @@ Taken takeTrimmedName(std::string_view field, std::span<char> name) {
     while (!field.empty() && io::isSpace(field.back())) {
         field.remove_suffix(1);
     }
-    return takeText(field, name);
+    return takeText(unprotected(field), name);
 }
 
 Taken takeHex(std::string_view field, std::span<std::uint8_t> block) {

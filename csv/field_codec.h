@@ -17,9 +17,17 @@ void appendInt(CsvRow& row, std::int32_t value);
 void appendUnsigned(CsvRow& row, std::uint32_t value);
 // printf's %g of the value: six significant digits.
 void appendFloat(CsvRow& row, float value);
-// The name field's bytes up to its first NUL, at most the field's width; between double quotes,
+// Whether a spreadsheet that opens the file would take a field of this text (Shift-JIS bytes) for
+// a formula, a number, a date or a truth value, or whether it begins with an apostrophe, which a
+// spreadsheet takes for the mark of a text.
+bool spreadsheetReadsOtherwise(std::string_view text);
+// The name a field holds: the field, less the apostrophe of a name written to stay text.
+std::string_view unprotected(std::string_view field);
+
+// The name field's bytes up to its first NUL, at most the field's width, after an apostrophe
+// where a spreadsheet would read it otherwise and `keepAsText` says so; between double quotes,
 // each quote in it doubled, when they hold a comma, a CR or a LF or begin with a quote.
-void appendName(CsvRow& row, std::span<const char> name);
+void appendName(CsvRow& row, std::span<const char> name, bool keepAsText = true);
 // "0x" and two upper-case hex digits per byte.
 void appendHex(CsvRow& row, std::span<const std::uint8_t> block);
 // The two upper-case hex digits of each byte, added to the text: a block written in pieces.
@@ -34,12 +42,13 @@ std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes);
 
 // How a reader took the value of a field.
 enum class Taken : std::uint8_t {
-    Whole,    // as written
-    Missing,  // the row had no field left
-    NotRead,  // no number, no block: the target keeps its value
-    Partly,   // a number with text after it, a name longer than its width, a block of another
-              // length: the target holds what was read
-    CutAtNul, // a name that holds a NUL: the target holds what came before it
+    Whole,        // as written
+    Missing,      // the row had no field left
+    NotRead,      // no number, no block: the target keeps its value
+    Partly,       // a number with text after it, a name longer than its width, a block of another
+                  // length: the target holds what was read
+    CutAtNul,     // a name that holds a NUL: the target holds what came before it
+    DecimalComma, // a number whose one comma was read as its decimal point
 };
 
 // How a name was taken from `text` when `copied` of its bytes were stored.
@@ -48,9 +57,10 @@ Taken nameTaken(std::string_view text, std::size_t copied);
 // The readers of one field's text. A field they cannot convert leaves the target as it was.
 Taken takeInt(std::string_view field, std::int32_t& target);
 Taken takeUnsigned(std::string_view field, std::uint32_t& target);
-Taken takeFloat(std::string_view field, float& target);
-// The whole field up to any NUL, at most the name's width, a NUL after it when shorter; the
-// name's later bytes keep their contents.
+// With `commaIsPoint`, a field that is a number but for one comma in place of a point reads so.
+Taken takeFloat(std::string_view field, float& target, bool commaIsPoint = false);
+// The whole name the field holds up to any NUL, at most the name's width, a NUL after it when
+// shorter; the name's later bytes keep their contents.
 Taken takeName(std::string_view field, std::span<char> name);
 // As `takeName`, with white space at both ends of the field removed first.
 Taken takeTrimmedName(std::string_view field, std::span<char> name);

@@ -28,9 +28,10 @@ std::uint64_t lineEndsIn(std::string_view text) {
 
 // A small input gets a buffer of its size, with room to learn that it ends.
 RowReader::RowReader(platform::File& file, std::uint64_t size, const TextForm& form)
-    : file_(file), form_(form), capacity_(static_cast<std::size_t>(std::clamp<std::uint64_t>(
-                                    size - std::min(form.start, size) + 1, kSmallest, kChunk))),
-      buffer_(std::make_unique_for_overwrite<char[]>(capacity_)), offset_(form.start) {}
+    : text_(file, form), form_(form),
+      capacity_(static_cast<std::size_t>(
+          std::clamp<std::uint64_t>(size - std::min(form.start, size) + 1, kSmallest, kChunk))),
+      buffer_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
 void RowReader::compact() {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
@@ -39,13 +40,11 @@ void RowReader::compact() {
 }
 
 void RowReader::fill() {
-    const auto got =
-        file_.readAt(offset_, {buffer_.get() + end_, std::min(kChunk, capacity_ - end_)});
+    const auto got = text_.read({buffer_.get() + end_, std::min(kChunk, capacity_ - end_)});
     if (!got) {
         fault_ = ReadFault{ReadFault::Kind::System, got.error()};
     }
     atEnd_ = !got || *got == 0;
-    offset_ += got.value_or(0);
     end_ += got.value_or(0);
 }
 
@@ -128,7 +127,7 @@ bool RowReader::makeRoom(const FieldEnd& end, bool grow) {
 // a field that never closes costs a read of the rest of the input, not its memory.
 void RowReader::lookAhead() {
     std::string ahead(held().substr(scan_.from));
-    std::uint64_t offset = offset_;
+    TextReader text = text_;
     for (bool whole = atEnd_;;) {
         const FieldEnd end = quotedEnd(ahead, 0, form_.separator, whole);
         if (end.kind != Kind::More) {
@@ -139,13 +138,12 @@ void RowReader::lookAhead() {
         ahead.erase(0, end.at);
         const std::size_t kept = ahead.size();
         ahead.resize(kept + kLookAhead);
-        const auto got = file_.readAt(offset, {ahead.data() + kept, kLookAhead});
+        const auto got = text.read({ahead.data() + kept, kLookAhead});
         if (!got) {
             fault_ = ReadFault{ReadFault::Kind::System, got.error()};
         }
         whole = !got || *got == 0;
         ahead.resize(kept + got.value_or(0));
-        offset += got.value_or(0);
     }
 }
 
@@ -182,7 +180,8 @@ platform::Expected<Row, ReadFault> RowReader::next() {
     if (form_.encoding != TextEncoding::ShiftJis) {
         const auto converted = shiftJisFromUtf8({start, end.at});
         if (!converted) {
-            fault_ = ReadFault{ReadFault::Kind::NotText, {}, row.line, converted.error()};
+            fault_ = ReadFault{
+                ReadFault::Kind::NotText, {}, row.line, converted.error(), form_.encoding};
             return unexpected(*fault_);
         }
         row.text = {start, *converted};

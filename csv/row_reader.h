@@ -43,6 +43,7 @@ struct ReadFault {
     platform::SystemError error;
     std::uint64_t line = 0;
     char32_t character = 0;
+    TextEncoding encoding = TextEncoding::ShiftJis; // NotText: as what the row was read
 };
 
 // A row ends at the first LF outside a quoted field (see tokenizer.h), and a CR just before that
@@ -88,11 +89,10 @@ private:
     void fill();
     std::string_view held() const { return {buffer_.get() + begin_, end_ - begin_}; }
 
-    platform::File& file_;
+    TextReader text_;
     TextForm form_;
     std::size_t capacity_;
     std::unique_ptr<char[]> buffer_;
-    std::uint64_t offset_;  // of the next byte to read from the file
     std::size_t begin_ = 0; // the unread bytes are [begin_, end_)
     std::size_t end_ = 0;
     bool atEnd_ = false;

@@ -34,6 +34,7 @@ public:
     std::string_view front() const { return unescaped_ ? std::string_view(text_) : textView_; }
     // Whether the front field stands between quotes.
     bool frontQuoted() const { return quoted_; }
+    char separator() const { return separator_; }
     void popFront() {
         start_ = end_ + 1;
         findEnd();

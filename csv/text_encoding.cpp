@@ -204,6 +204,9 @@ bool EncodingDetector::add(std::span<const char> bytes) {
         if (i == n) {
             break;
         }
+        if (!first_) {
+            noteFirst(bytes, i);
+        }
         const Utf8Character c = decodeUtf8(bytes.data() + i, n - i);
         if (c.length == 0) {
             heldSize_ = n - i;
@@ -215,7 +218,30 @@ bool EncodingDetector::add(std::span<const char> bytes) {
         }
         i += static_cast<std::size_t>(c.length);
     }
+    if (!first_) {
+        lines_ += static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    }
     return false;
+}
+
+// The line of the first byte outside ASCII, and the field it stands in, as far as these bytes
+// hold it.
+void EncodingDetector::noteFirst(std::span<const char> bytes, std::size_t at) {
+    constexpr std::string_view kEnds = ",;\t\"\r\n";
+    const std::string_view text(bytes.data(), bytes.size());
+    const std::size_t from = at < 40 ? 0 : at - 40;
+    const std::size_t before = text.substr(from, at - from).find_last_of(kEnds);
+    const std::size_t begin = before == text.npos ? from : from + before + 1;
+    const std::size_t end = std::min(text.find_first_of(kEnds, at), begin + 40);
+    first_ = Sample{lines_ +
+                        static_cast<std::uint64_t>(std::count(
+                            text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n')) +
+                        1,
+                    std::string(text.substr(begin, end - begin))};
+}
+
+std::optional<Sample> EncodingDetector::alsoUtf8() const {
+    return !fault_ && !wide_ && heldSize_ == 0 ? first_ : std::nullopt;
 }
 
 // A character cut off by the end of the file is no UTF-8.
@@ -239,6 +265,63 @@ void appendUtf8(std::string& out, char32_t c) {
 }
 
 } // namespace
+
+TextReader::TextReader(platform::File& file, const TextForm& form)
+    : file_(&file), offset_(form.start),
+      utf16_(form.encoding == TextEncoding::Utf16Le || form.encoding == TextEncoding::Utf16Be),
+      bigEndian_(form.encoding == TextEncoding::Utf16Be) {}
+
+platform::Result<std::size_t> TextReader::read(std::span<char> into) {
+    if (!utf16_) {
+        const auto got = file_->readAt(offset_, into);
+        offset_ += got.value_or(0);
+        return got;
+    }
+    // Whole units decoded, a high surrogate kept for the low one that completes it.
+    for (bool end = false; decodedAt_ == decoded_.size() && !end;) {
+        decoded_.clear();
+        decodedAt_ = 0;
+        char bytes[4096];
+        const auto got = file_->readAt(offset_, bytes);
+        if (!got) {
+            return got;
+        }
+        offset_ += *got;
+        end = *got == 0;
+        raw_.append(bytes, *got);
+        const auto unit = [&](std::size_t at) -> char32_t {
+            const auto byte = [&](std::size_t k) { return std::uint8_t(raw_[at + k]); };
+            return bigEndian_ ? char32_t(byte(0) << 8 | byte(1)) : char32_t(byte(1) << 8 | byte(0));
+        };
+        std::size_t at = 0;
+        for (; at + 2 <= raw_.size(); at += 2) {
+            const char32_t u = unit(at);
+            if (u >= 0xD800 && u < 0xDC00 && at + 4 > raw_.size() && !end) {
+                break;
+            }
+            const char32_t low = at + 4 <= raw_.size() ? unit(at + 2) : 0;
+            if (u >= 0xD800 && u < 0xDC00 && low >= 0xDC00 && low < 0xE000) {
+                const char32_t c = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+                decoded_ += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)),
+                             char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+                at += 2;
+            } else if (u >= 0xD800 && u < 0xE000) {
+                decoded_ += '\xFF';
+            } else {
+                appendUtf8(decoded_, u);
+            }
+        }
+        raw_.erase(0, at);
+        if (end && !raw_.empty()) { // a file that ends inside a unit
+            decoded_ += '\xFF';
+            raw_.clear();
+        }
+    }
+    const std::size_t size = std::min(into.size(), decoded_.size() - decodedAt_);
+    decoded_.copy(into.data(), size, decodedAt_);
+    decodedAt_ += size;
+    return size;
+}
 
 std::string utf8FromShiftJis(std::string_view text) {
     std::string utf8;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/expected.h"
+#include "platform/files.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +24,13 @@ namespace qlx::csv {
 // when it has none.
 std::optional<std::uint16_t> shiftJisCode(char32_t character);
 
-enum class TextEncoding { ShiftJis, Utf8, Utf8WithMark };
+enum class TextEncoding { ShiftJis, Utf8, Utf8WithMark, Utf16Le, Utf16Be };
+
+// A line of a file, and a field of it.
+struct Sample {
+    std::uint64_t line;
+    std::string text;
+};
 
 // How a CSV file's text is written: its encoding, where the text begins (after a byte-order
 // mark) and the byte that separates its fields.
@@ -31,6 +38,27 @@ struct TextForm {
     TextEncoding encoding = TextEncoding::ShiftJis;
     std::uint64_t start = 0;
     char separator = ',';
+    // Shift-JIS that would read as UTF-8 too: where it first reads otherwise.
+    std::optional<Sample> alsoUtf8;
+};
+
+// A file's text read front to back from where it begins: the file's own bytes, or, for UTF-16,
+// the same text as UTF-8 (a unit that is no UTF-16 becomes a byte that is no UTF-8). A copy reads
+// on from where the original stands, and leaves the original there.
+class TextReader {
+public:
+    TextReader(platform::File& file, const TextForm& form);
+    // The next bytes of the text, at most as many as `into` holds: how many, 0 at the end.
+    platform::Result<std::size_t> read(std::span<char> into);
+
+private:
+    platform::File* file_;
+    std::uint64_t offset_; // of the next byte to read from the file
+    bool utf16_;
+    bool bigEndian_;
+    std::string raw_;     // of UTF-16: bytes that the last read cut off inside a character
+    std::string decoded_; // of UTF-16: text decoded but not yet read
+    std::size_t decodedAt_ = 0;
 };
 
 // Decides whether a file without the mark is UTF-8 from its bytes, given in order, reading no
@@ -42,14 +70,20 @@ public:
     bool add(std::span<const char> bytes);
     // The encoding of the bytes given, once they are all of the file or it is decided.
     TextEncoding encoding() const;
+    // Once all of the file is given: where a file read as Shift-JIS would read as UTF-8 too,
+    // its first character that is no ASCII, and the field it stands in.
+    std::optional<Sample> alsoUtf8() const;
 
 private:
     bool judge(char32_t character, int length);
+    void noteFirst(std::span<const char> bytes, std::size_t at);
 
     char held_[3] = {}; // the start of a character that the last bytes cut off
     std::size_t heldSize_ = 0;
-    bool wide_ = false;  // a character of three bytes or more
-    bool fault_ = false; // a sequence that is no UTF-8, or a character without a code
+    bool wide_ = false;       // a character of three bytes or more
+    bool fault_ = false;      // a sequence that is no UTF-8, or a character without a code
+    std::uint64_t lines_ = 0; // line ends before the first character that is no ASCII
+    std::optional<Sample> first_;
 };
 
 // Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or the

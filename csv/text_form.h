@@ -1,5 +1,6 @@
-// How a CSV file's text is written, told from its first bytes: whether it is UTF-8 or Shift-JIS,
-// and where its text begins.
+// How a CSV file's text is written, told from its first bytes: its encoding (Shift-JIS, UTF-8,
+// or UTF-16 where a byte-order mark says so), where its text begins and what separates its
+// fields.
 #pragma once
 
 #include "csv/text_encoding.h"
@@ -7,8 +8,10 @@
 
 namespace qlx::csv {
 
-// Reads the file from its start as far as its form is decided: a byte-order mark decides it at
-// once, a file without one is read until it shows that it is not UTF-8, or to its end.
+// Reads the file from its start as far as its form is decided: a byte-order mark decides the
+// encoding at once, a file without one is read until it shows that it is not UTF-8, or to its
+// end. The separator is the first comma, semicolon or tab outside quotes on the first line (the
+// signature text holds none), and a comma where there is none.
 platform::Result<TextForm> readTextForm(platform::File& file);
 
 } // namespace qlx::csv

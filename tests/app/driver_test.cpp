@@ -1,6 +1,7 @@
 // The driver through its conversion contract and a recording platform: usage, the extension
 // rule, each file's message, and one signal, one pause and the first failure for the run.
 #include "app/driver.h"
+#include "app/messages.h"
 
 #include "tests/support/support.h"
 
@@ -42,7 +43,7 @@ std::string run(const std::vector<std::string>& paths,
 }
 
 std::string message(Status status) {
-    return std::string(statusMessage(status)) + "\n";
+    return test::systemShiftJis(statusText(status)) + "\n";
 }
 
 TEST(Driver, ChoosesDirectionByTheLastDotExactly) {

@@ -1,6 +1,7 @@
 // The real executable, run as a user runs it, with the limits and signals a user's system may
 // give it. Runs skip the five-second pause, as a script's do, but where a test needs it.
 #include "app/driver.h"
+#include "app/messages.h"
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
 
@@ -108,7 +109,7 @@ std::pair<int, std::string> run(const ScratchDir& dir, const std::vector<std::st
 }
 
 std::string message(convert::Status status) {
-    return std::string(app::statusMessage(status)) + "\n";
+    return systemShiftJis(app::statusText(status)) + "\n";
 }
 
 // Two files dropped together are both converted: a CSV with a Japanese bone name goes to a binary
@@ -249,7 +250,7 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
              l[9].replace(0, l[9].find(','), longName);
          },
          convert::Status::Ok,
-         "  line 4, column 3: \"1,5\" is read as 1\n"
+         "  line 4, column 3: \"1,5\" is read as 1.5, its comma as a decimal point\n"
          "  line 10, column 1: the name is longer than 15 bytes; its first 14 are kept\n"},
     };
     std::vector<std::string> paths;

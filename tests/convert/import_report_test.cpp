@@ -131,7 +131,8 @@ TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
     };
     const std::string header = "Quorlane Motion Data 0002,0";
     // Kinds: 0 no number, 1 text after a number, 2 name cut, 3 no block, 4 block length,
-    // 5 fewer columns, 6 beyond the last column, 7 a NUL in a name.
+    // 5 fewer columns, 6 beyond the last column, 7 a NUL in a name, 8 a decimal comma,
+    // 9 question marks alone, 10 an empty key name.
     const std::string none = "";
     const struct {
         std::string csv;
@@ -160,7 +161,12 @@ TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
         {csv(header, "model", bone.substr(0, bone.size() - 1) + "G", camera), "3 4 9"},
         {csv(header, "model", "arm,1,0,0", camera), "5 4 4"},
         {csv(header, "model", bone + ",x", camera), "6 4 10"},
-        {csv(header, "model", bone, "0,1,\"1,5\",0" + camera.substr(7)), "1 8 3"},
+        {csv(header, "model", bone, "0,1,\"1,5\",0" + camera.substr(7)), "8 8 3"},
+        {csv(header, "model", bone, "0,1,\"1,5x\",0" + camera.substr(7)), "1 8 3"},
+        {csv(header, "model", bone, "0,1,1,5,0" + camera.substr(7)), "3 8 96 8 10"},
+        {csv(header, "???", bone, camera), "9 2 1"},
+        {csv(header, "model", "??" + bone.substr(3), camera), "9 4 1"},
+        {csv(header, "model", bone.substr(3), camera), "10 4 1"},
         {csv(header, "model", bone, camera.substr(0, camera.size() - 2) + "0X"), "3 8 9"},
     };
     for (const auto& c : cases) {

@@ -24,6 +24,15 @@ void take(std::span<const std::uint8_t>& bytes, void* target, std::size_t size) 
     bytes = bytes.subspan(n);
 }
 
+// A name that is empty or question marks alone is said of when it is read: such a name gets
+// another first byte.
+void readable(std::span<char> name) {
+    const std::string_view text = io::fieldText(name);
+    if (text.find_first_not_of('?') == text.npos) {
+        name[0] = 'k';
+    }
+}
+
 template <typename Record>
 void fill(std::span<const std::uint8_t>& bytes, io::LargeVector<Record>& table,
           std::size_t maxKeys) {
@@ -32,6 +41,10 @@ void fill(std::span<const std::uint8_t>& bytes, io::LargeVector<Record>& table,
     table.resize(count % (maxKeys + 1));
     for (auto& record : table) {
         take(bytes, &record, sizeof record);
+        if constexpr (std::is_same_v<Record, motion::BoneKey> ||
+                      std::is_same_v<Record, motion::MorphKey>) {
+            readable(record.name);
+        }
         if constexpr (std::is_same_v<Record, motion::MorphKey>) {
             // A morph name loses white space at its ends.
             const std::size_t size = io::fieldText(record.name).size();
@@ -101,6 +114,9 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
     }
     std::memcpy(&document.headerWord, header.data(), 4);
     document.setModelName({header.data() + 4, 20});
+    if (const auto name = document.activeModelName(); !io::fieldText(name).empty()) {
+        readable(name);
+    }
     fill(bytes, document.bones, maxKeys);
     fill(bytes, document.morphs, maxKeys);
     fill(bytes, document.cameras, maxKeys);

@@ -12,7 +12,8 @@
 namespace qlx::test {
 
 // A motion of up to `maxKeys` keys of each kind whose header, records and tail are the given
-// bytes (zeros once they run out), except that morph names hold no white space at their ends,
+// bytes (zeros once they run out), except that key names are neither empty nor question marks
+// alone (which the import says of), morph names hold no white space at their ends,
 // which the CSV form drops, and bone rotations are unit quaternions.
 motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
 
