@@ -307,7 +307,7 @@ platform::Result<std::size_t> TextReader::read(std::span<char> into) {
                 at += 2;
             } else if (u >= 0xD800 && u < 0xE000) {
                 decoded_ += '\xFF';
-            } else {
+            } else if (u != 0xFEFF) { // a mark inside the text, as Gnumeric writes every few KB
                 appendUtf8(decoded_, u);
             }
         }

@@ -43,7 +43,8 @@ struct TextForm {
 };
 
 // A file's text read front to back from where it begins: the file's own bytes, or, for UTF-16,
-// the same text as UTF-8 (a unit that is no UTF-16 becomes a byte that is no UTF-8). A copy reads
+// the same text as UTF-8 (a unit that is no UTF-16 becomes a byte that is no UTF-8, and a
+// byte-order mark inside the text, which some programs repeat, is dropped). A copy reads
 // on from where the original stands, and leaves the original there.
 class TextReader {
 public:

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/require.sh
 require cmake make g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales xxd \
-  g++-mingw-w64-x86-64-posix wine64 unzip libreoffice-calc-nogui python3
+  g++-mingw-w64-x86-64-posix wine64 unzip libreoffice-calc-nogui gnumeric python3
 
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${QLX_FUZZ_SECONDS:-60}

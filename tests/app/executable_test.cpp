@@ -325,6 +325,85 @@ TEST(Executable, AnImportHoldsLittleWhateverItsRows) {
     }
 }
 
+// The example as other tools write it, each way written by Python's csv module: with semicolons
+// and decimal commas, in UTF-16 (comma and tab), separated by tabs, with quoted decimal commas,
+// with CR CR LF line ends, with blanks after its quotes. Each converts to the motion the example
+// is; UTF-8 whose characters all take two bytes, and names a character set lost, convert with a
+// note that names the line.
+TEST(Executable, ReadsTheFilesOtherToolsWrite) {
+    ScratchDir dir;
+    const std::string script = R"(
+import csv, re, sys
+folder, example = sys.argv[1], sys.argv[2]
+rows = list(csv.reader(open(example, encoding='cp932', newline='')))
+point = re.compile(r'^-?[0-9]+\.[0-9]+(e[-+][0-9]+)?$')
+comma = [[f.replace('.', ',') if point.match(f) else f for f in r] for r in rows]
+def save(name, data, encoding='cp932', **form):
+    with open(folder + '/' + name, 'w', encoding=encoding, errors='replace', newline='') as f:
+        csv.writer(f, **form).writerows(data)
+save('semicolon.csv', comma, delimiter=';')
+save('utf16.csv', rows, 'utf-16')
+save('utf16tab.csv', rows, 'utf-16', dialect='excel-tab')
+save('tab.csv', rows, dialect='excel-tab')
+save('quotedcomma.csv', comma)
+save('crcrlf.csv', rows, lineterminator='\r\r\n')
+with open(folder + '/blanks.csv', 'w', encoding='cp932', newline='') as f:
+    for r in rows:
+        f.write(','.join('"%s"  ' % x if not point.match(x) and not x.isdigit() else x
+                         for x in r) + '\r\n')
+ascii = [[x if x.isascii() else 'b\u03b1' for x in r] for r in rows]
+save('twobyte.csv', [r if i != 1 else ['room \u00b0C'] for i, r in enumerate(ascii)], 'utf-8')
+save('lost.csv', rows, 'ascii')
+)";
+    writeBytes(dir / "make.py", script);
+    const std::string make = "python3 '" + (dir / "make.py").string() + "' '" +
+                             dir.path().string() + "' '" QLX_SOURCE_DIR "/examples/walk.csv' 2>&1";
+    if (std::system(make.c_str()) != 0) {
+        GTEST_SKIP() << "Python 3 with its csv module writes the files";
+    }
+    std::filesystem::remove(dir / "make.py");
+    writeBytes(dir / "walk.csv", readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
+    // What each file's run said after its path: its status message, and its notes.
+    const std::string ok = message(convert::Status::Ok);
+    const std::string decimal =
+        "  line 5, column 4: \"0,5\" is read as 0.5, its comma as a decimal point\n";
+    const std::vector<std::pair<std::string, std::string>> said = {
+        {"walk", ok},
+        {"semicolon", ok},
+        {"utf16", ok},
+        {"utf16tab", ok},
+        {"tab", ok},
+        {"crcrlf", ok},
+        {"blanks", ok},
+        {"quotedcomma", ok + decimal}, // the first of ten such notes
+        {"twobyte", ok + systemShiftJis("  line 2: \"room ﾂｰC\" is read as Shift-JIS, though the "
+                                        "file would read as UTF-8 too, as \"room °C\"; saved as "
+                                        "UTF-8 with the byte-order mark, it is read as UTF-8\n")},
+        {"lost", ok + "  line 2, column 1: the name \"????\" is question marks alone: the "
+                      "character set it was saved in may have lost its characters\n"}};
+    std::vector<std::string> paths;
+    for (const auto& [name, text] : said) {
+        paths.push_back((dir / (name + ".csv")).string());
+    }
+    const auto [status, output] = run(dir, paths);
+    EXPECT_EQ(status, 0);
+    for (std::size_t k = 0; k < said.size(); ++k) {
+        const std::size_t at = output.find(paths[k] + "\n");
+        ASSERT_NE(at, output.npos) << paths[k];
+        const std::size_t end =
+            k + 1 < said.size() ? output.find(paths[k + 1] + "\n") : output.size();
+        const std::string block =
+            output.substr(at + paths[k].size() + 1, end - at - paths[k].size() - 1);
+        EXPECT_EQ(block.substr(0, said[k].second.size()), said[k].second) << said[k].first;
+        EXPECT_TRUE(said[k].second != ok || block == ok) << said[k].first << ": " << block;
+    }
+    const std::vector<std::string> same = {"semicolon",   "utf16",  "utf16tab", "tab",
+                                           "quotedcomma", "crcrlf", "blanks"};
+    for (const auto& name : same) {
+        EXPECT_EQ(readBytes(dir / (name + ".qlx")), readBytes(dir / "walk.qlx")) << name;
+    }
+}
+
 // A run under a terminal: what it shows, the bell included.
 std::string onTerminal(const std::vector<std::string>& arguments,
                        const std::function<void()>& prepare) {

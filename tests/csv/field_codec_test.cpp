@@ -1,6 +1,8 @@
 // The field codec: what each writer appends, and what each reader takes, leaves and consumes.
 #include "csv/field_codec.h"
 
+#include "csv/row_view.h"
+#include "io/fixed_text.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +115,127 @@ TEST(FieldCodec, NamesAreQuotedWhereTheyMustBe) {
         EXPECT_EQ(back, name) << text;
         view.popFront();
         EXPECT_EQ(view.front(), "7") << text;
+    }
+}
+
+// What Calc and Gnumeric were seen to turn into a formula, a number, a date or a truth value (see
+// the spreadsheet leg of the test command) is written after an apostrophe, and read back whole;
+// the names they keep as text are written as they stand.
+TEST(FieldCodec, NamesASpreadsheetWouldReadOtherwiseStayText) {
+    const std::vector<std::pair<std::string, bool>> names = {
+        {"=1+2", true},
+        {"=A1&A1", true},
+        {"+x", true},
+        {"-x", true},
+        {"@x", true},
+        {"001", true},
+        {"1e5", true},
+        {"1/2", true},
+        {"12:30", true},
+        {"(1)", true},
+        {"$5", true},
+        {".5", true},
+        {" 1", true},
+        {"TRUE", true},
+        {"false", true},
+        {"Jan 2", true},
+        {"january-5", true},
+        {"#N/A", true},
+        {"'x", true},
+        {"''", true},
+        {"\x82\x50\x82\x51", true},
+        {"\x81\x7C\x82\x50", true}, // full-width 12, -1
+        {"x1", false},
+        {"key_1", false},
+        {"a1", false},
+        {"yes", false},
+        {"true2", false},
+        {"Janet", false},
+        {"e5", false},
+        {"inf", false},
+        {"x=1", false},
+        {"", false},
+        {"\x83\x5A\x83\x93", false},
+        {"\x8D\xB6\x98\x72", false},
+        {"a'b", false}};
+    for (const auto& [text, readsOtherwise] : names) {
+        EXPECT_EQ(spreadsheetReadsOtherwise(text), readsOtherwise) << text;
+        std::array<char, 15> name{};
+        text.copy(name.data(), name.size());
+        CsvRow row;
+        appendName(row, name);
+        EXPECT_EQ(row.text(), readsOtherwise ? "'" + text : text) << text;
+        std::array<char, 15> back{};
+        takeName(CsvRowView(row.text()).front(), back);
+        EXPECT_EQ(back, name) << text;
+        std::array<char, 15> trimmed{}; // a morph name, trimmed before the apostrophe is taken
+        takeTrimmedName(" " + std::string(row.text()) + " ", trimmed);
+        EXPECT_EQ(trimmed, name) << text;
+    }
+    // A signature is written as it stands, and a field that an older export wrote with an
+    // apostrophe before a plain name keeps it.
+    CsvRow row;
+    appendName(row, std::array<char, 4>{'=', '1', '\0', '\0'}, false);
+    EXPECT_EQ(row.text(), "=1");
+    std::array<char, 15> name{};
+    takeName("'x", name);
+    EXPECT_EQ(io::fieldText(name), "'x");
+}
+
+// With a comma that cannot separate fields, a number that has one in place of its point reads
+// so; any other text reads as it does without.
+TEST(FieldCodec, ADecimalCommaReadsWhereItMay) {
+    const struct {
+        std::string field;
+        bool commaIsPoint;
+        Taken how;
+        float value;
+    } cases[] = {
+        {"0,5", true, Taken::DecimalComma, 0.5f},
+        {"-1,25e-05", true, Taken::DecimalComma, -1.25e-05f},
+        {" 2,5 ", true, Taken::DecimalComma, 2.5f},
+        {"0,5", false, Taken::Partly, 0.0f},
+        {"1,5x", true, Taken::Partly, 1.0f},
+        {"1,2,3", true, Taken::Partly, 1.0f},
+        {"1.5,2", true, Taken::Partly, 1.5f},
+        {"1,000.5", true, Taken::Partly, 1.0f},
+        {",5", true, Taken::DecimalComma, 0.5f},
+        {"x,5", true, Taken::NotRead, 7.0f},
+    };
+    for (const auto& c : cases) {
+        float value = 7.0f;
+        EXPECT_EQ(takeFloat(c.field, value, c.commaIsPoint), c.how) << c.field;
+        EXPECT_EQ(value, c.value) << c.field;
+    }
+}
+
+// A block read in pieces of any size decodes as the whole field does, and is a block only when
+// it is "0x" and whole pairs of hex digits.
+TEST(FieldCodec, ABlockInPiecesDecodesAsTheWholeField) {
+    const std::vector<std::pair<std::string, bool>> fields = {
+        {"0x", true},   {"0x0aFf", true}, {"0x" + std::string(9001, 'e') + "e", true},
+        {"0x0", false}, {"0x0g", false},  {"0X00", false},
+        {"x00", false}, {"00", false},    {"0x00 ", false},
+        {"", false},    {"0", false},     {"0x" + std::string(8193, '1'), false}};
+    for (const auto& [field, whole] : fields) {
+        std::vector<std::uint8_t> expected(whole ? (field.size() - 2) / 2 : 0);
+        if (whole) {
+            ASSERT_EQ(takeHex(field, expected), Taken::Whole) << field.substr(0, 10);
+        }
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, field.size() + 1}) {
+            std::string bytes;
+            io::OutputSink sink = test::sinkInto(bytes);
+            HexBlock block;
+            for (std::size_t at = 0; at < field.size(); at += piece) {
+                block.add(std::string_view(field).substr(at, piece), sink);
+            }
+            sink.finish();
+            EXPECT_EQ(block.whole(), whole) << field.substr(0, 10) << " in pieces of " << piece;
+            if (whole) {
+                EXPECT_TRUE(bytes == std::string(expected.begin(), expected.end()))
+                    << field.substr(0, 10);
+            }
+        }
     }
 }
 

@@ -57,6 +57,8 @@ inline std::string readBytes(const std::filesystem::path& path) {
 // A file that holds the bytes and nothing else, gone when it is closed; in memory where the
 // system can make such a file.
 platform::File fileOf(std::string_view bytes);
+// Whether such a file costs little (in memory), so that a test may make many thousands.
+bool filesAreCheap();
 
 // The rows of CSV text, as reading a file of those bytes gives them.
 class TextRows {

@@ -24,6 +24,10 @@ platform::File fileOf(std::string_view bytes) {
     return file;
 }
 
+bool filesAreCheap() {
+    return true;
+}
+
 std::string makeCommaDecimalLocale() {
     const auto folder = std::filesystem::temp_directory_path() / "qlx-test-locales";
     std::filesystem::create_directories(folder);

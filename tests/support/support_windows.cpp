@@ -19,6 +19,10 @@ platform::File fileOf(std::string_view bytes) {
     return platform::File(reinterpret_cast<std::intptr_t>(handle));
 }
 
+bool filesAreCheap() {
+    return false;
+}
+
 std::string makeCommaDecimalLocale() {
     return {};
 }
