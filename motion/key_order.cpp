@@ -1,6 +1,7 @@
-// Sorts 64-bit keys (a bone name's rank, the frame) with their record index by a stable radix
-// sort: linear in the number of keys, where a comparison sort of whole names was not. A table of
-// a few keys is sorted by comparison, which costs less than the radix sort's counts and ranks.
+// The key order of a motion's tables: each bone name ranked among the distinct names through a
+// hash map keyed afresh each run, then 64-bit keys (the rank, the frame) sorted with their record
+// index by a stable radix sort, in time linear in the keys whatever the names. A table of a few
+// keys is sorted by comparison, which costs less than the radix sort's counts and ranks.
 #include "motion/key_order.h"
 
 #include "io/fixed_text.h"
@@ -8,8 +9,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <chrono>
 #include <cstring>
 #include <numeric>
+#include <random>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -98,15 +101,34 @@ NameWords nameWords(const BoneKey& key) {
     return {words[0], words[1]};
 }
 
+// A name's hash, keyed afresh each run: names made to fall into one bucket of a hash that any
+// reader of this code could work out would make the ranking quadratic.
 struct NameHash {
+    std::uint64_t key;
+    // A mixer that spreads every bit of its input over the whole word.
+    static std::uint64_t mix(std::uint64_t x) {
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+        return x ^ (x >> 31);
+    }
     std::size_t operator()(const NameWords& words) const {
-        return static_cast<std::size_t>((words.first * 0x9E3779B97F4A7C15u) ^ words.second);
+        return static_cast<std::size_t>(mix(mix(words.first ^ key) ^ words.second));
     }
 };
 
+std::uint64_t freshKey() {
+    try {
+        std::random_device entropy;
+        return std::uint64_t{entropy()} << 32 ^ entropy();
+    } catch (const std::exception&) { // no source of entropy: the time will do
+        return static_cast<std::uint64_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+}
+
 // Each bone's name as its rank among the distinct names, which are few beside the keys.
 io::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
-    std::unordered_map<NameWords, std::uint32_t, NameHash> ids;
+    std::unordered_map<NameWords, std::uint32_t, NameHash> ids(0, NameHash{freshKey()});
     io::LargeVector<std::uint32_t> ranks(bones.size());
     for (std::size_t i = 0; i < bones.size(); ++i) {
         const auto id = static_cast<std::uint32_t>(ids.size());
