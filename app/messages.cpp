@@ -33,6 +33,8 @@ enum class Words : std::uint8_t {
     EndsBeforeCount,
     CountEmpty,
     CountNotANumber,
+    CountNegative,
+    CountTooLarge,
     CountValues,
     CountToChange,
     TooFewRows,
@@ -132,6 +134,12 @@ constexpr Entry kWords[] = {
     {Words::CountNotANumber,
      "line {0} should hold the {1} count, a whole number, but holds \"{2}\"",
      "{0}行目には{1}の数（整数）が必要ですが、「{2}」と書かれています"},
+    {Words::CountNegative,
+     "line {0} should hold the {1} count, but holds \"{2}\": a count cannot be negative",
+     "{0}行目には{1}の数が必要ですが、「{2}」と書かれています。数は負にはなりません"},
+    {Words::CountTooLarge,
+     "line {0} should hold the {1} count, but holds \"{2}\": a count is at most 4,294,967,295",
+     "{0}行目には{1}の数が必要ですが、「{2}」と書かれています。数は4,294,967,295までです"},
     {Words::CountValues, "line {0} should hold the {1} count, but holds {2} values",
      "{0}行目には{1}の数が必要ですが、値が{2}個あります"},
     {Words::CountToChange,
@@ -431,8 +439,11 @@ struct Explain {
     void operator()(const NotACount& f) const {
         const std::string table = word(language, tableWords(f.table));
         if (f.values == 1 && !f.text.empty()) {
-            lines.push_back(
-                say(language, Words::CountNotANumber, {number(f.line), table, fileText(f.text)}));
+            lines.push_back(say(language,
+                                f.why == NotACount::Why::Negative   ? Words::CountNegative
+                                : f.why == NotACount::Why::TooLarge ? Words::CountTooLarge
+                                                                    : Words::CountNotANumber,
+                                {number(f.line), table, fileText(f.text)}));
             return; // the count itself is what to mend
         }
         lines.push_back(f.values == 0 ? say(language, Words::CountEmpty, {number(f.line), table})

@@ -41,11 +41,14 @@ struct EndsEarly {
 // A count row holds something else: `values` fields that are not blank, the first of them
 // `text`; the count before it, if any, may be the one to change.
 struct NotACount {
+    // No whole number alone; or one below zero, or above 4,294,967,295.
+    enum class Why : std::uint8_t { NotWhole, Negative, TooLarge };
     Table table;
     std::uint64_t line;
     std::size_t values;
     std::string text;
     std::optional<CountRow> before;
+    Why why = Why::NotWhole;
 };
 // A count asks for more rows than follow it.
 struct TooFewRows {

@@ -59,30 +59,39 @@ template <typename Record> struct Parsed {
     Notes notes;
 };
 
-// A count row holds one whole number, white space and a sign around it allowed, and blank
-// fields after it, as a spreadsheet pads short rows.
-std::optional<std::uint32_t> countOf(csv::CsvRowView row) {
-    if (row.empty()) {
-        return std::nullopt;
-    }
-    const std::string_view field = row.front();
-    std::size_t used = 0;
-    const auto count = csv::parseUnsigned(field, &used);
-    if (!count || !io::isBlank(field.substr(used))) {
-        return std::nullopt;
-    }
+// A count row holds one whole number from 0 to 4,294,967,295, white space and a sign around it
+// allowed (-0 is 0), and blank fields after it, as a spreadsheet pads short rows.
+platform::Expected<std::uint32_t, NotACount::Why> countOf(csv::CsvRowView row) {
+    using Why = NotACount::Why;
+    std::string_view field = row.empty() ? std::string_view() : row.front();
     for (row.popFront(); !row.empty(); row.popFront()) {
         if (!io::isBlank(row.front())) {
-            return std::nullopt;
+            return platform::unexpected(Why::NotWhole);
         }
     }
-    return count;
+    field.remove_prefix(std::min(field.find_first_not_of(" \t\n\v\f\r"), field.size()));
+    field.remove_suffix(field.size() -
+                        std::min(field.find_last_not_of(" \t\n\v\f\r") + 1, field.size()));
+    const bool negative = field.starts_with('-');
+    field.remove_prefix(negative || field.starts_with('+') ? 1 : 0);
+    if (field.empty() || field.find_first_not_of("0123456789") != field.npos) {
+        return platform::unexpected(Why::NotWhole);
+    }
+    field.remove_prefix(std::min(field.find_first_not_of('0'), field.size() - 1));
+    if (negative && field != "0") {
+        return platform::unexpected(Why::Negative);
+    }
+    const auto count = csv::parseUnsigned(field);
+    if (!count) {
+        return platform::unexpected(Why::TooLarge);
+    }
+    return *count;
 }
 
 // The fields of a row that are not blank, and the first field's start.
 NotACount notACount(csv::CsvRowView row, Table table, std::uint64_t line,
-                    std::optional<CountRow> before) {
-    NotACount fact{table, line, 0, {}, before};
+                    std::optional<CountRow> before, NotACount::Why why) {
+    NotACount fact{table, line, 0, {}, before, why};
     for (bool first = true; !row.empty(); row.popFront(), first = false) {
         if (first) {
             fact.text = row.front().substr(0, kKeptText);
@@ -158,7 +167,7 @@ bool section(csv::RowReader& rows, io::OutputSink& motion, Walk& walk, Table tab
     const csv::CsvRowView countView(countRow->text, countRow->holdsQuote, separator);
     const auto count = countOf(countView);
     if (!count) {
-        return walk.fail(notACount(countView, table, countRow->line, walk.count));
+        return walk.fail(notACount(countView, table, countRow->line, walk.count, count.error()));
     }
     walk.count = CountRow{table, countRow->line, *count};
     motion::writeCount(motion, *count);

@@ -245,6 +245,12 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
          "  the bone count on line 3 says 15: change it if bone keys were added or deleted\n"},
         {"count grouped", [](auto& l) { l[2] = "\"1,000\""; }, convert::Status::Incomplete,
          "  line 3 should hold the bone count, a whole number, but holds \"1,000\"\n"},
+        {"count negative", [](auto& l) { l[2] = "-4294967295"; }, convert::Status::Incomplete,
+         "  line 3 should hold the bone count, but holds \"-4294967295\": a count cannot be "
+         "negative\n"},
+        {"count too large", [](auto& l) { l[2] = "99999999999"; }, convert::Status::Incomplete,
+         "  line 3 should hold the bone count, but holds \"99999999999\": a count is at most "
+         "4,294,967,295\n"},
         {"decimal comma, long name",
          [&](auto& l) {
              l[3].replace(l[3].find(",0,0,") + 3, 1, "\"1,5\"");

@@ -65,9 +65,10 @@ struct Facts {
                " of " + kTables[int(f.table)] + " after " + std::to_string(f.lines);
     }
     std::string operator()(const NotACount& f) const {
+        const char* why[] = {"", " (negative)", " (too large)"};
         return "line " + std::to_string(f.line) + " no " + kTables[int(f.table)] +
                " count: " + std::to_string(f.values) + " values, first [" + f.text + "]" +
-               (f.before ? ", before " + said(*f.before) : "");
+               why[int(f.why)] + (f.before ? ", before " + said(*f.before) : "");
     }
     std::string operator()(const TooFewRows& f) const {
         return "count " + said(f.count) + " but " + std::to_string(f.rows) + " rows";
@@ -106,6 +107,16 @@ TEST(ImportReport, AMisplacedRowSaysWhereAndWhichCountToChange) {
         {edited([](auto& l) { l[2] = "\"1,000\""; }), // a count as a spreadsheet groups it
          "line 3 no bones count: 1 values, first [1,000]"},
         {edited([](auto& l) { l[2] = "100"; }), "count bones 3 100 but 27 rows"},
+        // Counts that lie about their sign, or do not fit: -1 once read as 4,294,967,295.
+        {edited([](auto& l) { l[2] = "-1"; }),
+         "line 3 no bones count: 1 values, first [-1] (negative)"},
+        {edited([](auto& l) { l[2] = " -4294967295 "; }),
+         "line 3 no bones count: 1 values, first [ -4294967295 ] (negative)"},
+        {edited([](auto& l) { l[2] = "4294967296"; }),
+         "line 3 no bones count: 1 values, first [4294967296] (too large)"},
+        {edited([](auto& l) { l[2] = "+000099999999999"; }),
+         "line 3 no bones count: 1 values, first [+000099999999999] (too large)"},
+        {edited([](auto& l) { l[2] = "- 1"; }), "line 3 no bones count: 1 values, first [- 1]"},
         {edited([](auto& l) { l[24] = ""; }),
          "line 25 no cameras count: 0 values, first [], before morphs 19 5"},
         {edited([](auto& l) { l.resize(24); }), "ends before count of cameras after 24"},
@@ -117,6 +128,14 @@ TEST(ImportReport, AMisplacedRowSaysWhereAndWhichCountToChange) {
         EXPECT_EQ(walked.report.status, Status::Incomplete) << facts;
         EXPECT_EQ(std::visit(Facts{}, walked.report.failure), facts);
     }
+    // A negative zero is a count of none, so the first bone key stands where the morph count
+    // belongs; the largest count is one too, larger than the file.
+    EXPECT_EQ(std::visit(Facts{}, walk(edited([](auto& l) { l[2] = "-000"; })).report.failure),
+              "line 4 no morphs count: 9 values, first [" + example[3].substr(0, 8) +
+                  "], before bones 3 0");
+    EXPECT_EQ(
+        std::visit(Facts{}, walk(edited([](auto& l) { l[2] = "4294967295"; })).report.failure),
+        "count bones 3 4294967295 but 27 rows");
 }
 
 // One bone, camera or header field at a time, read otherwise: the kind of note, its line and
