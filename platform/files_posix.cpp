@@ -1,7 +1,7 @@
 // File-system calls on POSIX systems. On Linux a new output starts as an unnamed file
-// (O_TMPFILE), so that even a killed run leaves nothing; a named one is removed by a handler of the
-// terminating signals, installed once at the start, and is given its name with those signals held
-// off, so that no signal falls between the name and the handler's knowing it.
+// (O_TMPFILE), so that even a killed run leaves nothing; a named one is removed by a handler of
+// every signal that would end the program, installed once at the start, and is given its name
+// with signals held off, so that no signal falls between the name and the handler's knowing it.
 #include "platform/files.h"
 
 #include <atomic>
@@ -25,9 +25,19 @@ int fd(const File& file) {
     return static_cast<int>(file.handle());
 }
 
-// The signals whose default action ends the program: each removes the named temporary file first.
-constexpr int kTerminating[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGALRM,   SIGUSR1,
-                                SIGUSR2, SIGPIPE, SIGXCPU, SIGABRT, SIGVTALRM, SIGPROF};
+// The signals whose default action ends the program and that a program may catch, but for the
+// bus error (handled below), a file-size limit and a closed pipe (both ignored), and the real-time
+// signals: each removes the named temporary file first.
+constexpr int kEnding[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT, SIGFPE, SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,  SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
 
 // The one named temporary file of this process, for the handler of the terminating signals: a
 // signal handler can reach nothing but globals, so this, and the mapping below, are global.
@@ -42,15 +52,12 @@ extern "C" void removePendingAndDie(int signal) {
     std::raise(signal);
 }
 
-// Holds the terminating signals off for its lifetime.
+// Holds every signal that can be held off for its lifetime.
 class SignalsHeld {
 public:
     SignalsHeld() {
         sigset_t held;
-        sigemptyset(&held);
-        for (const int signal : kTerminating) {
-            sigaddset(&held, signal);
-        }
+        sigfillset(&held);
         pthread_sigmask(SIG_BLOCK, &held, &previous_);
     }
     ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
@@ -90,8 +97,7 @@ extern "C" void zeroLostPage(int signal, siginfo_t* info, void*) {
             return;
         }
     }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    removePendingAndDie(signal);
 }
 
 std::int64_t lastWritten(const struct stat& status) {
@@ -391,14 +397,22 @@ Result<MappedInput> mapInput(const fs::path& path) {
 }
 
 void installFileGuards() {
-    // A file-size limit then fails the write, which reports it, instead of killing.
+    // A file-size limit then fails the write, which reports it, instead of killing; a closed
+    // standard error fails the writes of messages, which are dropped, and the run goes on.
     std::signal(SIGXFSZ, SIG_IGN);
-    for (const int signal : kTerminating) {
+    std::signal(SIGPIPE, SIG_IGN);
+    const auto guard = [](int signal) {
         struct sigaction current {};
         // A signal that the caller ignores (a run under nohup, a background job) stays ignored.
         if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
             std::signal(signal, removePendingAndDie);
         }
+    };
+    for (const int signal : kEnding) {
+        guard(signal);
+    }
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+        guard(signal);
     }
     pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     struct sigaction action {};

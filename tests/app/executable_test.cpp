@@ -14,6 +14,8 @@
 #include <functional>
 #include <pty.h>
 #include <random>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -464,6 +466,71 @@ TEST(Executable, NoNameSlowsTheKeyOrder) {
         }
     }
     EXPECT_LT(fastest[0], 2 * fastest[1]) << fastest[0] << " s against " << fastest[1] << " s";
+}
+
+// With its temporary file named (here /proc is hidden, so that no file can start unnamed), a
+// run stopped by any signal that would end it, real-time ones and faults sent with kill among
+// them, ends with that signal and leaves nothing but its input. Hiding /proc needs root.
+TEST(Executable, ASignalLeavesNoTemporaryFile) {
+    ScratchDir dir;
+    motion::MotionDocument document;
+    document.bones.resize(1'000'000); // a CSV file of some 180 MB, written for a while
+    ASSERT_TRUE(motion::save(document, dir / "big.qlx"));
+    const auto hideProc = [] {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            mount("none", "/proc", "tmpfs", 0, nullptr) != 0) {
+            _exit(77);
+        }
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+    };
+    for (const int signal : {SIGRTMIN + 3, SIGIO, SIGPWR, SIGSEGV, SIGBUS}) {
+        ConverterRun converter(dir, {(dir / "big.qlx").string()}, hideProc);
+        bool named = false;
+        for (int wait = 0; wait < 5000 && !named && converter.running(); ++wait) {
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+                named = named || entry.path().extension() == ".tmp";
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        kill(converter.pid(), signal);
+        const int status = converter.finish().first;
+        if (status == 77) {
+            GTEST_SKIP() << "hiding /proc needs a mount namespace of one's own (root)";
+        }
+        EXPECT_TRUE(named) << signal << ": no named temporary file was seen";
+        EXPECT_EQ(status, 1000 + signal);
+        EXPECT_EQ(dir.entries(), 1u) << signal;
+    }
+}
+
+// A closed standard error costs no file: every file of the run is converted, and the exit
+// status is the run's.
+TEST(Executable, AClosedOutputStreamEndsNothing) {
+    ScratchDir dir;
+    std::vector<std::string> paths;
+    for (int k = 0; k < 5; ++k) {
+        paths.push_back((dir / ("w" + std::to_string(k) + ".csv")).string());
+        writeBytes(paths.back(), readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
+    }
+    paths.push_back((dir / "missing.csv").string());
+    // The pipe's reader has gone before the first line is written, as `head -c0` would go.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(pipeEnds[1], STDERR_FILENO);
+        setenv("QLXCONVERTER_NO_PAUSE", "1", 1);
+        becomeConverter(paths);
+    }
+    close(pipeEnds[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 255) << "the missing file's status";
+    EXPECT_EQ(dir.entries(), 10u) << "five inputs and their five outputs";
 }
 
 // A run under a terminal: what it shows, the bell included.

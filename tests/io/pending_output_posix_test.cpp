@@ -165,16 +165,20 @@ TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
 }
 
 // A signal while the output is written, or between its name and the rename, ends the program
-// with that signal and leaves no file behind, named or not.
+// with that signal and leaves no file behind, named or not: every signal whose default ends the
+// program, and that a program may catch, real-time ones too, and faults sent as signals.
 TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
-    const struct {
+    struct Case {
         int signal;
         Fault fault; // SignalBeforeRename raises SIGTERM itself
-    } cases[] = {{SIGINT, Fault::None},
-                 {SIGTERM, Fault::None},
-                 {SIGHUP, Fault::None},
-                 {SIGQUIT, Fault::None},
-                 {SIGTERM, Fault::SignalBeforeRename}};
+    };
+    std::vector<Case> cases = {{SIGTERM, Fault::SignalBeforeRename}};
+    for (const int signal :
+         {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,  SIGABRT,      SIGBUS,  SIGFPE,
+          SIGUSR1, SIGSEGV, SIGUSR2, SIGALRM, SIGTERM,  SIGSTKFLT,    SIGXCPU, SIGVTALRM,
+          SIGPROF, SIGIO,   SIGPWR,  SIGSYS,  SIGRTMIN, SIGRTMIN + 3, SIGRTMAX}) {
+        cases.push_back({signal, Fault::None});
+    }
     for (const auto& c : cases) {
         for (const bool unnamed : {true, false}) {
             ScratchDir dir;
@@ -182,7 +186,7 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
             const pid_t child = fork();
             if (child == 0) {
                 platform::installFileGuards(); // as the program does at its start
-                const rlimit noCore{0, 0};     // SIGQUIT would leave a core file
+                const rlimit noCore{0, 0};     // SIGQUIT and the faults would leave a core file
                 setrlimit(RLIMIT_CORE, &noCore);
                 test::FaultyFileSystem system(c.fault, unnamed);
                 PendingOutput output(dir / "out", system);
