@@ -6,6 +6,8 @@
 #include "csv/text_encoding.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -30,23 +32,47 @@ bool asks(const platform::Argument& argument, std::initializer_list<std::string_
     return std::ranges::find(options, std::string_view(text)) != options.end();
 }
 
+// On a terminal, a text's control characters as `ls` shows them (\x1b), so that a file's name or
+// bytes cannot drive the terminal: those of ASCII, and in UTF-8 text the C1 controls too.
+std::string shownSafely(std::string_view text, bool utf8) {
+    std::string shown;
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool c1 = utf8 && byte(i) == 0xC2 && i + 1 < text.size() && byte(i + 1) >= 0x80 &&
+                        byte(i + 1) < 0xA0;
+        const std::size_t control = c1 ? 2 : byte(i) < 0x20 || byte(i) == 0x7F ? 1 : 0;
+        if (control == 0) {
+            shown += text[i];
+            continue;
+        }
+        for (std::size_t k = i; k < i + control; ++k) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte(k));
+            shown += escaped;
+        }
+        i += control - 1;
+    }
+    return shown;
+}
+
 // What the run writes to standard error: the file's path, the status message, and what went
-// wrong and where, each as the console can show it.
+// wrong and where, each as the console can show it, and safely on a terminal.
 class Console {
 public:
     explicit Console(const platform::Platform& platform) : platform_(platform) {}
 
     void path(const platform::Argument& argument) const {
+        std::string text = argument.echo;
         if (platform_.unicode) {
             const std::u8string utf8 = argument.path.u8string();
-            write(std::string(utf8.begin(), utf8.end()) + "\n");
-        } else {
-            write(argument.echo + "\n");
+            text.assign(utf8.begin(), utf8.end());
         }
+        write((platform_.terminal ? shownSafely(text, platform_.unicode) : text) + "\n");
     }
     // A line of UTF-8 text.
     void line(const std::string& utf8) const {
-        write((platform_.unicode ? utf8 : csv::shiftJisFromUtf8Text(utf8)) + "\n");
+        const std::string text = platform_.terminal ? shownSafely(utf8, true) : utf8;
+        write((platform_.unicode ? text : csv::shiftJisFromUtf8Text(text)) + "\n");
     }
     // Indented under the message.
     void detail(const std::string& utf8) const { line("  " + utf8); }

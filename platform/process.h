@@ -33,6 +33,8 @@ struct Platform {
     // The console closes with the program (a Windows console that the program alone uses, as
     // when it was started from the file manager), so text on it is gone when the program ends.
     bool ownConsole = false;
+    // Standard error is a terminal or a console, which control characters would drive.
+    bool terminal = false;
 };
 
 // Whether the environment asks for no pause: QLXCONVERTER_NO_PAUSE set to anything but "" or 0.

@@ -84,7 +84,8 @@ bool japaneseUser() {
 
 Platform systemPlatform() {
     return {writeError,     ringBell,       pause,           useJapaneseLocale,
-            utf8Terminal(), japaneseUser(), !pauseSkipped(), false};
+            utf8Terminal(), japaneseUser(), !pauseSkipped(), false,
+            isatty(STDERR_FILENO) != 0};
 }
 
 std::vector<Argument> arguments(int argc, char** argv) {

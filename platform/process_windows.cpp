@@ -89,7 +89,8 @@ Platform systemPlatform() {
             console,
             japanese,
             !pauseSkipped(),
-            ownConsole()};
+            ownConsole(),
+            console};
 }
 
 // The narrow argv holds the path in the system's ANSI code page, which cannot spell every

@@ -582,5 +582,31 @@ TEST(Executable, WritesWhatTheConsoleShows) {
                                  test::systemShiftJis(detail) + "\n"));
 }
 
+// On a terminal, a name's control characters are shown as \x1b and the like, in the echoed path
+// and in a detail line that quotes the file, so that no name retitles or clears the terminal;
+// written to a file, they are the bytes they are.
+TEST(Executable, ControlCharactersInNamesAreShownSafely) {
+    ScratchDir dir;
+    const std::string missing = (dir / "a\x1b]0;title\x07\x1b[2J.qlx").string();
+    const std::string csv = (dir / "count.csv").string();
+    writeBytes(csv, "Quorlane Motion Data 0002,0\r\nm\r\nx\x1b[2J\x80\r\n");
+    const std::string shown = (dir / "a\\x1b]0;title\\x07\\x1b[2J.qlx").string();
+    const std::string ok = "  line 3 should hold the bone count, a whole number, but holds \"";
+    const auto english = [] {
+        unsetenv("LC_ALL");
+        unsetenv("LC_MESSAGES");
+        setenv("LANG", "C.UTF-8", 1);
+        setenv("QLXCONVERTER_NO_PAUSE", "1", 1);
+    };
+    const std::string opened =
+        "ファイルオープンエラー\n  the file cannot be read: there is no such file\n";
+    // The byte 80 of code page 932 is U+0080, a control of UTF-8's C1.
+    EXPECT_EQ(onTerminal({missing, csv}, english),
+              shown + "\n" + opened + csv + "\n内部エラー\n" + ok + "x\\x1b[2J\\xc2\\x80\"\n\a");
+    EXPECT_EQ(ConverterRun(dir, {missing, csv}).finish().second,
+              missing + "\n" + systemShiftJis(opened) + csv + "\n" +
+                  message(convert::Status::Incomplete) + ok + "x\x1b[2J\x80\"\n");
+}
+
 } // namespace
 } // namespace qlx::test
