@@ -56,6 +56,7 @@ enum class Words : std::uint8_t {
     OutputCreate,
     OutputWrite,
     OutputReplace,
+    OutputIsInput,
     UnwritableSignature,
     MemoryAskedFor,
     MemoryRanOut,
@@ -181,6 +182,8 @@ constexpr Entry kWords[] = {
     {Words::OutputWrite, "the output cannot be written: {0}", "出力を書き込めません: {0}"},
     {Words::OutputReplace, "the new output cannot take the old one's place: {0}",
      "新しい出力で元のファイルを置き換えられません: {0}"},
+    {Words::OutputIsInput, "the output is the input itself, through a link: nothing is replaced",
+     "出力先は、リンクをたどると入力そのものです。何も置き換えません"},
     {Words::UnwritableSignature, "the signature \"{0}\" names no version this program writes",
      "シグネチャ「{0}」は、このプログラムが書ける版ではありません"},
     {Words::MemoryAskedFor,
@@ -416,6 +419,8 @@ std::string outputWords(Language language, const io::OutputFailure& failure) {
         return say(language, Words::OutputWrite, {why});
     case Step::Replace:
         return say(language, Words::OutputReplace, {why});
+    case Step::IsInput:
+        return word(language, Words::OutputIsInput);
     }
     return {};
 }

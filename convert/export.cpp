@@ -7,6 +7,7 @@
 #include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
 #include "csv/number_format.h"
+#include "io/input_watch.h"
 #include "io/pending_output.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
@@ -129,7 +130,8 @@ bool motionToTable(const motion::MotionView& motion,
     return true;
 }
 
-Report exportMapped(const platform::MappedInput& input, const std::filesystem::path& output) {
+Report exportMapped(const platform::MappedInput& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output) {
     const auto motion = motion::parseMotion(input.bytes());
     // A file cut while it was read may look like no motion: that it was cut is what to say.
     if (!input.intact()) {
@@ -138,13 +140,17 @@ Report exportMapped(const platform::MappedInput& input, const std::filesystem::p
     if (!motion) {
         return {Status::OpenError, NotAMotion{motion.error()}, {}};
     }
-    io::PendingOutput csv(output);
+    io::PendingOutput csv(output, path);
     if (!csv.isOpen()) {
         return {Status::WriteError, CannotWrite{csv.failure()}, {}};
     }
     motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
     // A file that changed while it was read gave no output that can be trusted.
-    if (!input.intact()) {
+    const auto unchanged = watch.unchanged(input.input());
+    if (!unchanged) {
+        return {Status::OpenError, CannotRead{unchanged.error()}, {}};
+    }
+    if (!input.intact() || !*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
     if (!csv.commit()) {
@@ -162,7 +168,13 @@ Report exportFile(const std::filesystem::path& path) {
     if (!input || !output) {
         return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
     }
-    return exportMapped(*input, *output);
+    // Where the file's time is too recent to tell a write by, its bytes are read once more now,
+    // and again at the end.
+    const auto watch = io::InputWatch::start(input->input());
+    if (!watch) {
+        return {Status::OpenError, CannotRead{watch.error()}, {}};
+    }
+    return exportMapped(*input, *watch, path, *output);
 }
 
 } // namespace

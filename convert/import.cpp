@@ -7,30 +7,43 @@
 #include "convert/row_walk.h"
 #include "csv/row_reader.h"
 #include "csv/text_form.h"
+#include "io/input_watch.h"
 #include "io/pending_output.h"
 #include "platform/files.h"
 
 namespace qlx::convert {
 
-Report importOpened(platform::InputFile& input, const csv::TextForm& form,
-                    const std::filesystem::path& output) {
-    csv::RowReader rows(input.file, input.size, form);
-    // An output that cannot even be opened is reported only once the rows are known to make up
-    // a motion, so an incomplete file says so first.
-    io::PendingOutput motion(output);
+// Where the input's time is too recent to tell a write by, its bytes were read once before: the
+// watch reads them once more, after the walk, to tell whether they changed meanwhile.
+Report importOpened(const platform::InputFile& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output) {
+    // The form is told from the file's start: a read of its first bytes (all of them for a file
+    // that may be UTF-8), which the rows then read again.
+    const auto form = csv::readTextForm(input.file);
+    if (!form) {
+        return {Status::OpenError, CannotRead{form.error()}, {}};
+    }
+    csv::RowReader rows(input.file, input.size, *form);
+    // An output that cannot be opened, or that is the input itself, is reported only once the
+    // rows are known to make up a motion, so an incomplete file says so first.
+    io::PendingOutput motion(output, path);
     Report report = walkRows(rows, motion.sink());
-    if (form.alsoUtf8 && report.status == Status::Ok) {
+    if (form->alsoUtf8 && report.status == Status::Ok) {
         report.notes.addFirst({Note::Kind::AlsoUtf8,
                                RowKind::Header,
-                               form.alsoUtf8->line,
+                               form->alsoUtf8->line,
                                0,
-                               form.alsoUtf8->text.substr(0, kKeptText),
+                               form->alsoUtf8->text.substr(0, kKeptText),
                                {},
                                0,
                                0});
     }
     // A file written while it was read gave rows that cannot be trusted.
-    if (!input.unchanged()) {
+    const auto unchanged = watch.unchanged(input);
+    if (!unchanged) {
+        return {Status::OpenError, CannotRead{unchanged.error()}, {}};
+    }
+    if (!*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
     if (report.status == Status::Ok && !motion.commit()) {
@@ -42,19 +55,19 @@ Report importOpened(platform::InputFile& input, const csv::TextForm& form,
 
 namespace {
 
+// Open the file, watch it, decide how its text is written, walk its rows into the records of a
+// motion file written as they come, check that the file did not change, commit.
 Report importFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".qlx");
-    auto input = platform::openInput(path);
+    const auto input = platform::openInput(path);
     if (!input || !output) {
         return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
     }
-    // The form is told from the file's start: a second read of those bytes, the one pass the
-    // rows do not make themselves.
-    const auto form = csv::readTextForm(input->file);
-    if (!form) {
-        return {Status::OpenError, CannotRead{form.error()}, {}};
+    const auto watch = io::InputWatch::start(*input);
+    if (!watch) {
+        return {Status::OpenError, CannotRead{watch.error()}, {}};
     }
-    return importOpened(*input, *form, *output);
+    return importOpened(*input, *watch, path, *output);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "convert/report.h"
-#include "csv/text_encoding.h"
+#include "io/input_watch.h"
 #include "motion/document.h"
 #include "platform/files.h"
 
@@ -23,14 +23,15 @@ inline constexpr std::size_t kChunkKeys = 4096;
 bool motionToTable(const motion::MotionView& motion,
                    const std::function<void(std::string_view)>& write);
 
-// Exports the mapped bytes of a motion file to `output`: OpenError when they are no motion, or
-// when the file was cut or written while it was read.
-Report exportMapped(const platform::MappedInput& input, const std::filesystem::path& output);
+// Exports the mapped bytes of the motion file at `path` to `output`: OpenError when they are no
+// motion, or when the file was cut or written while it was read, as `watch` tells.
+Report exportMapped(const platform::MappedInput& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output);
 
-// Imports an opened CSV file whose text has the form given, to `output`: OpenError when the file
-// was written while it was read, whatever its rows hold.
-Report importOpened(platform::InputFile& input, const csv::TextForm& form,
-                    const std::filesystem::path& output);
+// Imports the opened CSV file at `path` to `output`: OpenError when the file was written while it
+// was read, as `watch` tells, whatever its rows hold.
+Report importOpened(const platform::InputFile& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output);
 
 // A conversion whose exhausted memory unwinds to here: every file is still as it was, and the run
 // ends cleanly, with how much was asked for where it is known.

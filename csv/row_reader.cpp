@@ -27,7 +27,7 @@ std::uint64_t lineEndsIn(std::string_view text) {
 } // namespace
 
 // A small input gets a buffer of its size, with room to learn that it ends.
-RowReader::RowReader(platform::File& file, std::uint64_t size, const TextForm& form)
+RowReader::RowReader(const platform::File& file, std::uint64_t size, const TextForm& form)
     : text_(file, form), form_(form),
       capacity_(static_cast<std::size_t>(
           std::clamp<std::uint64_t>(size - std::min(form.start, size) + 1, kSmallest, kChunk))),

@@ -52,7 +52,7 @@ struct ReadFault {
 class RowReader {
 public:
     // The file holds `size` bytes, which bound the buffer; the rows begin at `form.start`.
-    RowReader(platform::File& file, std::uint64_t size, const TextForm& form);
+    RowReader(const platform::File& file, std::uint64_t size, const TextForm& form);
 
     // Whether a row follows those read so far, or a fault that the next read reports.
     bool more();

@@ -266,7 +266,7 @@ void appendUtf8(std::string& out, char32_t c) {
 
 } // namespace
 
-TextReader::TextReader(platform::File& file, const TextForm& form)
+TextReader::TextReader(const platform::File& file, const TextForm& form)
     : file_(&file), offset_(form.start),
       utf16_(form.encoding == TextEncoding::Utf16Le || form.encoding == TextEncoding::Utf16Be),
       bigEndian_(form.encoding == TextEncoding::Utf16Be) {}

@@ -48,12 +48,12 @@ struct TextForm {
 // on from where the original stands, and leaves the original there.
 class TextReader {
 public:
-    TextReader(platform::File& file, const TextForm& form);
+    TextReader(const platform::File& file, const TextForm& form);
     // The next bytes of the text, at most as many as `into` holds: how many, 0 at the end.
     platform::Result<std::size_t> read(std::span<char> into);
 
 private:
-    platform::File* file_;
+    const platform::File* file_;
     std::uint64_t offset_; // of the next byte to read from the file
     bool utf16_;
     bool bigEndian_;

@@ -18,7 +18,7 @@ constexpr std::array<Mark, 3> kMarks = {{{"\xEF\xBB\xBF", TextEncoding::Utf8With
                                          {"\xFF\xFE", TextEncoding::Utf16Le},
                                          {"\xFE\xFF", TextEncoding::Utf16Be}}};
 
-platform::Result<TextEncoding> readEncoding(platform::File& file, TextForm& form) {
+platform::Result<TextEncoding> readEncoding(const platform::File& file, TextForm& form) {
     std::vector<char> buffer(kReadSize);
     EncodingDetector detector;
     for (std::uint64_t at = 0;;) {
@@ -58,7 +58,7 @@ char separatorOf(std::string_view line) {
 
 } // namespace
 
-platform::Result<TextForm> readTextForm(platform::File& file) {
+platform::Result<TextForm> readTextForm(const platform::File& file) {
     TextForm form;
     const auto encoding = readEncoding(file, form);
     if (!encoding) {

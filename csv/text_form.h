@@ -12,6 +12,6 @@ namespace qlx::csv {
 // encoding at once, a file without one is read until it shows that it is not UTF-8, or to its
 // end. The separator is the first comma, semicolon or tab outside quotes on the first line (the
 // signature text holds none), and a comma where there is none.
-platform::Result<TextForm> readTextForm(platform::File& file);
+platform::Result<TextForm> readTextForm(const platform::File& file);
 
 } // namespace qlx::csv

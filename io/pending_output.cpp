@@ -85,9 +85,35 @@ std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::
     }
 }
 
+// Letters in either case, as some file systems compare names: a name that differs from another
+// in case alone may name the same entry.
+bool sameName(const fs::path& a, const fs::path& b) {
+    const auto& x = a.filename().native();
+    const auto& y = b.filename().native();
+    const auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(),
+                                              [&](auto p, auto q) { return lower(p) == lower(q); });
+}
+
+// Whether replacing `target` would replace the name that `input` is read through: one file, in
+// one folder, under one name.
+bool replacesInput(platform::FileSystem& system, const fs::path& target, const fs::path& input) {
+    const PathFacts output = system.facts(target);
+    const PathFacts read = system.facts(input);
+    return output.type == PathFacts::Type::Regular && read.type == PathFacts::Type::Regular &&
+           output.identity == read.identity &&
+           system.folderFacts(folderOf(target)).identity ==
+               system.folderFacts(folderOf(input)).identity &&
+           sameName(target, input);
+}
+
 } // namespace
 
 PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& system)
+    : PendingOutput(target, fs::path(), system) {}
+
+PendingOutput::PendingOutput(const fs::path& target, const fs::path& input,
+                             platform::FileSystem& system)
     : system_(system), sink_([this](std::string_view bytes) { return writeAll(bytes); }) {
     auto resolved = resolve(system_, target);
     if (auto* refused = std::get_if<OutputFailure>(&resolved)) {
@@ -95,6 +121,14 @@ PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& syste
         return;
     }
     target_ = std::get<fs::path>(std::move(resolved));
+    if (!input.empty()) {
+        const auto read = resolve(system_, input);
+        const auto* inputPath = std::get_if<fs::path>(&read);
+        if (inputPath != nullptr && replacesInput(system_, target_, *inputPath)) {
+            failure_ = {OutputFailure::Step::IsInput, {}};
+            return;
+        }
+    }
     if (auto unnamed = system_.createUnnamed(folderOf(target_))) {
         file_ = std::move(*unnamed);
         return;

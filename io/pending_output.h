@@ -19,6 +19,7 @@ struct OutputFailure {
         Create,     // no new file could be made beside the target
         Write,
         Replace, // flushing, naming or renaming the new file
+        IsInput, // the target, through its links, is the input itself
     };
     Step step = Step::None;
     platform::SystemError error;
@@ -32,6 +33,12 @@ public:
     // to the folder's owner: the system would not follow it for this user, and neither does this.
     explicit PendingOutput(const std::filesystem::path& target,
                            platform::FileSystem& system = platform::systemFileSystem());
+    // The same for the output of the conversion of `input`, which it never replaces: the output
+    // is refused where the target, after every link it follows, is the very name the input is
+    // read through (another name of the same file, a hard link, is another name, and replacing it
+    // leaves the input its bytes).
+    PendingOutput(const std::filesystem::path& target, const std::filesystem::path& input,
+                  platform::FileSystem& system = platform::systemFileSystem());
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
     // Drops the output unless it was committed.

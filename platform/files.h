@@ -45,7 +45,7 @@ public:
     // The count of bytes read, 0 at the end.
     Result<std::size_t> read(std::span<char> into);
     // The same from `offset` on, whatever was read before.
-    Result<std::size_t> readAt(std::uint64_t offset, std::span<char> into);
+    Result<std::size_t> readAt(std::uint64_t offset, std::span<char> into) const;
     std::intptr_t handle() const { return handle_; }
     std::intptr_t release() {
         const std::intptr_t handle = handle_;

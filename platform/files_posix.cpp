@@ -319,7 +319,7 @@ Result<std::size_t> File::read(std::span<char> into) {
     }
 }
 
-Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
+Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) const {
     for (;;) {
         const ssize_t got = pread(fd(*this), into.data(), into.size(), static_cast<off_t>(offset));
         if (got >= 0) {

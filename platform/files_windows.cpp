@@ -219,7 +219,7 @@ Result<std::size_t> File::read(std::span<char> into) {
     return std::size_t{got};
 }
 
-Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) {
+Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) const {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);

@@ -83,9 +83,8 @@ bool japaneseUser() {
 } // namespace
 
 Platform systemPlatform() {
-    return {writeError,     ringBell,       pause,           useJapaneseLocale,
-            utf8Terminal(), japaneseUser(), !pauseSkipped(), false,
-            isatty(STDERR_FILENO) != 0};
+    return {writeError,     ringBell,        pause, useJapaneseLocale,         utf8Terminal(),
+            japaneseUser(), !pauseSkipped(), false, isatty(STDERR_FILENO) != 0};
 }
 
 std::vector<Argument> arguments(int argc, char** argv) {

@@ -533,6 +533,39 @@ TEST(Executable, AClosedOutputStreamEndsNothing) {
     EXPECT_EQ(dir.entries(), 10u) << "five inputs and their five outputs";
 }
 
+// An output is never the input: an output name that leads, through a link or a chain of links,
+// to the file being converted is refused with -3, every file as it was, both ways and in one run;
+// a hard link is another name of the file, whose replacement leaves the input its bytes.
+TEST(Executable, AnOutputIsNeverTheInput) {
+    ScratchDir dir;
+    const std::string example = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
+    writeBytes(dir / "walk.csv", example);
+    ASSERT_EQ(run(dir, {(dir / "walk.csv").string()}).first, 0);
+    const std::string motion = readBytes(dir / "walk.qlx");
+    std::filesystem::copy_file(dir / "walk.qlx", dir / "take.qlx");
+    std::filesystem::create_symlink("take.qlx", dir / "hop.qlx");
+    std::filesystem::create_symlink("hop.qlx", dir / "take.csv"); // take.csv leads to take.qlx
+    std::filesystem::rename(dir / "walk.qlx", dir / "pose.qlx");
+    std::filesystem::create_symlink("walk.csv", dir / "walk.qlx"); // walk.qlx leads to walk.csv
+    std::filesystem::copy_file(dir / "pose.qlx", dir / "hard.qlx");
+    std::filesystem::create_hard_link(dir / "hard.qlx", dir / "hard.csv");
+    const std::string refused = "  the output is the input itself, through a link: nothing is "
+                                "replaced\n";
+    const std::vector<std::string> paths = {
+        (dir / "take.qlx").string(), (dir / "walk.csv").string(), (dir / "hard.qlx").string()};
+    EXPECT_EQ(run(dir, paths),
+              std::pair(253, paths[0] + "\n" + message(convert::Status::WriteError) + refused +
+                                 paths[1] + "\n" + message(convert::Status::WriteError) + refused +
+                                 paths[2] + "\n" + message(convert::Status::Ok)));
+    EXPECT_EQ(readBytes(dir / "take.qlx"), motion);
+    EXPECT_EQ(readBytes(dir / "walk.csv"), example);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "take.csv"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "walk.qlx"));
+    EXPECT_EQ(readBytes(dir / "hard.qlx"), motion) << "the input keeps its bytes";
+    EXPECT_TRUE(readBytes(dir / "hard.csv").starts_with("Quorlane Motion Data 0002,0\r\n"));
+    EXPECT_EQ(dir.entries(), 8u);
+}
+
 // A run under a terminal: what it shows, the bell included.
 std::string onTerminal(const std::vector<std::string>& arguments,
                        const std::function<void()>& prepare) {

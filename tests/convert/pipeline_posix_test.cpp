@@ -2,6 +2,7 @@
 // a small address space; an input cut while it is read; a read that fails.
 #include "convert/conversion.h"
 #include "convert/pipeline_steps.h"
+#include "io/input_watch.h"
 
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
@@ -63,7 +64,10 @@ TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
     const auto input = platform::mapInput(dir / "take.qlx");
     ASSERT_TRUE(input);
     std::filesystem::resize_file(dir / "take.qlx", 4096);
-    EXPECT_EQ(exportMapped(*input, dir / "take.csv").status, Status::OpenError);
+    EXPECT_EQ(exportMapped(*input, *io::InputWatch::start(input->input()), dir / "take.qlx",
+                           dir / "take.csv")
+                  .status,
+              Status::OpenError);
     EXPECT_EQ(dir.entries(), 1u);
 }
 
@@ -76,14 +80,52 @@ TEST(Pipelines, AFailedReadIsAnOpenError) {
     platform::InputFile input{std::move(folder),
                               static_cast<std::uint64_t>(status.st_size),
                               status.st_mtim.tv_sec * 1'000'000'000 + status.st_mtim.tv_nsec,
-                              0,
+                              (status.st_mtim.tv_sec + 3600) * 1'000'000'000, // read an hour on
                               {}};
-    const Report report = importOpened(input, {}, dir / "take.qlx");
+    const Report report =
+        importOpened(input, *io::InputWatch::start(input), dir.path(), dir / "take.qlx");
     EXPECT_EQ(report.status, Status::OpenError);
     const auto* cannot = std::get_if<CannotRead>(&report.failure);
     ASSERT_NE(cannot, nullptr);
     EXPECT_EQ(cannot->error.kind, platform::SystemError::Kind::Folder);
     EXPECT_EQ(dir.entries(), 0u);
+}
+
+// On a file system whose times count whole seconds (ext4 made with 128-byte inodes, as FAT, exFAT
+// and many network mounts count), a write of the same size within the second of the last one
+// leaves the file's size and time as they were; the import still sees it. Making such a file
+// system needs root, and its tools.
+TEST(Pipelines, AChangeWithinTheClocksStepIsSeen) {
+    ScratchDir dir;
+    const std::filesystem::path mounted = dir / "seconds";
+    std::filesystem::create_directory(mounted);
+    const std::string make = "truncate -s 8M '" + (dir / "fs.img").string() +
+                             "' && mkfs.ext4 -q -I 128 '" + (dir / "fs.img").string() +
+                             "' 2>/dev/null && mount -o loop '" + (dir / "fs.img").string() +
+                             "' '" + mounted.string() + "' 2>/dev/null";
+    if (geteuid() != 0 || std::system(make.c_str()) != 0) {
+        GTEST_SKIP() << "a file system of whole seconds needs root, mkfs.ext4 and a loop device";
+    }
+    std::string edited = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
+    const std::string example = edited;
+    edited[edited.rfind("0.5")] = '9';
+    Status status = Status::Ok;
+    for (int attempt = 0; attempt < 5 && status == Status::Ok; ++attempt) {
+        writeBytes(mounted / "take.csv", example);
+        const auto input = platform::openInput(mounted / "take.csv");
+        ASSERT_TRUE(input);
+        ASSERT_EQ(input->stamp % 1'000'000'000, 0) << "times of whole seconds";
+        const auto watch = io::InputWatch::start(*input);
+        ASSERT_TRUE(watch);
+        writeBytes(mounted / "take.csv", edited);
+        if (!input->unchanged()) {
+            continue; // the second turned meanwhile: the time tells, which is not the case here
+        }
+        status = importOpened(*input, *watch, mounted / "take.csv", mounted / "take.qlx").status;
+    }
+    EXPECT_EQ(status, Status::OpenError);
+    EXPECT_FALSE(std::filesystem::exists(mounted / "take.qlx"));
+    std::system(("umount '" + mounted.string() + "'").c_str());
 }
 
 } // namespace
