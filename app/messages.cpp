@@ -71,6 +71,7 @@ enum class Words : std::uint8_t {
     TooLarge,
     ReadOnly,
     LinkLoop,
+    DeviceName,
     SystemError,
     // Fields read other than as written.
     NotANumber,
@@ -202,6 +203,9 @@ constexpr Entry kWords[] = {
      "このプログラムが書き込める大きさの上限を超えます"},
     {Words::ReadOnly, "the disk is read-only", "ディスクが読み取り専用です"},
     {Words::LinkLoop, "too many symbolic links", "シンボリックリンクが多すぎます"},
+    {Words::DeviceName,
+     "its name is one that Windows keeps for a device (CON, NUL, COM1 and the like)",
+     "Windowsがデバイスに使う名前です（CON、NUL、COM1など）"},
     {Words::SystemError, "system error {0}", "システムエラー {0}"},
     {Words::NotANumber, "line {0}, column {1}: \"{2}\" is not a number; {3} is kept",
      "{0}行目{1}列目: 「{2}」は数ではありません。{3}のままにします"},
@@ -372,6 +376,8 @@ std::string systemWords(Language language, const platform::SystemError& error) {
         return word(language, Words::ReadOnly);
     case Kind::LinkLoop:
         return word(language, Words::LinkLoop);
+    case Kind::DeviceName:
+        return word(language, Words::DeviceName);
     case Kind::None:
     case Kind::Exists:
     case Kind::Other:

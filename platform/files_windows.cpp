@@ -68,6 +68,22 @@ FileIdentity identityAt(const fs::path& path, bool ownLink) {
     return identity;
 }
 
+// Windows keeps these names for devices, whatever follows them after a dot: a file named so
+// cannot be made, and opening one opens the device.
+bool deviceName(const fs::path& path) {
+    std::wstring stem = path.filename().wstring();
+    stem = stem.substr(0, std::min(stem.find(L'.'), stem.size()));
+    stem.erase(stem.find_last_not_of(L' ') + 1);
+    for (auto& c : stem) {
+        c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    }
+    const bool numbered = stem.size() == 4 &&
+                          (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
+                          ((stem[3] >= L'1' && stem[3] <= L'9') || stem[3] == L'\u00B9' ||
+                           stem[3] == L'\u00B2' || stem[3] == L'\u00B3');
+    return numbered || stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL";
+}
+
 bool deleteOnClose(File& file, bool remove) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = remove ? TRUE : FALSE;
@@ -79,6 +95,9 @@ class WindowsFileSystem final : public FileSystem {
 public:
     PathFacts facts(const fs::path& path) override {
         using Kind = SystemError::Kind;
+        if (deviceName(path)) {
+            return {PathFacts::Type::Other, false, 0, {}, {Kind::DeviceName, 0}};
+        }
         std::error_code ec;
         const auto status = fs::symlink_status(path, ec);
         switch (status.type()) {
@@ -259,6 +278,9 @@ bool InputFile::unchanged() const {
 }
 
 Result<InputFile> openInput(const fs::path& path) {
+    if (deviceName(path)) {
+        return unexpected(SystemError{SystemError::Kind::DeviceName, 0});
+    }
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     File file = fileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

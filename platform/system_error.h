@@ -19,6 +19,7 @@ struct SystemError {
         ReadOnly,     // a file system mounted, or a medium made, read-only
         LinkLoop,     // too many symbolic links
         Exists,       // a name that is taken
+        DeviceName,   // a name that Windows keeps for a device (CON, NUL, COM1...)
         Other,
     };
     Kind kind = Kind::None;

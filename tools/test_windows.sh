@@ -69,6 +69,14 @@ run both "$work/windows" "歩き.csv" "back.qlx" &
 run mixed "$work/mixed" "walk.csv" "missing.qlx" &
 run fail "$work/fail" "missing.qlx" &
 run usage "$work" &
+# A name that Windows keeps for a device, and a path longer than 260 characters.
+mkdir -p "$work/device"
+run device "$work/device" "CON.qlx" &
+long="$work/long/$(printf 'folder-of-a-long-name-%02d/' $(seq 1 12))"
+mkdir -p "$long"
+cp examples/walk.csv "$long/walk.csv"
+longWindows="Z:${long//\//\\}walk.csv" # Wine's drive Z: is the root
+run long "$long" "$longWindows" &
 # On a console (Wine makes one of a terminal) the messages go out as wide characters, which Wine
 # shows in the terminal's UTF-8; redirected, they stay code page 932.
 mkdir -p "$work/console"
@@ -136,6 +144,11 @@ check "without arguments on its own console, the usage text stays five seconds" 
 check "QLXCONVERTER_NO_PAUSE=1 skips that pause" '[ "$(cat "$work/usage-console-no-pause.seconds")" -lt 4 ]'
 check "QLXCONVERTER_NO_PAUSE=1 skips the pause after a conversion, and only the pause" '[ "$(cat "$work/no-pause.seconds")" -lt 4 ] &&
   cmp "$work/no-pause/walk.qlx" "$work/linux/walk.qlx" && grep -qF "$finished" "$work/no-pause.out"'
+check "a device name as input exits -1 and says it is one" '[ "$(cat "$work/device.status")" = 255 ] &&
+  grep -qF "its name is one that Windows keeps for a device" "$work/device.out"'
+check "the manifest declares long paths" '[ "$(strings "$exe" | grep -c "longPathAware")" -gt 0 ]'
+check "a path of more than 260 characters converts" '[ "${#long}" -gt 300 ] &&
+  [ "$(cat "$work/long.status")" = 0 ] && cmp "$long/walk.qlx" "$work/linux/walk.qlx"'
 check "no argument exits 0" '[ "$(cat "$work/usage.status")" = 0 ]'
 check "no argument prints the usage" 'grep -qF "QLXConverter Usage : " "$work/usage.out"'
 check "a run killed while it writes leaves no temporary file" '[ -n "$seen" ] &&
