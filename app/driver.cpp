@@ -119,7 +119,7 @@ int runDriver(std::span<const platform::Argument> arguments, const Conversions& 
         }
         first = first == Status::Ok ? report.status : first;
     }
-    platform.signal(first == Status::Ok ? platform::Signal::Information : platform::Signal::Error);
+    platform.beep(first == Status::Ok ? platform::Sound::Information : platform::Sound::Error);
     if (platform.pauses) {
         platform.pause(std::chrono::milliseconds(5000));
     }

@@ -3,7 +3,7 @@
 
 #include "csv/number_format.h"
 #include "csv/text_encoding.h"
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <array>
 #include <cstdio>
@@ -393,7 +393,7 @@ std::string motionWords(Language language, const motion::MotionFault& fault) {
     case Kind::EndsInHeader:
         return say(language, Words::TooShort, {number(fault.whole)});
     case Kind::UnknownVersion: {
-        std::string signature(io::fieldText(fault.magic));
+        std::string signature(text::fieldText(fault.magic));
         for (char& c : signature) {
             c = c >= 0x20 && c < 0x7F ? c : '?'; // a file of another kind holds any bytes there
         }
@@ -579,7 +579,7 @@ std::string statusText(Status status) {
         return word(Language::Japanese, Words::Finished);
     case Status::OpenError:
         return word(Language::Japanese, Words::OpenError);
-    case Status::Incomplete:
+    case Status::RowsNotAMotion:
         return word(Language::Japanese, Words::InternalError);
     case Status::WriteError:
         return word(Language::Japanese, Words::WriteError);

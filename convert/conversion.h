@@ -10,7 +10,7 @@ namespace qlx::convert {
 
 // "take.qlx" to "take.csv": Ok, OpenError, WriteError or OutOfMemory.
 Report exportToCsv(const std::filesystem::path& path);
-// "take.csv" to "take.qlx": Ok, OpenError, Incomplete, WriteError or OutOfMemory.
+// "take.csv" to "take.qlx": Ok, OpenError, RowsNotAMotion, WriteError or OutOfMemory.
 Report importFromCsv(const std::filesystem::path& path);
 
 } // namespace qlx::convert

@@ -1,10 +1,12 @@
 // Binary motion file to CSV: load, then format the rows in chunks on worker threads, written in
 // order straight into the output that replaces the target once it is complete.
+#include "convert/export.h"
+
 #include "convert/conversion.h"
 #include "convert/extension.h"
+#include "convert/memory_report.h"
 #include "convert/motion_layout.h"
 #include "convert/ordered_jobs.h"
-#include "convert/pipeline_steps.h"
 #include "csv/field_codec.h"
 #include "csv/number_format.h"
 #include "io/input_watch.h"
@@ -106,8 +108,8 @@ void addTail(Writer& out, std::span<const std::uint8_t> tail) {
 
 } // namespace
 
-bool motionToTable(const motion::MotionView& motion,
-                   const std::function<void(std::string_view)>& write) {
+bool motionToCsv(const motion::MotionView& motion,
+                 const std::function<void(std::string_view)>& write) {
     if (motion.version() == motion::MotionVersion::Unrecognised) {
         return false;
     }
@@ -144,7 +146,7 @@ Report exportMapped(const platform::MappedInput& input, const io::InputWatch& wa
     if (!csv.isOpen()) {
         return {Status::WriteError, CannotWrite{csv.failure()}, {}};
     }
-    motionToTable(*motion, [&](std::string_view text) { csv.sink().write(text); });
+    motionToCsv(*motion, [&](std::string_view text) { csv.sink().write(text); });
     // A file that changed while it was read gave no output that can be trusted.
     const auto unchanged = watch.unchanged(input.input());
     if (!unchanged) {

@@ -1,9 +1,11 @@
 // CSV to binary motion file: open the file, decide how its text is written, walk its rows into
 // the records of a motion file written straight into the output, check that the file did not
 // change meanwhile, and only then let the output replace its target.
+#include "convert/import.h"
+
 #include "convert/conversion.h"
 #include "convert/extension.h"
-#include "convert/pipeline_steps.h"
+#include "convert/memory_report.h"
 #include "convert/row_walk.h"
 #include "csv/row_reader.h"
 #include "csv/text_form.h"

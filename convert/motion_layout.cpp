@@ -5,7 +5,7 @@
 
 #include "convert/rotation.h"
 #include "csv/field_codec.h"
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 
@@ -92,7 +92,7 @@ public:
         }
         for (std::uint32_t column = columns + 1; !row_.empty(); row_.popFront(), ++column) {
             const std::string_view field = row_.front();
-            if (!io::isBlank(field)) {
+            if (!text::isBlank(field)) {
                 add({Note::Kind::BeyondLastColumn,
                      kind_,
                      sink_.line,
@@ -177,9 +177,9 @@ template <typename Copy> void takeText(Reading& r, std::size_t width, bool isNam
 
 template <typename Read> void takeKeyName(Reading& r, std::span<char> name, Read read) {
     const Taken how = r.take([&](std::string_view field) { return read(field, name); });
-    r.name(how, name.size(), io::fieldText(name).size());
+    r.name(how, name.size(), text::fieldText(name).size());
     if (how != Taken::Missing) {
-        r.damage(io::fieldText(name), true);
+        r.damage(text::fieldText(name), true);
     }
 }
 

@@ -31,7 +31,7 @@ struct CountRow {
     std::uint32_t count;
 };
 
-// Incomplete. The file ends where a row must come: the header, the model name or a count.
+// RowsNotAMotion. The file ends where a row must come: the header, the model name or a count.
 struct EndsEarly {
     enum class Row : std::uint8_t { Header, ModelName, Count };
     Row row;

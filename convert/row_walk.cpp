@@ -8,8 +8,8 @@
 #include "convert/ordered_jobs.h"
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
-#include "io/fixed_text.h"
 #include "motion/motion_file.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 #include <vector>
@@ -65,7 +65,7 @@ platform::Expected<std::uint32_t, NotACount::Why> countOf(csv::CsvRowView row) {
     using Why = NotACount::Why;
     std::string_view field = row.empty() ? std::string_view() : row.front();
     for (row.popFront(); !row.empty(); row.popFront()) {
-        if (!io::isBlank(row.front())) {
+        if (!text::isBlank(row.front())) {
             return platform::unexpected(Why::NotWhole);
         }
     }
@@ -96,7 +96,7 @@ NotACount notACount(csv::CsvRowView row, Table table, std::uint64_t line,
         if (first) {
             fact.text = row.front().substr(0, kKeptText);
         }
-        fact.values += io::isBlank(row.front()) ? 0u : 1u;
+        fact.values += text::isBlank(row.front()) ? 0u : 1u;
     }
     return fact;
 }
@@ -119,7 +119,7 @@ struct Walk {
         report = {status, std::move(failure), {}};
         return false;
     }
-    bool fail(Failure failure) { return fail(Status::Incomplete, std::move(failure)); }
+    bool fail(Failure failure) { return fail(Status::RowsNotAMotion, std::move(failure)); }
     bool fail(const csv::ReadFault& fault) {
         using Kind = csv::ReadFault::Kind;
         switch (fault.kind) {
@@ -245,7 +245,7 @@ bool afterLights(csv::RowReader& rows, io::OutputSink& motion, Walk& walk) {
             } else {
                 isBlock = isBlock && piece->text.empty();
             }
-            blank = blank && io::isBlank(piece->text);
+            blank = blank && text::isBlank(piece->text);
             if (piece->fieldEnds) {
                 values += blank ? 0 : 1;
                 blank = true;
@@ -298,7 +298,7 @@ Report walkRows(csv::RowReader& rows, io::OutputSink& motion) {
         afterLights(rows, motion, walk) &&
         header.version() == motion::MotionVersion::Unrecognised) {
         walk.report.status = Status::WriteError;
-        walk.report.failure = UnwritableVersion{std::string(io::fieldText(header.magic))};
+        walk.report.failure = UnwritableVersion{std::string(text::fieldText(header.magic))};
     }
     return std::move(walk.report);
 }

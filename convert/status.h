@@ -9,11 +9,12 @@ namespace qlx::convert {
 // other value reads as an error of unknown cause.
 enum class Status : std::int32_t {
     Ok = 0,
-    OpenError = -1,    // the input cannot be read, or its version is refused
-    Incomplete = -2,   // the CSV rows do not make up a whole motion
-    WriteError = -3,   // the output cannot be written
-    BadExtension = -4, // the path ends in neither ".qlx" nor ".csv"
-    OutOfMemory = -5,  // memory ran out; reported with the unknown-error message
+    OpenError = -1,      // the input cannot be read, or its version is refused
+    RowsNotAMotion = -2, // the CSV rows do not make up a whole motion ("internal error", as the
+                         // program has always called it)
+    WriteError = -3,     // the output cannot be written
+    BadExtension = -4,   // the path ends in neither ".qlx" nor ".csv"
+    OutOfMemory = -5,    // memory ran out; reported with the unknown-error message
 };
 
 } // namespace qlx::convert

@@ -3,7 +3,7 @@
 
 #include "csv/number_format.h"
 #include "csv/number_parse.h"
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 #include <array>
@@ -64,11 +64,12 @@ Taken takeNumber(std::string_view field, T& target, Parse parse) {
         return Taken::NotRead;
     }
     target = *value;
-    return io::isBlank(field.substr(used)) ? Taken::Whole : Taken::Partly;
+    return text::isBlank(field.substr(used)) ? Taken::Whole : Taken::Partly;
 }
 
-Taken takeText(std::string_view text, std::span<char> name) {
-    return nameTaken(text, io::copyText(text, name, name.size()));
+// Stores a name that a field holds, and says how it was stored.
+Taken storeText(std::string_view text, std::span<char> name) {
+    return nameTaken(text, text::copyText(text, name, name.size()));
 }
 
 } // namespace
@@ -142,7 +143,7 @@ std::string_view unprotected(std::string_view field) {
 }
 
 void appendName(CsvRow& row, std::span<const char> name, bool keepAsText) {
-    const std::string_view text = io::fieldText(name);
+    const std::string_view text = text::fieldText(name);
     const bool mark = keepAsText && spreadsheetReadsOtherwise(text);
     if (!mark && text.find_first_of(",\r\n") == text.npos && !text.starts_with('"')) {
         row.append(text);
@@ -219,17 +220,17 @@ Taken takeFloat(std::string_view field, float& target, bool commaIsPoint) {
 }
 
 Taken takeName(std::string_view field, std::span<char> name) {
-    return takeText(unprotected(field), name);
+    return storeText(unprotected(field), name);
 }
 
 Taken takeTrimmedName(std::string_view field, std::span<char> name) {
-    while (!field.empty() && io::isSpace(field.front())) {
+    while (!field.empty() && text::isSpace(field.front())) {
         field.remove_prefix(1);
     }
-    while (!field.empty() && io::isSpace(field.back())) {
+    while (!field.empty() && text::isSpace(field.back())) {
         field.remove_suffix(1);
     }
-    return takeText(unprotected(field), name);
+    return storeText(unprotected(field), name);
 }
 
 Taken takeHex(std::string_view field, std::span<std::uint8_t> block) {

@@ -2,7 +2,7 @@
 // which is exact and never consults a locale, for its value.
 #include "csv/number_parse.h"
 
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,7 +29,7 @@ struct SignedText {
 };
 
 SignedText takeSign(std::string_view text) {
-    while (!text.empty() && io::isSpace(text.front())) {
+    while (!text.empty() && text::isSpace(text.front())) {
         text.remove_prefix(1);
     }
     const bool negative = !text.empty() && text.front() == '-';

@@ -2,7 +2,7 @@
 // the two uses of both: deciding a file's encoding and turning UTF-8 into code page 932.
 #include "csv/text_encoding.h"
 
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 #include <array>
@@ -329,10 +329,10 @@ std::string utf8FromShiftJis(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         char32_t c = 0;
-        if (io::isShiftJisLead(text[i]) && i + 1 < text.size()) {
+        if (text::isShiftJisLead(text[i]) && i + 1 < text.size()) {
             c = doubleByteCharacter(byte, static_cast<std::uint8_t>(text[i + 1]));
             i += c == 0 ? 0 : 1;
-        } else if (!io::isShiftJisLead(text[i])) {
+        } else if (!text::isShiftJisLead(text[i])) {
             c = singleByteCharacter(byte);
         }
         appendUtf8(utf8, c == 0 && byte != 0 ? U'?' : c);

@@ -1,7 +1,7 @@
 // The motion document's version rule and the text fields it decides between.
 #include "motion/document.h"
 
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <cstring>
 #include <utility>
@@ -48,16 +48,16 @@ std::optional<std::string_view> MotionHeader::modelName() const {
     if (version() == MotionVersion::Unrecognised) {
         return std::nullopt;
     }
-    return io::fieldText(activeModelName());
+    return text::fieldText(activeModelName());
 }
 
 std::size_t MotionHeader::setModelName(std::string_view text) {
     const auto field = activeModelName();
-    return io::copyText(text, field, field.size());
+    return text::copyText(text, field, field.size());
 }
 
 std::size_t setMagic(MotionHeader& header, std::string_view text) {
-    return io::copyText(text, header.magic, kMagicSize - 1);
+    return text::copyText(text, header.magic, kMagicSize - 1);
 }
 
 MotionView viewOf(const MotionDocument& document) {

@@ -2,7 +2,7 @@
 // version), the four keyframe tables and the bytes after them, owned or viewed.
 #pragma once
 
-#include "io/large_vector.h"
+#include "platform/large_vector.h"
 #include "motion/records.h"
 
 #include <array>
@@ -64,11 +64,11 @@ std::size_t setMagic(MotionHeader& header, std::string_view text);
 // A motion that owns its keyframe tables, and the bytes that followed its light keys in the file
 // it came from, which it carries unread.
 struct MotionDocument : MotionHeader {
-    io::LargeVector<BoneKey> bones;
-    io::LargeVector<MorphKey> morphs;
-    io::LargeVector<CameraKey> cameras;
-    io::LargeVector<LightKey> lights;
-    io::LargeVector<std::byte> tail;
+    platform::LargeVector<BoneKey> bones;
+    platform::LargeVector<MorphKey> morphs;
+    platform::LargeVector<CameraKey> cameras;
+    platform::LargeVector<LightKey> lights;
+    platform::LargeVector<std::byte> tail;
 };
 
 // A motion whose tables and tail lie where something else keeps them: a file's bytes, or a

@@ -4,7 +4,7 @@
 // keys is sorted by comparison, which costs less than the radix sort's counts and ranks.
 #include "motion/key_order.h"
 
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 #include <array>
@@ -35,14 +35,14 @@ std::uint64_t frameKey(const Int32& frame) {
 }
 
 // Least significant byte first; a byte that every key shares is skipped.
-io::LargeVector<std::uint32_t> sortedIndices(io::LargeVector<SortItem>& items) {
+platform::LargeVector<std::uint32_t> sortedIndices(platform::LargeVector<SortItem>& items) {
     std::array<std::array<std::uint32_t, 256>, 8> counts{};
     for (const auto& item : items) {
         for (std::size_t d = 0; d < 8; ++d) {
             ++counts[d][(item.key >> (8 * d)) & 0xFF];
         }
     }
-    io::LargeVector<SortItem> scratch;
+    platform::LargeVector<SortItem> scratch;
     for (std::size_t d = 0; d < 8 && !items.empty(); ++d) {
         const std::size_t shift = 8 * d;
         if (counts[d][(items[0].key >> shift) & 0xFF] == items.size()) {
@@ -55,15 +55,15 @@ io::LargeVector<std::uint32_t> sortedIndices(io::LargeVector<SortItem>& items) {
         }
         items.swap(scratch);
     }
-    io::LargeVector<std::uint32_t> order(items.size());
+    platform::LargeVector<std::uint32_t> order(items.size());
     std::ranges::transform(items, order.begin(), &SortItem::index);
     return order;
 }
 
 // The indices 0 to count - 1, sorted by the 64-bit key that `keyOf` gives each.
 template <typename KeyOf>
-io::LargeVector<std::uint32_t> radixOrder(std::size_t count, KeyOf keyOf) {
-    io::LargeVector<SortItem> items(count);
+platform::LargeVector<std::uint32_t> radixOrder(std::size_t count, KeyOf keyOf) {
+    platform::LargeVector<SortItem> items(count);
     for (std::size_t i = 0; i < count; ++i) {
         items[i] = {keyOf(i), static_cast<std::uint32_t>(i)};
     }
@@ -72,15 +72,15 @@ io::LargeVector<std::uint32_t> radixOrder(std::size_t count, KeyOf keyOf) {
 
 // The same for a few keys of any kind that compares; equal keys keep their order by index, as a
 // stable sort would keep them, without its buffer.
-template <typename KeyOf> io::LargeVector<std::uint32_t> fewOrder(std::size_t count, KeyOf keyOf) {
-    io::LargeVector<std::uint32_t> order(count);
+template <typename KeyOf> platform::LargeVector<std::uint32_t> fewOrder(std::size_t count, KeyOf keyOf) {
+    platform::LargeVector<std::uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
     std::ranges::sort(order, {}, [&](std::uint32_t i) { return std::pair(keyOf(i), i); });
     return order;
 }
 
 template <typename Record>
-io::LargeVector<std::uint32_t> frameOrder(std::span<const Record> table) {
+platform::LargeVector<std::uint32_t> frameOrder(std::span<const Record> table) {
     const auto key = [&](std::size_t i) { return frameKey(table[i].frame); };
     return table.size() < kFewKeys ? fewOrder(table.size(), key) : radixOrder(table.size(), key);
 }
@@ -91,7 +91,7 @@ using NameWords = std::pair<std::uint64_t, std::uint64_t>;
 
 NameWords nameWords(const BoneKey& key) {
     std::array<char, 16> bytes{};
-    const std::string_view name = io::fieldText(key.name);
+    const std::string_view name = text::fieldText(key.name);
     name.copy(bytes.data(), name.size());
     std::uint64_t words[2];
     std::memcpy(words, bytes.data(), sizeof words);
@@ -127,9 +127,9 @@ std::uint64_t freshKey() {
 }
 
 // Each bone's name as its rank among the distinct names, which are few beside the keys.
-io::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
+platform::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
     std::unordered_map<NameWords, std::uint32_t, NameHash> ids(0, NameHash{freshKey()});
-    io::LargeVector<std::uint32_t> ranks(bones.size());
+    platform::LargeVector<std::uint32_t> ranks(bones.size());
     for (std::size_t i = 0; i < bones.size(); ++i) {
         const auto id = static_cast<std::uint32_t>(ids.size());
         ranks[i] = ids.try_emplace(nameWords(bones[i]), id).first->second;
@@ -146,7 +146,7 @@ io::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
     return ranks;
 }
 
-io::LargeVector<std::uint32_t> boneOrder(std::span<const BoneKey> bones) {
+platform::LargeVector<std::uint32_t> boneOrder(std::span<const BoneKey> bones) {
     if (bones.size() < kFewKeys) {
         return fewOrder(bones.size(), [&](std::size_t i) {
             return std::pair(nameWords(bones[i]), frameKey(bones[i].frame));

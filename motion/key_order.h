@@ -10,10 +10,10 @@
 namespace qlx::motion {
 
 struct KeyOrder {
-    io::LargeVector<std::uint32_t> bones;
-    io::LargeVector<std::uint32_t> morphs;
-    io::LargeVector<std::uint32_t> cameras;
-    io::LargeVector<std::uint32_t> lights;
+    platform::LargeVector<std::uint32_t> bones;
+    platform::LargeVector<std::uint32_t> morphs;
+    platform::LargeVector<std::uint32_t> cameras;
+    platform::LargeVector<std::uint32_t> lights;
 };
 
 // Counts come from 32-bit fields, so every index fits in 32 bits.

@@ -65,7 +65,7 @@ std::optional<MotionFault> table(Reader& reader, Table which, std::span<const Re
     return std::nullopt;
 }
 
-template <typename Record> void copy(std::span<const Record> from, io::LargeVector<Record>& to) {
+template <typename Record> void copy(std::span<const Record> from, platform::LargeVector<Record>& to) {
     to.assign(from.begin(), from.end());
 }
 

@@ -1,4 +1,4 @@
-// The process's dealings with the system: console output, the audible signal, the pause, the
+// The process's dealings with the system: console output, the sound at the end, the pause, the
 // process-wide locale and the command line. The driver takes them as functions, so tests swap them.
 #pragma once
 
@@ -11,7 +11,8 @@
 
 namespace qlx::platform {
 
-enum class Signal : unsigned {
+// The sound that ends a run, as the Windows message sounds number them.
+enum class Sound : unsigned {
     Information = 0x40, // success
     Error = 0x10,       // any failure
 };
@@ -19,7 +20,7 @@ enum class Signal : unsigned {
 struct Platform {
     // Bytes to standard error, flushed: UTF-8 where `unicode` says so, code page 932 otherwise.
     std::function<void(std::string_view)> writeError;
-    std::function<void(Signal)> signal;
+    std::function<void(Sound)> beep;
     std::function<void(std::chrono::milliseconds)> pause;
     std::function<void()> useJapaneseLocale; // best effort; never fails
     // Standard error shows UTF-8 text: a terminal whose character set is UTF-8, or a Windows

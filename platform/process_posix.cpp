@@ -23,7 +23,7 @@ void writeError(std::string_view bytes) {
 }
 
 // Only a terminal hears the bell; piped output stays exactly the message bytes.
-void ringBell(Signal) {
+void ringBell(Sound) {
     if (isatty(STDERR_FILENO) != 0) {
         writeError("\a");
     }

@@ -42,8 +42,8 @@ void writeConsole(std::string_view utf8) {
     WriteConsoleW(errorConsole(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-void messageBeep(Signal signal) {
-    MessageBeep(static_cast<UINT>(signal));
+void messageBeep(Sound sound) {
+    MessageBeep(static_cast<UINT>(sound));
 }
 
 void pause(std::chrono::milliseconds duration) {

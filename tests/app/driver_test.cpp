@@ -14,7 +14,7 @@
 namespace qlx::app {
 namespace {
 
-using platform::Signal;
+using platform::Sound;
 
 // What a run did, as text: its console output, "L" where the locale was set, each conversion
 // called, "!" and the signal, "~" and the pause, and "=" and the exit status. Each path is
@@ -24,7 +24,7 @@ std::string run(const std::vector<std::string>& paths,
     std::string log;
     const platform::Platform fake{
         [&](std::string_view bytes) { log += bytes; },
-        [&](Signal signal) { log += signal == Signal::Information ? "!info" : "!error"; },
+        [&](Sound sound) { log += sound == Sound::Information ? "!info" : "!error"; },
         [&](std::chrono::milliseconds ms) { log += "~" + std::to_string(ms.count()); },
         [&] { log += "L"; }};
     const auto conversion = [&](const char* kind) {
@@ -96,7 +96,7 @@ TEST(Driver, ReportsEachFileAndTheFirstFailure) {
     const std::vector<std::pair<Status, std::string>> reports = {
         {Status::Ok, shiftJis("正常終了しました")},
         {Status::OpenError, shiftJis("ファイルオープンエラー")},
-        {Status::Incomplete, shiftJis("内部エラー")},
+        {Status::RowsNotAMotion, shiftJis("内部エラー")},
         {Status::WriteError, shiftJis("ファイル書き込みエラー")},
         {Status::BadExtension, shiftJis("ファイル拡張子が違います")},
         {Status{1}, unknown},

@@ -233,24 +233,24 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
         convert::Status status;
         std::string lines;
     } tries[] = {
-        {"camera deleted", [](auto& l) { l.erase(l.begin() + 26); }, convert::Status::Incomplete,
+        {"camera deleted", [](auto& l) { l.erase(l.begin() + 26); }, convert::Status::RowsNotAMotion,
          "  line 29 should hold the light count, but holds 7 values\n"
          "  the camera count on line 25 says 3: change it if camera keys were added or deleted\n"},
-        {"light added", [](auto& l) { l.push_back(l.back()); }, convert::Status::Incomplete,
+        {"light added", [](auto& l) { l.push_back(l.back()); }, convert::Status::RowsNotAMotion,
          "  line 31 follows the last light key, but holds 7 values\n"
          "  the light count on line 29 says 1: raise it if light keys were added\n"},
-        {"bone added", [](auto& l) { l.insert(l.begin() + 4, l[3]); }, convert::Status::Incomplete,
+        {"bone added", [](auto& l) { l.insert(l.begin() + 4, l[3]); }, convert::Status::RowsNotAMotion,
          "  line 19 should hold the morph count, but holds 9 values\n"
          "  the bone count on line 3 says 15: change it if bone keys were added or deleted\n"},
-        {"bone deleted", [](auto& l) { l.erase(l.begin() + 3); }, convert::Status::Incomplete,
+        {"bone deleted", [](auto& l) { l.erase(l.begin() + 3); }, convert::Status::RowsNotAMotion,
          "  line 19 should hold the morph count, but holds 3 values\n"
          "  the bone count on line 3 says 15: change it if bone keys were added or deleted\n"},
-        {"count grouped", [](auto& l) { l[2] = "\"1,000\""; }, convert::Status::Incomplete,
+        {"count grouped", [](auto& l) { l[2] = "\"1,000\""; }, convert::Status::RowsNotAMotion,
          "  line 3 should hold the bone count, a whole number, but holds \"1,000\"\n"},
-        {"count negative", [](auto& l) { l[2] = "-4294967295"; }, convert::Status::Incomplete,
+        {"count negative", [](auto& l) { l[2] = "-4294967295"; }, convert::Status::RowsNotAMotion,
          "  line 3 should hold the bone count, but holds \"-4294967295\": a count cannot be "
          "negative\n"},
-        {"count too large", [](auto& l) { l[2] = "99999999999"; }, convert::Status::Incomplete,
+        {"count too large", [](auto& l) { l[2] = "99999999999"; }, convert::Status::RowsNotAMotion,
          "  line 3 should hold the bone count, but holds \"99999999999\": a count is at most "
          "4,294,967,295\n"},
         {"decimal comma, long name",
@@ -638,7 +638,7 @@ TEST(Executable, ControlCharactersInNamesAreShownSafely) {
               shown + "\n" + opened + csv + "\n内部エラー\n" + ok + "x\\x1b[2J\\xc2\\x80\"\n\a");
     EXPECT_EQ(ConverterRun(dir, {missing, csv}).finish().second,
               missing + "\n" + systemShiftJis(opened) + csv + "\n" +
-                  message(convert::Status::Incomplete) + ok + "x\x1b[2J\x80\"\n");
+                  message(convert::Status::RowsNotAMotion) + ok + "x\x1b[2J\x80\"\n");
 }
 
 } // namespace

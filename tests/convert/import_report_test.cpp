@@ -125,7 +125,7 @@ TEST(ImportReport, AMisplacedRowSaysWhereAndWhichCountToChange) {
     };
     for (const auto& [csv, facts] : cases) {
         const Walked walked = walk(csv);
-        EXPECT_EQ(walked.report.status, Status::Incomplete) << facts;
+        EXPECT_EQ(walked.report.status, Status::RowsNotAMotion) << facts;
         EXPECT_EQ(std::visit(Facts{}, walked.report.failure), facts);
     }
     // A negative zero is a count of none, so the first bone key stands where the morph count

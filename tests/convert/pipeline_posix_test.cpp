@@ -1,7 +1,8 @@
 // What only a POSIX system can show of the conversions: exhausted memory, in a child process given
 // a small address space; an input cut while it is read; a read that fails.
 #include "convert/conversion.h"
-#include "convert/pipeline_steps.h"
+#include "convert/export.h"
+#include "convert/import.h"
 #include "io/input_watch.h"
 
 #include "motion/motion_file.h"

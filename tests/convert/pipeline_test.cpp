@@ -2,15 +2,16 @@
 // broken files in both forms, outputs that cannot be written, and round trips of motions made of
 // random bytes. Whatever fails leaves an existing output as it was and no stray file.
 #include "convert/conversion.h"
-#include "convert/pipeline_steps.h"
+#include "convert/export.h"
+#include "convert/import.h"
 #include "io/input_watch.h"
 
 #include "convert/rotation.h"
-#include "io/fixed_text.h"
 #include "motion/motion_file.h"
 #include "platform/files.h"
 #include "tests/support/round_trip.h"
 #include "tests/support/support.h"
+#include "text/fixed_text.h"
 
 #include <gtest/gtest.h>
 
@@ -111,8 +112,8 @@ TEST(Pipelines, ImportStatuses) {
          Status::Ok},
         {"no lights, no final line end", header + "1\r\n" + bone + "0\r\n0\r\n0", Status::Ok},
         {"bone count overruns", header + "1000\r\n" + bone + bone + "0\r\n0\r\n0\r\n",
-         Status::Incomplete},
-        {"light count overruns", header + "0\r\n0\r\n0\r\n2\r\n0\r\n", Status::Incomplete},
+         Status::RowsNotAMotion},
+        {"light count overruns", header + "0\r\n0\r\n0\r\n2\r\n0\r\n", Status::RowsNotAMotion},
         {"bone count overruns rows parsed side by side",
          [&] {
              std::string rows = header + "100000\r\n";
@@ -121,16 +122,16 @@ TEST(Pipelines, ImportStatuses) {
              }
              return rows;
          }(),
-         Status::Incomplete},
+         Status::RowsNotAMotion},
         {"light count one over", header + "0\r\n0\r\n0\r\n2\r\n0,0,0,0,0,0,0\r\n",
-         Status::Incomplete},
-        {"largest bone count", header + huge + "0\r\n0\r\n0\r\n", Status::Incomplete},
-        {"largest light count", header + "0\r\n0\r\n0\r\n" + huge, Status::Incomplete},
-        {"count row without field", header + "\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
-        {"count that is no number", header + "x\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
-        {"count with text after it", header + "0x\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
-        {"count with grouping", header + "\"1,000\"\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
-        {"count with a second value", header + "0,z\r\n0\r\n0\r\n0\r\n", Status::Incomplete},
+         Status::RowsNotAMotion},
+        {"largest bone count", header + huge + "0\r\n0\r\n0\r\n", Status::RowsNotAMotion},
+        {"largest light count", header + "0\r\n0\r\n0\r\n" + huge, Status::RowsNotAMotion},
+        {"count row without field", header + "\r\n0\r\n0\r\n0\r\n", Status::RowsNotAMotion},
+        {"count that is no number", header + "x\r\n0\r\n0\r\n0\r\n", Status::RowsNotAMotion},
+        {"count with text after it", header + "0x\r\n0\r\n0\r\n0\r\n", Status::RowsNotAMotion},
+        {"count with grouping", header + "\"1,000\"\r\n0\r\n0\r\n0\r\n", Status::RowsNotAMotion},
+        {"count with a second value", header + "0,z\r\n0\r\n0\r\n0\r\n", Status::RowsNotAMotion},
         {"counts padded as spreadsheets pad them, signs and blanks",
          header + "0,,,\r\n +0 , ,\"\"\r\n-0\r\n\t0\t\r\n", Status::Ok},
         {"count read as a bone row", header + "2\r\n" + bone + "0\r\n0\r\n0\r\n0\r\n", Status::Ok},
@@ -138,15 +139,16 @@ TEST(Pipelines, ImportStatuses) {
          "Quorlane Motion Data 0002,0,x\r\nmodel,y\r\n0\r\n0\r\n0\r\n0\r\n", Status::Ok},
         {"blank rows after the lights", header + "0\r\n0\r\n0\r\n0\r\n\r\n,,\r\n \t,\"\"\r\n",
          Status::Ok},
-        {"a row after the lights", header + "0\r\n0\r\n0\r\n0\r\n\r\nmore\r\n", Status::Incomplete},
+        {"a row after the lights", header + "0\r\n0\r\n0\r\n0\r\n\r\nmore\r\n",
+         Status::RowsNotAMotion},
         {"a quoted comma after the lights", header + "0\r\n0\r\n0\r\n0\r\n\",\"\r\n",
-         Status::Incomplete},
+         Status::RowsNotAMotion},
         {"empty model name line", "Quorlane Motion Data 0002,0\r\n\r\n0\r\n0\r\n0\r\n0\r\n",
          Status::Ok},
         {"unknown suffix", "Quorlane Motion Data 0003,0\r\nm\r\n0\r\n0\r\n0\r\n0\r\n",
          Status::WriteError},
         {"incomplete before unwritable", "Quorlane Motion Data 0003,0\r\nm\r\n0\r\n",
-         Status::Incomplete}};
+         Status::RowsNotAMotion}};
     for (const auto& [name, csv, status] : cases) {
         EXPECT_EQ(convertBeside("in.csv", csv), status) << name;
     }
@@ -155,7 +157,7 @@ TEST(Pipelines, ImportStatuses) {
     const std::size_t lastRow = kWorkedExample.rfind("\r\n", kWorkedExample.size() - 3) + 2;
     for (std::size_t size = 0; size <= kWorkedExample.size(); ++size) {
         ASSERT_EQ(convertBeside("take.csv", kWorkedExample.substr(0, size)),
-                  size > lastRow ? Status::Ok : Status::Incomplete)
+                  size > lastRow ? Status::Ok : Status::RowsNotAMotion)
             << size;
     }
 }
@@ -171,7 +173,8 @@ TEST(Pipelines, EveryByteOfAMotionComesBack) {
         document.bones.back().rotation = {0.0f, 0.0f, 0.0f, 1.0f};
         setName(document.morphs.emplace_back().name, name);
     }
-    std::ranges::sort(document.bones, {}, [](const auto& key) { return io::fieldText(key.name); });
+    std::ranges::sort(document.bones, {},
+                      [](const auto& key) { return text::fieldText(key.name); });
     for (const char c : std::string("\0after\r\n,\"the lights\xFF", 19)) {
         document.tail.push_back(std::byte(c));
     }
@@ -258,7 +261,7 @@ TEST(Pipelines, SpreadsheetSavesImportAsTheirShiftJisFile) {
         writeBytes(dir / "saved.csv", c.csv);
         std::filesystem::remove(dir / "saved.qlx");
         EXPECT_EQ(importFromCsv(dir / "saved.csv").status,
-                  c.imports ? Status::Ok : Status::Incomplete)
+                  c.imports ? Status::Ok : Status::RowsNotAMotion)
             << c.name;
         EXPECT_EQ(std::filesystem::exists(dir / "saved.qlx") &&
                       readBytes(dir / "saved.qlx") == binary,
@@ -369,7 +372,7 @@ TEST(Pipelines, OutputsThatCannotBeWritten) {
     EXPECT_EQ(importFromCsv(dir / "back.csv").status, Status::WriteError);
     writeBytes(dir / "cut.csv", kWorkedExample.substr(0, 80)); // incomplete says so first
     std::filesystem::create_directory(dir / "cut.qlx");
-    EXPECT_EQ(importFromCsv(dir / "cut.csv").status, Status::Incomplete);
+    EXPECT_EQ(importFromCsv(dir / "cut.csv").status, Status::RowsNotAMotion);
     // "in.qlx/x" becomes "in.csv/x", in a folder that does not exist.
     std::filesystem::create_directory(dir / "in.qlx");
     std::filesystem::copy_file(dir / "take.qlx", dir / "in.qlx" / "x");

@@ -2,7 +2,7 @@
 #include "csv/field_codec.h"
 
 #include "csv/row_view.h"
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -179,7 +179,7 @@ TEST(FieldCodec, NamesASpreadsheetWouldReadOtherwiseStayText) {
     EXPECT_EQ(row.text(), "=1");
     std::array<char, 15> name{};
     takeName("'x", name);
-    EXPECT_EQ(io::fieldText(name), "'x");
+    EXPECT_EQ(text::fieldText(name), "'x");
 }
 
 // With a comma that cannot separate fields, a number that has one in place of its point reads

@@ -1,7 +1,7 @@
 // Any bytes as a CSV file: the rows are walked into a motion file as the import does, without
 // files. Whatever imports must load as a motion file and lay out as rows again, as the export
 // does, and it holds no more records than the text has rows.
-#include "convert/pipeline_steps.h"
+#include "convert/export.h"
 #include "convert/row_walk.h"
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t records = motion->bones.size() + motion->morphs.size() +
                                     motion->cameras.size() + motion->lights.size();
         const auto lines = static_cast<std::size_t>(std::count(data, data + size, '\n')) + 1;
-        if (records + 6 > lines || !convert::motionToTable(*motion, [](std::string_view) {})) {
+        if (records + 6 > lines || !convert::motionToCsv(*motion, [](std::string_view) {})) {
             std::abort();
         }
-    } else if (status != convert::Status::Incomplete && status != convert::Status::WriteError) {
+    } else if (status != convert::Status::RowsNotAMotion && status != convert::Status::WriteError) {
         std::abort();
     }
     return 0;

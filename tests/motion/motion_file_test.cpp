@@ -3,7 +3,7 @@
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 
-#include "io/fixed_text.h"
+#include "text/fixed_text.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +153,7 @@ TEST(KeyOrder, IsTheStableSortOfTheKeys) {
         EXPECT_TRUE(std::ranges::equal(
             order.bones, sorted(document.bones,
                                 [](const BoneKey& key) {
-                                    return std::pair(io::fieldText(key.name), key.frame.get());
+                                    return std::pair(text::fieldText(key.name), key.frame.get());
                                 })))
             << keys;
         EXPECT_TRUE(std::ranges::equal(

@@ -1,12 +1,12 @@
 // Motions made of any bytes, and their round trip through CSV text.
 #include "tests/support/round_trip.h"
 
-#include "convert/pipeline_steps.h"
+#include "convert/export.h"
 #include "convert/row_walk.h"
-#include "io/fixed_text.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 #include "tests/support/support.h"
+#include "text/fixed_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,14 +27,14 @@ void take(std::span<const std::uint8_t>& bytes, void* target, std::size_t size) 
 // A name that is empty or question marks alone is said of when it is read: such a name gets
 // another first byte.
 void readable(std::span<char> name) {
-    const std::string_view text = io::fieldText(name);
+    const std::string_view text = text::fieldText(name);
     if (text.find_first_not_of('?') == text.npos) {
         name[0] = 'k';
     }
 }
 
 template <typename Record>
-void fill(std::span<const std::uint8_t>& bytes, io::LargeVector<Record>& table,
+void fill(std::span<const std::uint8_t>& bytes, platform::LargeVector<Record>& table,
           std::size_t maxKeys) {
     std::uint32_t count = 0;
     take(bytes, &count, 4);
@@ -47,9 +47,9 @@ void fill(std::span<const std::uint8_t>& bytes, io::LargeVector<Record>& table,
         }
         if constexpr (std::is_same_v<Record, motion::MorphKey>) {
             // A morph name loses white space at its ends.
-            const std::size_t size = io::fieldText(record.name).size();
+            const std::size_t size = text::fieldText(record.name).size();
             for (const std::size_t end : {std::size_t{0}, size - 1}) {
-                if (size > 0 && io::isSpace(record.name[end])) {
+                if (size > 0 && text::isSpace(record.name[end])) {
                     record.name[end] = 'x';
                 }
             }
@@ -84,7 +84,7 @@ std::string layOut(const motion::MotionView& motion) {
     const std::size_t keys =
         motion.bones.size() + motion.morphs.size() + motion.cameras.size() + motion.lights.size();
     text.reserve(256 * (keys + 1) + 2 * motion.tail.size());
-    convert::motionToTable(motion, [&](std::string_view more) { text += more; });
+    convert::motionToCsv(motion, [&](std::string_view more) { text += more; });
     return text;
 }
 
@@ -114,7 +114,7 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
     }
     std::memcpy(&document.headerWord, header.data(), 4);
     document.setModelName({header.data() + 4, 20});
-    if (const auto name = document.activeModelName(); !io::fieldText(name).empty()) {
+    if (const auto name = document.activeModelName(); !text::fieldText(name).empty()) {
         readable(name);
     }
     fill(bytes, document.bones, maxKeys);

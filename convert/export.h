@@ -1,0 +1,32 @@
+// The export's steps after the input is open: the CSV text of a motion, and the export of a
+// mapped motion file, for the conversion and for the tests and fuzz targets that run them.
+#pragma once
+
+#include "convert/report.h"
+#include "io/input_watch.h"
+#include "motion/document.h"
+#include "platform/files.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace qlx::convert {
+
+// Record rows are formatted this many keys to a chunk; a section of more than one chunk is
+// formatted on worker threads.
+inline constexpr std::size_t kChunkKeys = 4096;
+
+// The CSV text of a motion, its keys in key order and the bytes after its light keys last,
+// handed to `write` piece by piece in order as it is formatted; false, with nothing written, when
+// its version is unrecognised.
+bool motionToCsv(const motion::MotionView& motion,
+                 const std::function<void(std::string_view)>& write);
+
+// Exports the mapped bytes of the motion file at `path` to `output`: OpenError when they are no
+// motion, or when the file was cut or written while it was read, as `watch` tells.
+Report exportMapped(const platform::MappedInput& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output);
+
+} // namespace qlx::convert
