@@ -1,7 +1,6 @@
 // Writes a generated motion: `qlx_make_motion BONES PATH` for the benchmark's shape, or
 // `qlx_make_motion BONES PATH MORPHS CAMERAS LIGHTS` for any other.
 #include "bench/motion_generator.h"
-#include "motion/motion_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,5 +13,5 @@ int main(int argc, char** argv) {
     const auto count = [&](int i) { return std::strtoull(argv[i], nullptr, 10); };
     const auto shape = argc == 3 ? qlx::bench::benchmarkShape(count(1))
                                  : qlx::bench::MotionShape{count(1), count(3), count(4), count(5)};
-    return qlx::motion::save(qlx::bench::generateMotion(shape), argv[2]) ? 0 : 1;
+    return qlx::bench::writeMotion(shape, argv[2]) ? 0 : 1;
 }

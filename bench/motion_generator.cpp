@@ -1,9 +1,13 @@
 // Generates motions for the benchmarks.
 #include "bench/motion_generator.h"
 
+#include "io/pending_output.h"
+#include "motion/motion_file.h"
+
 #include <cmath>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace qlx::bench {
 
@@ -52,11 +56,10 @@ private:
 
 } // namespace
 
-motion::MotionDocument generateMotion(const MotionShape& shape, std::uint32_t seed) {
+bool writeMotion(const MotionShape& shape, const std::filesystem::path& path, std::uint32_t seed) {
     Generator generate(seed);
-    motion::MotionDocument document;
-    document.bones.resize(shape.bones);
-    for (auto& key : document.bones) {
+    std::vector<motion::BoneKey> bones(shape.bones);
+    for (auto& key : bones) {
         generate.name(key.name, 100);
         key.frame = generate.frame();
         generate.values(key.position, -20.0f, 20.0f);
@@ -64,27 +67,38 @@ motion::MotionDocument generateMotion(const MotionShape& shape, std::uint32_t se
         key.interpolation.fill(20);
         key.interpolation[0] = generate.byte();
     }
-    document.morphs.resize(shape.morphs);
-    for (auto& key : document.morphs) {
+    std::vector<motion::MorphKey> morphs(shape.morphs);
+    for (auto& key : morphs) {
         generate.name(key.name, 50);
         key.frame = generate.frame();
         key.weight = generate.value(0.0f, 1.0f);
     }
-    document.cameras.resize(shape.cameras);
-    for (auto& key : document.cameras) {
+    std::vector<motion::CameraKey> cameras(shape.cameras);
+    for (auto& key : cameras) {
         key.frame = generate.frame();
         key.distance = generate.value(-50.0f, 0.0f);
         generate.values(key.position, -20.0f, 20.0f);
         generate.values(key.rotation, -7.0f, 7.0f);
         motion::cameraTail(key)[0] = generate.byte();
     }
-    document.lights.resize(shape.lights);
-    for (auto& key : document.lights) {
+    std::vector<motion::LightKey> lights(shape.lights);
+    for (auto& key : lights) {
         key.frame = generate.frame();
         generate.values(key.colour, 0.0f, 1.0f);
         generate.values(key.direction, -1.0f, 1.0f);
     }
-    return document;
+    // Written as the import writes a motion: the default header, then each table.
+    io::PendingOutput output(path);
+    motion::writeHeader(output.sink(), motion::MotionHeader{});
+    const auto table = [&](const auto& records) {
+        motion::writeCount(output.sink(), records.size());
+        motion::writeRecords(output.sink(), std::span(records));
+    };
+    table(bones);
+    table(morphs);
+    table(cameras);
+    table(lights);
+    return output.commit();
 }
 
 } // namespace qlx::bench

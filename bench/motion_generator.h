@@ -5,6 +5,7 @@
 #include "motion/document.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <cstdint>
 
 namespace qlx::bench {
@@ -18,6 +19,8 @@ inline MotionShape benchmarkShape(std::size_t bones) {
     return {bones, bones / 10, bones / 100, bones / 100};
 }
 
-motion::MotionDocument generateMotion(const MotionShape& shape, std::uint32_t seed = 1);
+// Writes a motion of that shape to `path`, as a motion file; false when it cannot.
+bool writeMotion(const MotionShape& shape, const std::filesystem::path& path,
+                 std::uint32_t seed = 1);
 
 } // namespace qlx::bench

@@ -60,9 +60,5 @@ std::size_t setMagic(MotionHeader& header, std::string_view text) {
     return text::copyText(text, header.magic, kMagicSize - 1);
 }
 
-MotionView viewOf(const MotionDocument& document) {
-    return {document,         document.bones,  document.morphs,
-            document.cameras, document.lights, document.tail};
-}
 
 } // namespace qlx::motion

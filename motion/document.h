@@ -1,8 +1,7 @@
-// The in-memory keyframe motion: its 30-byte header, the two model-name fields (one active per
-// version), the four keyframe tables and the bytes after them, owned or viewed.
+// The keyframe motion: its 30-byte header with the two model-name fields (one active per
+// version), and a view of its four keyframe tables and the bytes after them.
 #pragma once
 
-#include "platform/large_vector.h"
 #include "motion/records.h"
 
 #include <array>
@@ -61,18 +60,7 @@ struct MotionHeader {
 // bytes 21-24 and its end decide the version. Says how many bytes it copied.
 std::size_t setMagic(MotionHeader& header, std::string_view text);
 
-// A motion that owns its keyframe tables, and the bytes that followed its light keys in the file
-// it came from, which it carries unread.
-struct MotionDocument : MotionHeader {
-    platform::LargeVector<BoneKey> bones;
-    platform::LargeVector<MorphKey> morphs;
-    platform::LargeVector<CameraKey> cameras;
-    platform::LargeVector<LightKey> lights;
-    platform::LargeVector<std::byte> tail;
-};
-
-// A motion whose tables and tail lie where something else keeps them: a file's bytes, or a
-// document.
+// A motion whose tables and tail lie where something else keeps them: a file's bytes.
 struct MotionView : MotionHeader {
     std::span<const BoneKey> bones;
     std::span<const MorphKey> morphs;
@@ -80,7 +68,5 @@ struct MotionView : MotionHeader {
     std::span<const LightKey> lights;
     std::span<const std::byte> tail;
 };
-
-MotionView viewOf(const MotionDocument& document);
 
 } // namespace qlx::motion

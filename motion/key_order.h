@@ -4,6 +4,7 @@
 #pragma once
 
 #include "motion/document.h"
+#include "platform/large_vector.h"
 
 #include <cstdint>
 

@@ -1,8 +1,6 @@
-// Reading the binary motion file's parts where they lie, and writing a document's parts in file
+// Reading the binary motion file's parts where they lie, and writing a motion's parts in file
 // order.
 #include "motion/motion_file.h"
-
-#include "io/pending_output.h"
 
 #include <cstring>
 
@@ -65,10 +63,6 @@ std::optional<MotionFault> table(Reader& reader, Table which, std::span<const Re
     return std::nullopt;
 }
 
-template <typename Record> void copy(std::span<const Record> from, platform::LargeVector<Record>& to) {
-    to.assign(from.begin(), from.end());
-}
-
 } // namespace
 
 platform::Expected<MotionView, MotionFault> parseMotion(std::span<const std::byte> bytes) {
@@ -102,46 +96,6 @@ platform::Expected<MotionView, MotionFault> parseMotion(std::span<const std::byt
     }
     view.tail = reader.rest();
     return view;
-}
-
-MotionDocument documentOf(const MotionView& view) {
-    MotionDocument document;
-    static_cast<MotionHeader&>(document) = view;
-    copy(view.bones, document.bones);
-    copy(view.morphs, document.morphs);
-    copy(view.cameras, document.cameras);
-    copy(view.lights, document.lights);
-    copy(view.tail, document.tail);
-    return document;
-}
-
-bool save(const MotionDocument& document, const std::filesystem::path& path) {
-    // Refused before the output is touched, so an existing file keeps its bytes.
-    if (document.version() == MotionVersion::Unrecognised) {
-        return false;
-    }
-    for (const auto size : {document.bones.size(), document.morphs.size(), document.cameras.size(),
-                            document.lights.size()}) {
-        if (size > UINT32_MAX) {
-            return false;
-        }
-    }
-    io::PendingOutput output(path);
-    if (!output.isOpen()) {
-        return false;
-    }
-    io::OutputSink& sink = output.sink();
-    writeHeader(sink, document);
-    const auto table = [&](const auto& records) {
-        writeCount(sink, records.size());
-        writeRecords(sink, std::span(records));
-    };
-    table(document.bones);
-    table(document.morphs);
-    table(document.cameras);
-    table(document.lights);
-    sink.write(std::span(document.tail));
-    return output.commit();
 }
 
 void writeHeader(io::OutputSink& sink, const MotionHeader& header) {

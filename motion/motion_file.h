@@ -38,13 +38,6 @@ struct MotionFault {
 // counts not there read as zero.
 platform::Expected<MotionView, MotionFault> parseMotion(std::span<const std::byte> bytes);
 
-// A document holding a copy of the viewed motion.
-MotionDocument documentOf(const MotionView& view);
-
-// Writes the document in its present order, its tail last. False, with any existing file left as
-// it was, when the version is unrecognised or the file cannot be completely written.
-bool save(const MotionDocument& document, const std::filesystem::path& path);
-
 // The parts of a motion file in file order, for a writer that never holds a whole document: the
 // header and active model name (the version is recognised), then for each table its count and
 // its records, then the tail's bytes.

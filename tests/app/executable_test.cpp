@@ -3,6 +3,7 @@
 #include "app/driver.h"
 #include "app/messages.h"
 #include "motion/motion_file.h"
+#include "tests/support/motion_document.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -125,7 +126,7 @@ TEST(Executable, ConvertsSeveralFilesBothWays) {
     const auto folder = dir / "a b.c";
     std::filesystem::create_directory(folder);
     writeBytes(folder / "take.csv", csv);
-    ASSERT_TRUE(motion::save(motion::MotionDocument{}, folder / "empty.qlx"));
+    ASSERT_TRUE(test::save(test::MotionDocument{}, folder / "empty.qlx"));
     const std::string first = (folder / "take.csv").string();
     const std::string second = (folder / "empty.qlx").string();
     const std::string ok = message(convert::Status::Ok);
@@ -148,9 +149,9 @@ TEST(Executable, PrintsUsageOrReportsAMissingFile) {
 
 // A motion whose CSV form is some hundred kilobytes.
 std::filesystem::path largeMotion(const ScratchDir& dir) {
-    motion::MotionDocument document;
+    test::MotionDocument document;
     document.bones.resize(2000);
-    EXPECT_TRUE(motion::save(document, dir / "large.qlx"));
+    EXPECT_TRUE(test::save(document, dir / "large.qlx"));
     return dir / "large.qlx";
 }
 
@@ -421,7 +422,7 @@ TEST(Executable, NoNameSlowsTheKeyOrder) {
     std::mt19937_64 random(5);
     constexpr std::uint64_t kOldKey = 0x9E3779B97F4A7C15u;
     const auto motionOf = [&](const std::string& name, bool crafted) {
-        motion::MotionDocument document;
+        test::MotionDocument document;
         document.bones.resize(200'000);
         for (auto& bone : document.bones) {
             std::uint64_t first = 0, second = 0;
@@ -450,7 +451,7 @@ TEST(Executable, NoNameSlowsTheKeyOrder) {
             EXPECT_EQ(std::uint8_t(second), 0);
             bone.frame = std::int32_t(random() % 1000);
         }
-        EXPECT_TRUE(motion::save(document, dir / name));
+        EXPECT_TRUE(test::save(document, dir / name));
         return (dir / name).string();
     };
     const std::string crafted = motionOf("crafted.qlx", true);
@@ -473,9 +474,9 @@ TEST(Executable, NoNameSlowsTheKeyOrder) {
 // them, ends with that signal and leaves nothing but its input. Hiding /proc needs root.
 TEST(Executable, ASignalLeavesNoTemporaryFile) {
     ScratchDir dir;
-    motion::MotionDocument document;
+    test::MotionDocument document;
     document.bones.resize(1'000'000); // a CSV file of some 180 MB, written for a while
-    ASSERT_TRUE(motion::save(document, dir / "big.qlx"));
+    ASSERT_TRUE(test::save(document, dir / "big.qlx"));
     const auto hideProc = [] {
         if (unshare(CLONE_NEWNS) != 0 ||
             mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||

@@ -6,6 +6,7 @@
 #include "io/input_watch.h"
 
 #include "motion/motion_file.h"
+#include "tests/support/motion_document.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ using test::writeBytes;
 // file as it was.
 TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
     ScratchDir dir;
-    ASSERT_TRUE(motion::save(motion::MotionDocument{}, dir / "big.qlx"));
+    ASSERT_TRUE(test::save(test::MotionDocument{}, dir / "big.qlx"));
     std::string bytes = readBytes(dir / "big.qlx");
     const std::uint32_t bones = 20'000'000; // 2.2 GB of records, as a sparse file
     std::memcpy(bytes.data() + motion::kHeaderSize + 20, &bones, 4);
@@ -59,9 +60,9 @@ TEST(OutOfMemory, IsReportedWithEveryFileAsItWas) {
 TEST(Pipelines, AnInputCutWhileItIsReadGivesNoOutput) {
     platform::installFileGuards(); // as the program does at its start
     ScratchDir dir;
-    motion::MotionDocument document;
+    test::MotionDocument document;
     document.bones.resize(2000); // many pages of records
-    ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
+    ASSERT_TRUE(test::save(document, dir / "take.qlx"));
     const auto input = platform::mapInput(dir / "take.qlx");
     ASSERT_TRUE(input);
     std::filesystem::resize_file(dir / "take.qlx", 4096);

@@ -8,6 +8,7 @@
 
 #include "convert/rotation.h"
 #include "motion/motion_file.h"
+#include "tests/support/motion_document.h"
 #include "platform/files.h"
 #include "tests/support/round_trip.h"
 #include "tests/support/support.h"
@@ -24,7 +25,7 @@
 namespace qlx::convert {
 namespace {
 
-using motion::MotionDocument;
+using test::MotionDocument;
 using test::readBytes;
 using test::ScratchDir;
 using test::setName;
@@ -86,7 +87,7 @@ TEST(Pipelines, WorkedExampleBothWays) {
     ScratchDir dir;
     const auto input = dir / "dots.in \x93\xFA" / "take.qlx";
     std::filesystem::create_directory(input.parent_path());
-    ASSERT_TRUE(motion::save(workedExample(), input));
+    ASSERT_TRUE(test::save(workedExample(), input));
     const std::string binary = readBytes(input);
     ASSERT_EQ(exportToCsv(input).status, Status::Ok);
     const auto csv = std::filesystem::path(input).replace_extension(".csv");
@@ -179,7 +180,7 @@ TEST(Pipelines, EveryByteOfAMotionComesBack) {
         document.tail.push_back(std::byte(c));
     }
     ScratchDir dir;
-    ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
+    ASSERT_TRUE(test::save(document, dir / "take.qlx"));
     const std::string binary = readBytes(dir / "take.qlx");
     ASSERT_EQ(exportToCsv(dir / "take.qlx").status, Status::Ok);
     std::string tailRow = "0x";
@@ -275,7 +276,7 @@ TEST(Pipelines, BrokenOrMissingInputsAreRefused) {
     document.bones.resize(2);
     document.lights.resize(2);
     ScratchDir dir;
-    ASSERT_TRUE(motion::save(document, dir / "take.qlx"));
+    ASSERT_TRUE(test::save(document, dir / "take.qlx"));
     const std::string binary = readBytes(dir / "take.qlx");
     // A file may end where a count would begin: the tables after it are empty.
     using motion::kHeaderSize;
@@ -364,7 +365,7 @@ TEST(Pipelines, AUtf8RowAcrossTheBufferReads) {
 
 TEST(Pipelines, OutputsThatCannotBeWritten) {
     ScratchDir dir;
-    ASSERT_TRUE(motion::save(workedExample(), dir / "take.qlx"));
+    ASSERT_TRUE(test::save(workedExample(), dir / "take.qlx"));
     std::filesystem::create_directory(dir / "take.csv");
     EXPECT_EQ(exportToCsv(dir / "take.qlx").status, Status::WriteError);
     writeBytes(dir / "back.csv", kWorkedExample);

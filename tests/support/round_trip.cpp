@@ -5,6 +5,7 @@
 #include "convert/row_walk.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
+#include "tests/support/motion_document.h"
 #include "tests/support/support.h"
 #include "text/fixed_text.h"
 
@@ -105,8 +106,8 @@ std::optional<std::string> walkedBytes(std::string_view csv, bool* asWritten = n
 
 } // namespace
 
-motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys) {
-    motion::MotionDocument document;
+test::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys) {
+    test::MotionDocument document;
     std::array<char, 24> header; // a version bit, the header word, a model name
     take(bytes, header.data(), header.size());
     if (header[0] % 2 != 0) {
@@ -128,17 +129,17 @@ motion::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std:
     return document;
 }
 
-std::optional<motion::MotionDocument> walked(std::string_view csv) {
+std::optional<test::MotionDocument> walked(std::string_view csv) {
     const auto bytes = walkedBytes(csv);
     if (!bytes) {
         return std::nullopt;
     }
     const auto view = motion::parseMotion(std::as_bytes(std::span(*bytes)));
-    return view ? std::optional(motion::documentOf(*view)) : std::nullopt;
+    return view ? std::optional(test::documentOf(*view)) : std::nullopt;
 }
 
-std::string roundTripFault(const motion::MotionDocument& document) {
-    const std::string first = layOut(motion::viewOf(document));
+std::string roundTripFault(const test::MotionDocument& document) {
+    const std::string first = layOut(test::viewOf(document));
     bool asWritten = false;
     const auto bytes = walkedBytes(first, &asWritten);
     if (!bytes) {
@@ -152,7 +153,7 @@ std::string roundTripFault(const motion::MotionDocument& document) {
         return "a field of the export's own text read otherwise";
     }
     // The keys come back in key order.
-    const motion::KeyOrder order = motion::keyOrder(motion::viewOf(document));
+    const motion::KeyOrder order = motion::keyOrder(test::viewOf(document));
     for (std::size_t k = 0; k < back->bones.size(); ++k) {
         if (!sameRotation(back->bones[k], document.bones[order.bones[k]])) {
             return "rotations";
