@@ -5,8 +5,8 @@
 #include "motion/document.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 
 namespace qlx::bench {
 

@@ -60,5 +60,4 @@ std::size_t setMagic(MotionHeader& header, std::string_view text) {
     return text::copyText(text, header.magic, kMagicSize - 1);
 }
 
-
 } // namespace qlx::motion

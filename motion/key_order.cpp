@@ -72,7 +72,8 @@ platform::LargeVector<std::uint32_t> radixOrder(std::size_t count, KeyOf keyOf) 
 
 // The same for a few keys of any kind that compares; equal keys keep their order by index, as a
 // stable sort would keep them, without its buffer.
-template <typename KeyOf> platform::LargeVector<std::uint32_t> fewOrder(std::size_t count, KeyOf keyOf) {
+template <typename KeyOf>
+platform::LargeVector<std::uint32_t> fewOrder(std::size_t count, KeyOf keyOf) {
     platform::LargeVector<std::uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
     std::ranges::sort(order, {}, [&](std::uint32_t i) { return std::pair(keyOf(i), i); });

@@ -234,13 +234,15 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
         convert::Status status;
         std::string lines;
     } tries[] = {
-        {"camera deleted", [](auto& l) { l.erase(l.begin() + 26); }, convert::Status::RowsNotAMotion,
+        {"camera deleted", [](auto& l) { l.erase(l.begin() + 26); },
+         convert::Status::RowsNotAMotion,
          "  line 29 should hold the light count, but holds 7 values\n"
          "  the camera count on line 25 says 3: change it if camera keys were added or deleted\n"},
         {"light added", [](auto& l) { l.push_back(l.back()); }, convert::Status::RowsNotAMotion,
          "  line 31 follows the last light key, but holds 7 values\n"
          "  the light count on line 29 says 1: raise it if light keys were added\n"},
-        {"bone added", [](auto& l) { l.insert(l.begin() + 4, l[3]); }, convert::Status::RowsNotAMotion,
+        {"bone added", [](auto& l) { l.insert(l.begin() + 4, l[3]); },
+         convert::Status::RowsNotAMotion,
          "  line 19 should hold the morph count, but holds 9 values\n"
          "  the bone count on line 3 says 15: change it if bone keys were added or deleted\n"},
         {"bone deleted", [](auto& l) { l.erase(l.begin() + 3); }, convert::Status::RowsNotAMotion,

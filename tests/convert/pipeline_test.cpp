@@ -8,8 +8,8 @@
 
 #include "convert/rotation.h"
 #include "motion/motion_file.h"
-#include "tests/support/motion_document.h"
 #include "platform/files.h"
+#include "tests/support/motion_document.h"
 #include "tests/support/round_trip.h"
 #include "tests/support/support.h"
 #include "text/fixed_text.h"

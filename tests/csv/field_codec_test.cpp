@@ -2,8 +2,8 @@
 #include "csv/field_codec.h"
 
 #include "csv/row_view.h"
-#include "text/fixed_text.h"
 #include "tests/support/support.h"
+#include "text/fixed_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The key order against a stable sort of the same keys.
 #include "motion/key_order.h"
 
-#include "text/fixed_text.h"
 #include "tests/support/motion_document.h"
 #include "tests/support/support.h"
+#include "text/fixed_text.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,8 @@
 namespace qlx::motion {
 namespace {
 
-using test::MotionDocument;
 using test::documentOf;
+using test::MotionDocument;
 using test::save;
 
 using namespace std::string_literals;
