@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <map>
 
 namespace qlx::app {
@@ -50,17 +48,11 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
     EXPECT_EQ(run({}),
               "QLXConverter Usage : \n\tConvert csv->qlx\n\t>QLXConverter.exe filename.csv "
               "\n\n\tConvert qlx->csv\n   >QLXConverter.exe filename.qlx\n=0");
-    // What the rule says, as plain string functions say it: the text from the last dot, exactly.
-    const std::vector<std::string> paths = {
-        "take.qlx",   "take.csv", "a.b/take.qlx", "a.qlx/take.csv", "take",
-        "a.qlx/take", "take.QLX", "take.qlx ",    "take.qlx.bak",   "take.ql",
-        "take.qlxx",  "",         "TAKE.Csv",     "a.CSV/x",        "take.q.x"};
-    for (const std::string& path : paths) {
-        std::string lower = path;
-        std::ranges::transform(lower, lower.begin(), [](char c) { return std::tolower(c); });
-        const std::string call = lower.ends_with(".qlx")   ? "export:"
-                                 : lower.ends_with(".csv") ? "import:"
-                                                           : "";
+    // The rule itself is the extension's; here, that each answer picks its pipeline.
+    const std::vector<std::pair<std::string, std::string>> calls = {
+        {"take.qlx", "export:"}, {"TAKE.Csv", "import:"}, {"a.qlx/take.csv", "import:"},
+        {"a.qlx/take", ""},      {"take.qlx.bak", ""},    {"", ""}};
+    for (const auto& [path, call] : calls) {
         EXPECT_EQ(run({path}),
                   "L" + path + "\n" +
                       (call.empty() ? message(Status::BadExtension) +

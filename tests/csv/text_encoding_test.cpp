@@ -1,8 +1,8 @@
 // Text encodings: every character's code page 932 code against the system's own converter, which
-// files read as UTF-8, and UTF-8 turned into code page 932 however the bytes arrive.
+// files read as UTF-8, UTF-8 turned into code page 932 however the bytes arrive, and UTF-16 read
+// as UTF-8, every character of it against Python's codecs, however few bytes each read takes.
 #include "csv/text_encoding.h"
 
-#include "motion/document.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -125,7 +125,7 @@ TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
     // The Shift-JIS text, or the character that has no code (0 for bytes that are no UTF-8).
     const std::vector<std::pair<std::string, std::variant<std::string, char32_t>>> cases = {
         {"\xE6\xA3\xAE\xE9\x87\x8E\xE3\x83\xA6\xE3\x83\xA9,1",
-         std::string(motion::kDefaultModelName) + ",1"},
+         "\x90\x58\x96\xEC\x83\x86\x83\x89,1"},
         {"a\xEF\xBD\xB1", "a\xB1"},                       // half-width kana
         {"\xE2\x85\xB0\xE2\x88\xB5", "\xFA\x40\x81\xE6"}, // Windows' choice among duplicates
         {"\xEE\x80\x80", "\xF0\x40"},                     // the first user-defined code
@@ -142,6 +142,48 @@ TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
             EXPECT_EQ(text.substr(0, *size), std::get<0>(result)) << utf8;
         } else {
             EXPECT_EQ(size.error(), std::get<1>(result)) << utf8;
+        }
+    }
+}
+
+// Python writes every character from U+0001 to U+FFFF but the surrogates, and some beyond, in
+// UTF-16 of both byte orders, and in UTF-8; then single surrogates, which are no UTF-16 and read
+// as a byte that is no UTF-8. The mark U+FEFF inside the text is dropped.
+TEST(TextReader, ReadsUtf16AsPythonsCodecsWriteIt) {
+    test::ScratchDir dir;
+    const std::string script = "python3 -c \"import sys\n"
+                               "t = ''.join(map(chr, [*range(1, 0xD800), *range(0xE000, 0x10000), "
+                               "0x10000, 0x1F600, 0x10FFFF]))\n"
+                               "for e in ('utf-16-le', 'utf-16-be', 'utf-8'):\n"
+                               "    open(sys.argv[1] + '/' + e, 'wb').write(t.encode(e))\n\" '" +
+                               dir.path().string() + "' 2>/dev/null";
+    if (std::system(script.c_str()) != 0) {
+        GTEST_SKIP() << "Python 3 and its codecs are the oracle";
+    }
+    // A byte-order mark inside the text is dropped.
+    std::string utf8 = test::readBytes(dir / "utf-8");
+    utf8.erase(utf8.find("\xEF\xBB\xBF"), 3);
+    for (const auto& [name, encoding] : {std::pair("utf-16-le", TextEncoding::Utf16Le),
+                                         std::pair("utf-16-be", TextEncoding::Utf16Be)}) {
+        const std::string utf16 = test::readBytes(dir / name);
+        const std::string lone = encoding == TextEncoding::Utf16Le
+                                     ? std::string("a\0\0\xD8"
+                                                   "b\0\0\xDC\0\xD8",
+                                                   10)
+                                     : std::string("\0a\xD8\0\0b\xDC\0\xD8\0", 10);
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{1} << 20}) {
+            for (const auto& [bytes, text] :
+                 {std::pair(utf16, utf8), std::pair(lone, std::string("a\xFF"
+                                                                      "b\xFF\xFF"))}) {
+                platform::File file = test::fileOf("mk" + bytes);
+                TextReader reader(file, {encoding, 2, ',', {}});
+                std::string read;
+                std::string buffer(piece, '\0');
+                for (std::size_t got; (got = *reader.read(buffer)) > 0;) {
+                    read.append(buffer, 0, got);
+                }
+                ASSERT_TRUE(read == text) << name << " in reads of " << piece;
+            }
         }
     }
 }

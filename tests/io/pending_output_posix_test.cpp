@@ -230,17 +230,5 @@ TEST(PendingOutputPosix, ReplacesWithoutProc) {
     EXPECT_EQ(dir.entries(), 1u);
 }
 
-TEST(OpenInput, OpensRegularFilesOnlyAndNeverWaits) {
-    ScratchDir dir;
-    test::writeBytes(dir / "file", "bytes");
-    EXPECT_EQ(platform::openInput(dir / "file")->size, 5u);
-    mkfifo((dir / "pipe").c_str(), 0600);
-    EXPECT_FALSE(platform::openInput(dir / "pipe"));
-    EXPECT_FALSE(platform::openInput(dir.path()));
-    EXPECT_FALSE(platform::openInput(dir / "missing"));
-    fs::create_symlink("zero", dir / "link");
-    EXPECT_TRUE(!makeDevice(dir / "zero", 5) || !platform::openInput(dir / "link"));
-}
-
 } // namespace
 } // namespace qlx::io

@@ -1,6 +1,7 @@
-// A mapped input whose file is cut or rewritten while it is read: the lost bytes read as zeros
-// instead of ending the program, the mapping says it is no longer intact, and that says nothing of
-// the files read after it. A bus error that is not a lost page still ends the program.
+// Inputs on POSIX: only regular files open, and a mapped input whose file is cut or rewritten
+// while it is read reads the lost bytes as zeros instead of ending the program, says it is no
+// longer intact, and that says nothing of the files read after it. A bus error that is not a lost
+// page still ends the program.
 #include "platform/files.h"
 
 #include "tests/support/support.h"
@@ -8,12 +9,30 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace qlx::platform {
 namespace {
+
+// A pipe would block a reader forever; a link to a device is followed, and refused as a device.
+TEST(OpenInput, OpensRegularFilesOnlyAndNeverWaits) {
+    test::ScratchDir dir;
+    test::writeBytes(dir / "file", "bytes");
+    EXPECT_EQ(openInput(dir / "file")->size, 5u);
+    mkfifo((dir / "pipe").c_str(), 0600);
+    EXPECT_FALSE(openInput(dir / "pipe"));
+    EXPECT_FALSE(openInput(dir.path()));
+    EXPECT_FALSE(openInput(dir / "missing"));
+    std::filesystem::create_symlink("zero", dir / "link");
+    if (mknod((dir / "zero").c_str(), S_IFCHR | 0666, makedev(1, 5)) != 0) {
+        GTEST_SKIP() << "a device node needs root";
+    }
+    EXPECT_FALSE(openInput(dir / "link"));
+}
 
 TEST(MappedInput, AFileCutOrWrittenWhileMappedIsReported) {
     installFileGuards(); // as the program does at its start

@@ -1,8 +1,10 @@
-// What the import reports beside its status: where a row that belongs elsewhere stands and which
-// count most likely needs a change, each field read other than as it is written, and nothing at
-// all for a file as the export or a spreadsheet writes it.
+// The walk of the rows: what it reports beside its status (where a row that belongs elsewhere
+// stands and which count most likely needs a change, each field read other than as it is
+// written, nothing for a file as the export or a spreadsheet writes it), and the rows after the
+// lights.
 #include "convert/row_walk.h"
 
+#include "tests/support/round_trip.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +83,7 @@ struct Facts {
 };
 
 // Tries of a new user on the example: each edit, and what the import says of it.
-TEST(ImportReport, AMisplacedRowSaysWhereAndWhichCountToChange) {
+TEST(RowWalk, AMisplacedRowSaysWhereAndWhichCountToChange) {
     const auto example = linesOf(readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
     ASSERT_EQ(example.size(), 30u);
     ASSERT_EQ(example[24], "3"); // the camera count, line 25
@@ -140,7 +142,7 @@ TEST(ImportReport, AMisplacedRowSaysWhereAndWhichCountToChange) {
 
 // One bone, camera or header field at a time, read otherwise: the kind of note, its line and
 // column. Fields as the export writes them, and what the readers only tidy, note nothing.
-TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
+TEST(RowWalk, EachFieldReadOtherwiseIsNoted) {
     const std::string bone = "arm,1,0,0,0,0,0,0,0x" + std::string(128, '1');
     const std::string camera = "0,1,0,0,0,0,0,0,0x" + std::string(58, 'A');
     const auto csv = [](std::string header, std::string model, std::string bones,
@@ -202,7 +204,7 @@ TEST(ImportReport, EachFieldReadOtherwiseIsNoted) {
 
 // Ten notes are kept, in the order of the lines, and the rest counted, however the rows were
 // parsed side by side.
-TEST(ImportReport, TheFirstTenNotesAreKept) {
+TEST(RowWalk, TheFirstTenNotesAreKept) {
     std::ostringstream csv;
     const std::size_t bones = 3000; // more rows than one chunk of the walk
     csv << "Quorlane Motion Data 0002,0\r\nmodel\r\n" << bones << "\r\n";
@@ -223,7 +225,7 @@ TEST(ImportReport, TheFirstTenNotesAreKept) {
 
 // Rows padded with empty fields, as a spreadsheet pads short rows, and blank rows at the end
 // make the same motion, and note nothing.
-TEST(ImportReport, SpreadsheetPaddingChangesNothing) {
+TEST(RowWalk, SpreadsheetPaddingChangesNothing) {
     const std::string example = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
     auto lines = linesOf(example);
     for (auto& line : lines) {
@@ -237,6 +239,33 @@ TEST(ImportReport, SpreadsheetPaddingChangesNothing) {
     EXPECT_TRUE(plain.report.notes.kept().empty());
     EXPECT_TRUE(padded.report.notes.kept().empty());
     EXPECT_TRUE(padded.bytes == plain.bytes);
+}
+
+// The row after the lights is read only when it is a byte block, and every other row there must
+// be blank; an empty model-name line is an empty model name.
+TEST(RowWalk, TheRowAfterTheLightsIsABlockOrNothing) {
+    const std::string motion = "Quorlane Motion Data 0002,0\r\n\r\n0\r\n0\r\n0\r\n0\r\n";
+    // The tail, or nothing when the file is refused.
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"", ""},
+        {"0x01fF,,\r\n,\r\n\r\n", "\x01\xFF"},
+        {"\"0x0102\"", "\x01\x02"},
+        {"\"0x0102\",\"\"\r\n", "\x01\x02"},
+        {"0x01fF\r\n0x03\r\n", std::nullopt},
+        {"0x0102,x\r\n", std::nullopt},
+        {"0x012\r\n", std::nullopt},
+        {"1,0x0102\r\n", std::nullopt}};
+    for (const auto& [after, tail] : cases) {
+        const auto document = test::walked(motion + after);
+        ASSERT_EQ(document.has_value(), tail.has_value()) << after;
+        if (document) {
+            EXPECT_EQ(document->modelName(), "");
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(document->tail.data()),
+                                  document->tail.size()),
+                      *tail)
+                << after;
+        }
+    }
 }
 
 } // namespace
