@@ -88,8 +88,8 @@ std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::
 // Letters in either case, as some file systems compare names: a name that differs from another
 // in case alone may name the same entry.
 bool sameName(const fs::path& a, const fs::path& b) {
-    const auto& x = a.filename().native();
-    const auto& y = b.filename().native();
+    const auto x = a.filename().native();
+    const auto y = b.filename().native();
     const auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(),
                                               [&](auto p, auto q) { return lower(p) == lower(q); });
