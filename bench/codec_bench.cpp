@@ -3,6 +3,7 @@
 #include "csv/field_codec.h"
 #include "csv/number_format.h"
 #include "csv/number_parse.h"
+#include "csv/row_view.h"
 
 #include <benchmark/benchmark.h>
 
@@ -114,11 +115,13 @@ void TakeFloat(benchmark::State& state) {
         rows[i / 64].append(sampleTexts()[i]);
     }
     std::size_t r = 0;
-    csv::CsvRowView view(rows[0].text());
+    // Number texts hold no double quote.
+    const auto fields = [](std::string_view line) { return csv::CsvRowView(line, false, ','); };
+    csv::CsvRowView view = fields(rows[0].text());
     float value = 0;
     for (auto _ : state) {
         if (view.empty()) {
-            view = csv::CsvRowView(rows[++r & 63].text());
+            view = fields(rows[++r & 63].text());
         }
         csv::takeFloat(view.front(), value);
         view.popFront();

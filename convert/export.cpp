@@ -71,10 +71,11 @@ private:
 template <typename Record, typename Format>
 void addSection(Writer& out, std::span<const Record> records, std::span<const std::uint32_t> order,
                 Format format) {
-    char digits[csv::kMaxNumberText];
-    out.now(std::string(digits,
-                        csv::formatUnsigned(digits, static_cast<std::uint32_t>(records.size()))) +
-            "\r\n");
+    csv::CsvRow count;
+    csv::appendUnsigned(count, static_cast<std::uint32_t>(records.size()));
+    std::string line;
+    csv::writeRow(line, count);
+    out.now(std::move(line));
     if (order.size() <= kChunkKeys) {
         out.now(formatRows(records, order, format));
         return;

@@ -8,6 +8,7 @@
 #include "convert/ordered_jobs.h"
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
+#include "csv/row_view.h"
 #include "motion/motion_file.h"
 #include "text/fixed_text.h"
 

@@ -72,6 +72,27 @@ Taken storeText(std::string_view text, std::span<char> name) {
     return nameTaken(text, text::copyText(text, name, name.size()));
 }
 
+// A hex digit's value, in either case; -1 for any other character.
+int hexDigit(char c) {
+    return kHexValues[static_cast<std::uint8_t>(c)];
+}
+
+// Decodes the hex digit pairs at the front of `digits` into `bytes`, up to the first character
+// that is no hex digit or until `bytes` is full: how many pairs it decoded.
+std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
+    const std::size_t pairs = std::min(bytes.size(), digits.size() / 2);
+    std::size_t k = 0;
+    for (; k < pairs; ++k) {
+        const int high = hexDigit(digits[2 * k]);
+        const int low = hexDigit(digits[2 * k + 1]);
+        if ((high | low) < 0) {
+            break;
+        }
+        bytes[k] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    return k;
+}
+
 } // namespace
 
 Taken nameTaken(std::string_view text, std::size_t copied) {
@@ -79,10 +100,6 @@ Taken nameTaken(std::string_view text, std::size_t copied) {
         return Taken::Whole;
     }
     return copied == text.find('\0') ? Taken::CutAtNul : Taken::Partly;
-}
-
-int hexDigit(char c) {
-    return kHexValues[static_cast<std::uint8_t>(c)];
 }
 
 void appendInt(CsvRow& row, std::int32_t value) {
@@ -184,25 +201,8 @@ void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes) {
     writeHexDigits(text.data() + start, bytes);
 }
 
-std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
-    const std::size_t pairs = std::min(bytes.size(), digits.size() / 2);
-    std::size_t k = 0;
-    for (; k < pairs; ++k) {
-        const int high = hexDigit(digits[2 * k]);
-        const int low = hexDigit(digits[2 * k + 1]);
-        if ((high | low) < 0) {
-            break;
-        }
-        bytes[k] = static_cast<std::uint8_t>(high << 4 | low);
-    }
-    return k;
-}
-
 Taken takeInt(std::string_view field, std::int32_t& target) {
     return takeNumber(field, target, parseInt);
-}
-Taken takeUnsigned(std::string_view field, std::uint32_t& target) {
-    return takeNumber(field, target, parseUnsigned);
 }
 Taken takeFloat(std::string_view field, float& target, bool commaIsPoint) {
     const std::size_t comma = field.find(',');

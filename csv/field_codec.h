@@ -33,13 +33,6 @@ void appendHex(CsvRow& row, std::span<const std::uint8_t> block);
 // The two upper-case hex digits of each byte, added to the text: a block written in pieces.
 void appendHexDigits(std::string& text, std::span<const std::uint8_t> bytes);
 
-// A hex digit's value, in either case; -1 for any other character.
-int hexDigit(char c);
-
-// Decodes the hex digit pairs at the front of `digits` into `bytes`, up to the first character
-// that is no hex digit or until `bytes` is full: how many pairs it decoded.
-std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes);
-
 // How a reader took the value of a field.
 enum class Taken : std::uint8_t {
     Whole,        // as written
@@ -56,7 +49,6 @@ Taken nameTaken(std::string_view text, std::size_t copied);
 
 // The readers of one field's text. A field they cannot convert leaves the target as it was.
 Taken takeInt(std::string_view field, std::int32_t& target);
-Taken takeUnsigned(std::string_view field, std::uint32_t& target);
 // With `commaIsPoint`, a field that is a number but for one comma in place of a point reads so.
 Taken takeFloat(std::string_view field, float& target, bool commaIsPoint = false);
 // The whole name the field holds up to any NUL, at most the name's width, a NUL after it when

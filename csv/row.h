@@ -1,8 +1,6 @@
 // A CSV row being built, one field at a time, as the line it becomes: fields joined by commas.
 #pragma once
 
-#include "csv/row_view.h"
-
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -13,7 +11,6 @@ class CsvRow {
 public:
     // The line's text, without a line end.
     std::string_view text() const { return {text_.data(), size_}; }
-    CsvRowView view() const { return CsvRowView(text()); }
 
     void append(std::string_view field);
     // For writers that format in place: room for `maxSize` bytes, then `endField` with the end.

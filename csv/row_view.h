@@ -18,9 +18,7 @@ namespace qlx::csv {
 class CsvRowView {
 public:
     CsvRowView() = default;
-    explicit CsvRowView(std::string_view line, char separator = ',')
-        : CsvRowView(line, std::memchr(line.data(), '"', line.size()) != nullptr, separator) {}
-    // For a line already known to hold a double quote or not.
+    // `holdsQuote`: whether the line holds a double quote, which the row reader has already seen.
     CsvRowView(std::string_view line, bool holdsQuote, char separator)
         : line_(line), separator_(separator), holdsQuote_(holdsQuote) {
         findEnd();

@@ -37,9 +37,6 @@ TEST(FieldCodec, NumberReadersLeaveTargetsOnFailure) {
     EXPECT_EQ(takeInt("", c), Taken::NotRead);
     EXPECT_EQ(takeInt("x", d), Taken::NotRead);
     EXPECT_EQ(std::vector<int>({a, b, c, d}), std::vector<int>({42, 42, 5, 5}));
-    std::uint32_t u = 0;
-    takeUnsigned("-1", u);
-    EXPECT_EQ(u, 4294967295u);
     float f = 0;
     EXPECT_EQ(takeFloat("1.23457e+06", f), Taken::Whole);
     EXPECT_EQ(f, 1234570.0f);
@@ -109,7 +106,7 @@ TEST(FieldCodec, NamesAreQuotedWhereTheyMustBe) {
         appendName(row, name);
         appendInt(row, 7);
         EXPECT_EQ(row.text(), field + ",7") << text;
-        CsvRowView view(row.text());
+        CsvRowView view = test::fieldsOf(row.text());
         std::array<char, 15> back{};
         takeName(view.front(), back);
         EXPECT_EQ(back, name) << text;
@@ -166,7 +163,7 @@ TEST(FieldCodec, NamesASpreadsheetWouldReadOtherwiseStayText) {
         appendName(row, name);
         EXPECT_EQ(row.text(), readsOtherwise ? "'" + text : text) << text;
         std::array<char, 15> back{};
-        takeName(CsvRowView(row.text()).front(), back);
+        takeName(test::fieldsOf(row.text()).front(), back);
         EXPECT_EQ(back, name) << text;
         std::array<char, 15> trimmed{}; // a morph name, trimmed before the apostrophe is taken
         takeTrimmedName(" " + std::string(row.text()) + " ", trimmed);

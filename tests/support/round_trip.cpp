@@ -3,6 +3,7 @@
 
 #include "convert/export.h"
 #include "convert/row_walk.h"
+#include "csv/row_view.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 #include "tests/support/motion_document.h"

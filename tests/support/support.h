@@ -74,6 +74,11 @@ private:
 };
 
 // An output sink that appends to a string, as it is written.
+// The fields of one line, as the row reader hands it over.
+inline csv::CsvRowView fieldsOf(std::string_view line, char separator = ',') {
+    return csv::CsvRowView(line, line.find('"') != line.npos, separator);
+}
+
 inline io::OutputSink sinkInto(std::string& bytes) {
     return io::OutputSink(
         [&bytes](std::string_view more) {
@@ -86,7 +91,7 @@ inline io::OutputSink sinkInto(std::string& bytes) {
 // A view of one line's fields, with the line it views.
 struct RowOf {
     explicit RowOf(std::string_view line, char separator = ',')
-        : text(line), view(text, separator) {}
+        : text(line), view(fieldsOf(text, separator)) {}
     std::string text;
     csv::CsvRowView view;
 };
