@@ -4,7 +4,7 @@
 #include "csv/tokenizer.h"
 
 #include "csv/row_view.h"
-#include "tests/csv/csv_oracle.h"
+#include "tests/support/csv_oracle.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
