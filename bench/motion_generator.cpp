@@ -88,7 +88,7 @@ bool writeMotion(const MotionShape& shape, const std::filesystem::path& path, st
         generate.values(key.direction, -1.0f, 1.0f);
     }
     // Written as the import writes a motion: the default header, then each table.
-    io::PendingOutput output(path);
+    io::PendingOutput output(path, {});
     motion::writeHeader(output.sink(), motion::MotionHeader{});
     const auto table = [&](const auto& records) {
         motion::writeCount(output.sink(), records.size());

@@ -109,9 +109,6 @@ bool replacesInput(platform::FileSystem& system, const fs::path& target, const f
 
 } // namespace
 
-PendingOutput::PendingOutput(const fs::path& target, platform::FileSystem& system)
-    : PendingOutput(target, fs::path(), system) {}
-
 PendingOutput::PendingOutput(const fs::path& target, const fs::path& input,
                              platform::FileSystem& system)
     : system_(system), sink_([this](std::string_view bytes) { return writeAll(bytes); }) {

@@ -31,11 +31,9 @@ public:
     // write. A symbolic link there is replaced where it points, and stays a link, except a link
     // in a folder that anyone may write to (such as /tmp) that belongs neither to this user nor
     // to the folder's owner: the system would not follow it for this user, and neither does this.
-    explicit PendingOutput(const std::filesystem::path& target,
-                           platform::FileSystem& system = platform::systemFileSystem());
-    // The same for the output of the conversion of `input`, which it never replaces: the output
-    // is refused where the target, after every link it follows, is the very name the input is
-    // read through (another name of the same file, a hard link, is another name, and replacing it
+    // The output of the conversion of `input` (none when empty) never replaces it: the output is
+    // refused where the target, after every link it follows, is the very name the input is read
+    // through (another name of the same file, a hard link, is another name, and replacing it
     // leaves the input its bytes).
     PendingOutput(const std::filesystem::path& target, const std::filesystem::path& input,
                   platform::FileSystem& system = platform::systemFileSystem());

@@ -25,7 +25,7 @@ using test::Fault;
 using test::ScratchDir;
 
 bool replace(const fs::path& target, platform::FileSystem& system = platform::systemFileSystem()) {
-    PendingOutput output(target, system);
+    PendingOutput output(target, {}, system);
     output.sink().write(std::string(3 << 20, 'n'));
     return output.commit();
 }
@@ -189,7 +189,7 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
                 const rlimit noCore{0, 0};     // SIGQUIT and the faults would leave a core file
                 setrlimit(RLIMIT_CORE, &noCore);
                 test::FaultyFileSystem system(c.fault, unnamed);
-                PendingOutput output(dir / "out", system);
+                PendingOutput output(dir / "out", {}, system);
                 output.sink().write(std::string(2 << 20, 'x'));
                 if (c.fault == Fault::None) {
                     std::raise(c.signal);

@@ -19,7 +19,7 @@ using test::ScratchDir;
 const std::string kNewBytes = std::string(3 << 20, 'n') + "end";
 
 bool replace(const fs::path& target, platform::FileSystem& system) {
-    PendingOutput output(target, system);
+    PendingOutput output(target, {}, system);
     output.sink().write(kNewBytes);
     return output.commit();
 }

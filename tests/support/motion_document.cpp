@@ -26,7 +26,7 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
     if (document.version() == motion::MotionVersion::Unrecognised) {
         return false;
     }
-    io::PendingOutput output(path);
+    io::PendingOutput output(path, {});
     io::OutputSink& sink = output.sink();
     motion::writeHeader(sink, document);
     const auto table = [&](const auto& records) {
