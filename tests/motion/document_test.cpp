@@ -15,20 +15,11 @@ namespace qlx::motion {
 namespace {
 
 using test::MotionDocument;
+using test::ofVersion;
 using test::save;
+using test::savedBytes;
 
 using namespace std::string_literals;
-
-MotionDocument ofVersion(const char* suffix) { // bytes 21-25 of the signature
-    MotionDocument document;
-    std::memcpy(document.magic.data() + kVersionOffset, suffix, 5);
-    return document;
-}
-
-std::string savedBytes(const MotionDocument& document) {
-    const test::ScratchDir dir;
-    return save(document, dir / "m.qlx") ? test::readBytes(dir / "m.qlx") : "not saved";
-}
 
 template <std::size_t N> std::string bytesOf(const std::array<char, N>& field) {
     return {field.data(), N};

@@ -7,27 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace qlx::motion {
 namespace {
 
 using test::documentOf;
 using test::MotionDocument;
+using test::ofVersion;
 using test::save;
+using test::savedBytes;
 
 using namespace std::string_literals;
-
-MotionDocument ofVersion(const char* suffix) { // bytes 21-25 of the signature
-    MotionDocument document;
-    std::memcpy(document.magic.data() + kVersionOffset, suffix, 5);
-    return document;
-}
-
-std::string savedBytes(const MotionDocument& document) {
-    const test::ScratchDir dir;
-    return save(document, dir / "m.qlx") ? test::readBytes(dir / "m.qlx") : "not saved";
-}
 
 // Load and save keep every byte in file order, the bytes after the light keys included.
 TEST(MotionFile, LoadAndSaveKeepEveryByte) {

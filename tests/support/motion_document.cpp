@@ -3,6 +3,9 @@
 
 #include "io/pending_output.h"
 #include "motion/motion_file.h"
+#include "tests/support/support.h"
+
+#include <cstring>
 
 namespace qlx::test {
 
@@ -39,6 +42,17 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
     table(document.lights);
     sink.write(std::span(document.tail));
     return output.commit();
+}
+
+MotionDocument ofVersion(const char* suffix) {
+    MotionDocument document;
+    std::memcpy(document.magic.data() + motion::kVersionOffset, suffix, 5);
+    return document;
+}
+
+std::string savedBytes(const MotionDocument& document) {
+    const ScratchDir dir;
+    return save(document, dir / "m.qlx") ? readBytes(dir / "m.qlx") : "not saved";
 }
 
 } // namespace qlx::test

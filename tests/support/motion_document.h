@@ -6,6 +6,7 @@
 #include "platform/large_vector.h"
 
 #include <filesystem>
+#include <string>
 
 namespace qlx::test {
 
@@ -23,5 +24,10 @@ MotionDocument documentOf(const motion::MotionView& view);
 // Writes the document in its present order, its tail last, as the import writes a motion; false,
 // with any existing file as it was, when the version is unrecognised or a write fails.
 bool save(const MotionDocument& document, const std::filesystem::path& path);
+
+// An empty document whose signature ends in the five characters of `suffix` (bytes 21 to 25).
+MotionDocument ofVersion(const char* suffix);
+// The bytes `save` writes for the document, or "not saved".
+std::string savedBytes(const MotionDocument& document);
 
 } // namespace qlx::test
