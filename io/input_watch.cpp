@@ -10,14 +10,15 @@ namespace {
 
 constexpr std::int64_t kSecond = 1'000'000'000;
 
-} // namespace
-
+// Whether a file written at `stamp` may have been written again within the file system's time
+// step before `now` without its time telling (a file "racily clean"): times that count whole
+// seconds step by up to two (FAT's do), finer ones by the system's tick.
 bool recentlyWritten(std::int64_t stamp, std::int64_t now) {
     const std::int64_t step = stamp % kSecond == 0 ? 2 * kSecond : kSecond / 10;
     return stamp >= now - step;
 }
 
-// Eight bytes a step, each word mixed into the state: fast enough to cost little beside the read,
+// A digest of the file's first `size` bytes: eight bytes a step, each word mixed into the state: fast enough to cost little beside the read,
 // and made for telling changed bytes apart, not for withstanding someone who chooses them.
 platform::Result<std::uint64_t> digestOf(const platform::File& file, std::uint64_t size) {
     constexpr std::size_t kRead = std::size_t{1} << 20; // a multiple of the word
@@ -42,6 +43,8 @@ platform::Result<std::uint64_t> digestOf(const platform::File& file, std::uint64
     }
     return digest;
 }
+
+} // namespace
 
 platform::Result<InputWatch> InputWatch::start(const platform::InputFile& input) {
     if (!recentlyWritten(input.stamp, input.openedAt)) {

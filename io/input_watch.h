@@ -24,12 +24,4 @@ private:
     std::optional<std::uint64_t> digest_;
 };
 
-// Whether a file written at `stamp` may have been written again within the file system's time
-// step before `now` without its time telling (a file "racily clean"): times that count whole
-// seconds step by up to two (FAT's do), finer ones by the system's tick.
-bool recentlyWritten(std::int64_t stamp, std::int64_t now);
-
-// A digest of the file's first `size` bytes.
-platform::Result<std::uint64_t> digestOf(const platform::File& file, std::uint64_t size);
-
 } // namespace qlx::io
