@@ -13,6 +13,16 @@ namespace qlx::bench {
 
 namespace {
 
+// Whether any of the seven low bytes is 0.
+bool holdsNul(std::uint64_t bytes) {
+    for (int k = 0; k < 7; ++k) {
+        if (std::uint8_t(bytes >> (8 * k)) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class Generator {
 public:
     explicit Generator(std::uint32_t seed) : random_(seed) {}
@@ -50,6 +60,28 @@ public:
     }
     std::uint8_t byte() { return static_cast<std::uint8_t>(random_()); }
 
+    // Fifteen bytes: seven printable, one solved for, then seven more and the NUL that ends the
+    // name. Crafted, the name's two 64-bit words `first`, `second` (big-endian) meet
+    // (first * kOldKey) ^ second == 0x2A, the earlier order's hash of every such name.
+    void distinctName(std::array<char, 15>& field, bool crafted) {
+        constexpr std::uint64_t kOldKey = 0x9E3779B97F4A7C15u;
+        std::uint64_t first = 0, second = 0;
+        do {
+            first = 0;
+            for (int k = 0; k < 7; ++k) {
+                first = first << 8 | (0x21 + random_() % 94);
+            }
+            // kOldKey's low byte 0x15 times 0x3D is 1 mod 256: the last byte that makes the
+            // product end in 0x2A, so that `second` ends in the NUL.
+            first = first << 8 | std::uint8_t(0x2A * 0x3D);
+            second = crafted ? 0x2Au ^ (first * kOldKey)
+                             : (std::uint64_t{random_()} << 32 | random_()) << 8;
+        } while (holdsNul(second >> 8)); // a NUL inside would end the name early
+        for (std::size_t k = 0; k < 15; ++k) {
+            field[k] = char(k < 8 ? first >> (56 - 8 * k) : second >> (56 - 8 * (k - 8)));
+        }
+    }
+
 private:
     std::mt19937 random_;
 };
@@ -60,7 +92,11 @@ bool writeMotion(const MotionShape& shape, const std::filesystem::path& path, st
     Generator generate(seed);
     std::vector<motion::BoneKey> bones(shape.bones);
     for (auto& key : bones) {
-        generate.name(key.name, 100);
+        if (shape.names == BoneNames::Pool) {
+            generate.name(key.name, 100);
+        } else {
+            generate.distinctName(key.name, shape.names == BoneNames::Crafted);
+        }
         key.frame = generate.frame();
         generate.values(key.position, -20.0f, 20.0f);
         generate.unitQuaternion(key.rotation);

@@ -10,8 +10,14 @@
 
 namespace qlx::bench {
 
+// Bone names from a pool of a hundred, as a rig has them; each key its own printable name; or
+// each its own name and all of one value of the hash an earlier key order used (a published
+// constant, so anyone could make them), which made that order quadratic.
+enum class BoneNames : std::uint8_t { Pool, Distinct, Crafted };
+
 struct MotionShape {
     std::size_t bones, morphs, cameras, lights;
+    BoneNames names = BoneNames::Pool;
 };
 
 // `bones` bone keys, a tenth as many morph keys and a hundredth as many camera and light keys.

@@ -3,7 +3,8 @@
 # generated motions of 10 thousand to 5 million bone keys, next to an I/O floor measured in the
 # same run (copying the input, writing the output's size from memory), with medians and ranges
 # from hyperfine and peak RSS from /usr/bin/time. The five-second pause is skipped with
-# QLXCONVERTER_NO_PAUSE, as a script skips it. Then the number-codec micro-benchmarks.
+# QLXCONVERTER_NO_PAUSE, as a script skips it. Then the export of bone names made to slow the
+# key order against random ones, and the number-codec micro-benchmarks.
 #
 #   bash bench/run.sh                  all sizes, five runs each
 #   QLX_BENCH_SIZES="100000" QLX_BENCH_RUNS=3 bash bench/run.sh
@@ -55,5 +56,16 @@ for bones in ${QLX_BENCH_SIZES:-10000 100000 1000000 5000000}; do
 print("%-9s %-6s %8.3f %15s %8.3f %6.1f %9.2fM %8s %6.2f" % (b,w,m,r,f,m/f,int(k)/m/1e6,rss,int(rss)*2**20/int(io)))' \
             "$bones" "$way" "$median" "$range" "$floor" "$keys" "$rss" $((size_in + size_out))
     done
+done
+
+# 200 thousand bone keys each its own name: names as random, and names made for the hash an
+# earlier key order used. The order is linear whatever the names, so the two medians stay close.
+printf '\n%-9s %8s %15s\n' names median range
+for names in distinct crafted; do
+    m="$work/names-$names"
+    [ -e "$m.qlx" ] || "$build/qlx_make_motion" 200000 "$m.qlx" "$names"
+    hyperfine -N -w 1 -r "$runs" --export-json "$work/t.json" "$exe $m.qlx" >/dev/null 2>&1
+    read -r median range < <(summary "$work/t.json")
+    printf '%-9s %8s %15s\n' "$names" "$median" "$range"
 done
 "$build/qlx_codec_bench"

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <pty.h>
-#include <random>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -414,61 +413,6 @@ save('lost.csv', rows, 'ascii')
     for (const auto& name : same) {
         EXPECT_EQ(readBytes(dir / (name + ".qlx")), readBytes(dir / "walk.qlx")) << name;
     }
-}
-
-// Names made for the hash of the key order (all of them one value of the hash an earlier version
-// used, which anyone could read in its code) export as fast as random ones, within twice their
-// time: the order is no longer quadratic in such names. The faster of three runs of each counts.
-TEST(Executable, NoNameSlowsTheKeyOrder) {
-    ScratchDir dir;
-    std::mt19937_64 random(5);
-    constexpr std::uint64_t kOldKey = 0x9E3779B97F4A7C15u;
-    const auto motionOf = [&](const std::string& name, bool crafted) {
-        test::MotionDocument document;
-        document.bones.resize(200'000);
-        for (auto& bone : document.bones) {
-            std::uint64_t first = 0, second = 0;
-            do {
-                first = 0;
-                for (int k = 0; k < 7; ++k) { // seven printable bytes, the eighth solved for
-                    first = first << 8 | (0x21 + random() % 94);
-                }
-                // kOldKey's low byte 0x15 times 0x3D is 1 mod 256: the last byte that makes the
-                // product end in 0x2A, so that `second` ends in the NUL that ends the name.
-                first = first << 8 | std::uint8_t(0x2A * 0x3D);
-                second = crafted ? 0x2Au ^ (first * kOldKey) : random() << 8;
-            } while ([&] {
-                for (int k = 1; k < 8; ++k) { // a NUL inside would end the name early
-                    if (std::uint8_t(second >> (8 * k)) == 0) {
-                        return true;
-                    }
-                }
-                return false;
-            }());
-            for (int k = 0; k < 15; ++k) {
-                bone.name[std::size_t(k)] =
-                    char(k < 8 ? first >> (56 - 8 * k) : second >> (56 - 8 * (k - 8)));
-            }
-            EXPECT_TRUE(!crafted || ((first * kOldKey) ^ second) == 0x2A);
-            EXPECT_EQ(std::uint8_t(second), 0);
-            bone.frame = std::int32_t(random() % 1000);
-        }
-        EXPECT_TRUE(test::save(document, dir / name));
-        return (dir / name).string();
-    };
-    const std::string crafted = motionOf("crafted.qlx", true);
-    const std::string plain = motionOf("random.qlx", false);
-    double fastest[2] = {1e9, 1e9};
-    for (int round = 0; round < 3; ++round) {
-        for (const int k : {0, 1}) {
-            const auto start = std::chrono::steady_clock::now();
-            ASSERT_EQ(run(dir, {k == 0 ? crafted : plain}).first, 0);
-            fastest[k] = std::min(
-                fastest[k],
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-    }
-    EXPECT_LT(fastest[0], 2 * fastest[1]) << fastest[0] << " s against " << fastest[1] << " s";
 }
 
 // With its temporary file named (here /proc is hidden, so that no file can start unnamed), a
