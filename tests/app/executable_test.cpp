@@ -208,23 +208,12 @@ TEST(Executable, NoPauseSkipsOnlyThePause) {
     }
 }
 
-std::vector<std::string> exampleLines() {
-    std::vector<std::string> lines;
-    const std::string csv = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
-    for (std::size_t at = 0; at < csv.size();) {
-        const std::size_t end = csv.find("\r\n", at);
-        lines.push_back(csv.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
 // The tries of a new user on copies of the example, in one run: the status of each, the lines
 // that say where to look and what to change, no output where the rows make up no motion, and
 // what was read otherwise where they do.
 TEST(Executable, SaysWhatWentWrongAndWhere) {
     ScratchDir dir;
-    const auto example = exampleLines();
+    const auto example = linesOf(readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
     const std::string longName = "\x82\xC6\x82\xC4\x82\xE0\x92\xB7\x82\xA2\x83\x7B\x81\x5B"
                                  "\x83\x93\x96\xBC"; // とても長いボーン名
     const struct {
@@ -269,12 +258,8 @@ TEST(Executable, SaysWhatWentWrongAndWhere) {
     for (const auto& t : tries) {
         auto lines = example;
         t.edit(lines);
-        std::string csv;
-        for (const auto& line : lines) {
-            csv += line + "\r\n";
-        }
         paths.push_back((dir / (t.name + ".csv")).string());
-        writeBytes(paths.back(), csv);
+        writeBytes(paths.back(), joinedLines(lines));
         expected += paths.back() + "\n" + message(t.status) + t.lines;
     }
     // A binary file of another version: its signature up to the NUL, as the file holds it.
@@ -336,43 +321,18 @@ TEST(Executable, AnImportHoldsLittleWhateverItsRows) {
     }
 }
 
-// The example as other tools write it, each way written by Python's csv module: with semicolons
-// and decimal commas, in UTF-16 (comma and tab), separated by tabs, with quoted decimal commas,
-// with CR CR LF line ends, with blanks after its quotes. Each converts to the motion the example
-// is; UTF-8 whose characters all take two bytes, and names a character set lost, convert with a
-// note that names the line.
+// The example as other tools write it, each way written by Python's csv module (other_tools.py):
+// with semicolons and decimal commas, in UTF-16 (comma and tab), separated by tabs, with quoted
+// decimal commas, with CR CR LF line ends, with blanks after its quotes. Each converts to the
+// motion the example is; UTF-8 whose characters all take two bytes, and names a character set lost,
+// convert with a note that names the line.
 TEST(Executable, ReadsTheFilesOtherToolsWrite) {
     ScratchDir dir;
-    const std::string script = R"(
-import csv, re, sys
-folder, example = sys.argv[1], sys.argv[2]
-rows = list(csv.reader(open(example, encoding='cp932', newline='')))
-point = re.compile(r'^-?[0-9]+\.[0-9]+(e[-+][0-9]+)?$')
-comma = [[f.replace('.', ',') if point.match(f) else f for f in r] for r in rows]
-def save(name, data, encoding='cp932', **form):
-    with open(folder + '/' + name, 'w', encoding=encoding, errors='replace', newline='') as f:
-        csv.writer(f, **form).writerows(data)
-save('semicolon.csv', comma, delimiter=';')
-save('utf16.csv', rows, 'utf-16')
-save('utf16tab.csv', rows, 'utf-16', dialect='excel-tab')
-save('tab.csv', rows, dialect='excel-tab')
-save('quotedcomma.csv', comma)
-save('crcrlf.csv', rows, lineterminator='\r\r\n')
-with open(folder + '/blanks.csv', 'w', encoding='cp932', newline='') as f:
-    for r in rows:
-        f.write(','.join('"%s"  ' % x if not point.match(x) and not x.isdigit() else x
-                         for x in r) + '\r\n')
-ascii = [[x if x.isascii() else 'b\u03b1' for x in r] for r in rows]
-save('twobyte.csv', [r if i != 1 else ['room \u00b0C'] for i, r in enumerate(ascii)], 'utf-8')
-save('lost.csv', rows, 'ascii')
-)";
-    writeBytes(dir / "make.py", script);
-    const std::string make = "python3 '" + (dir / "make.py").string() + "' '" +
+    const std::string make = "python3 '" QLX_SOURCE_DIR "/tests/app/other_tools.py' '" +
                              dir.path().string() + "' '" QLX_SOURCE_DIR "/examples/walk.csv' 2>&1";
     if (std::system(make.c_str()) != 0) {
         GTEST_SKIP() << "Python 3 with its csv module writes the files";
     }
-    std::filesystem::remove(dir / "make.py");
     writeBytes(dir / "walk.csv", readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
     // What each file's run said after its path: its status message, and its notes.
     const std::string ok = message(convert::Status::Ok);

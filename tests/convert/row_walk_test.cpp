@@ -17,24 +17,6 @@ namespace {
 
 using test::readBytes;
 
-std::vector<std::string> linesOf(const std::string& csv) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < csv.size();) {
-        const std::size_t end = csv.find("\r\n", at);
-        lines.push_back(csv.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string csv;
-    for (const auto& line : lines) {
-        csv += line + "\r\n";
-    }
-    return csv;
-}
-
 struct Walked {
     Report report;
     std::string bytes;
@@ -84,13 +66,13 @@ struct Facts {
 
 // Tries of a new user on the example: each edit, and what the import says of it.
 TEST(RowWalk, AMisplacedRowSaysWhereAndWhichCountToChange) {
-    const auto example = linesOf(readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
+    const auto example = test::linesOf(readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
     ASSERT_EQ(example.size(), 30u);
     ASSERT_EQ(example[24], "3"); // the camera count, line 25
     const auto edited = [&](auto edit) {
         auto lines = example;
         edit(lines);
-        return joined(lines);
+        return test::joinedLines(lines);
     };
     const auto erase = [](auto& lines, std::ptrdiff_t line) {
         lines.erase(lines.begin() + line - 1);
@@ -227,13 +209,13 @@ TEST(RowWalk, TheFirstTenNotesAreKept) {
 // make the same motion, and note nothing.
 TEST(RowWalk, SpreadsheetPaddingChangesNothing) {
     const std::string example = readBytes(QLX_SOURCE_DIR "/examples/walk.csv");
-    auto lines = linesOf(example);
+    auto lines = test::linesOf(example);
     for (auto& line : lines) {
         line += std::string(12 - static_cast<std::size_t>(std::ranges::count(line, ',')), ',');
     }
     lines.insert(lines.end(), {"", ",,,,", " "});
     const Walked plain = walk(example);
-    const Walked padded = walk(joined(lines));
+    const Walked padded = walk(test::joinedLines(lines));
     ASSERT_EQ(plain.report.status, Status::Ok);
     ASSERT_EQ(padded.report.status, Status::Ok);
     EXPECT_TRUE(plain.report.notes.kept().empty());

@@ -32,16 +32,13 @@ TEST(TextEncoding, EveryCharacterHasTheCodeWindowsWrites) {
     EXPECT_FALSE(shiftJisCode(0x1F600)) << "beyond the 16-bit characters";
 }
 
-// Python's codecs are the oracle for the JIS forms: its shift_jis codec decodes each code to the
-// JIS character and encodes it back, and its cp932 codec encodes that character, and the one that
-// Windows decodes the code to, to the same code. Text that went through either comes back.
+// Python's codecs are the oracle for the JIS forms (jis_forms.py): its shift_jis codec decodes each
+// code to the JIS character and encodes it back, and its cp932 codec encodes that character, and
+// the one that Windows decodes the code to, to the same code. Text that went through either comes
+// back.
 TEST(TextEncoding, TheJisFormsHaveTheCodesPythonGivesThem) {
-    const char* script =
-        "python3 -c \"import sys\n"
-        "for c in map(int, sys.argv[1:]):\n"
-        "    b = chr(c).encode('shift_jis')\n"
-        "    assert b.decode('shift_jis') == chr(c) and chr(c).encode('cp932') == b\n"
-        "    print(b.hex(), ord(b.decode('cp932')))\n\" 12316 8214 8722 162 163 172 2>/dev/null";
+    const char* script = "python3 '" QLX_SOURCE_DIR "/tests/csv/jis_forms.py' "
+                         "12316 8214 8722 162 163 172 2>/dev/null";
     FILE* python = popen(script, "r");
     std::string out;
     char buffer[256];
@@ -146,16 +143,12 @@ TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
     }
 }
 
-// Python writes every character from U+0001 to U+FFFF but the surrogates, and some beyond, in
-// UTF-16 of both byte orders, and in UTF-8; then single surrogates, which are no UTF-16 and read
-// as a byte that is no UTF-8. The mark U+FEFF inside the text is dropped.
+// Python (utf16_texts.py) writes every character from U+0001 to U+FFFF but the surrogates, and some
+// beyond, in UTF-16 of both byte orders, and in UTF-8; then single surrogates, which are no UTF-16
+// and read as a byte that is no UTF-8. The mark U+FEFF inside the text is dropped.
 TEST(TextReader, ReadsUtf16AsPythonsCodecsWriteIt) {
     test::ScratchDir dir;
-    const std::string script = "python3 -c \"import sys\n"
-                               "t = ''.join(map(chr, [*range(1, 0xD800), *range(0xE000, 0x10000), "
-                               "0x10000, 0x1F600, 0x10FFFF]))\n"
-                               "for e in ('utf-16-le', 'utf-16-be', 'utf-8'):\n"
-                               "    open(sys.argv[1] + '/' + e, 'wb').write(t.encode(e))\n\" '" +
+    const std::string script = "python3 '" QLX_SOURCE_DIR "/tests/csv/utf16_texts.py' '" +
                                dir.path().string() + "' 2>/dev/null";
     if (std::system(script.c_str()) != 0) {
         GTEST_SKIP() << "Python 3 and its codecs are the oracle";

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qlx::test {
 
@@ -74,6 +75,24 @@ private:
 };
 
 // An output sink that appends to a string, as it is written.
+// The lines of CSV text that ends each with CR LF, and back.
+inline std::vector<std::string> linesOf(std::string_view csv) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = csv.find("\r\n", at);
+        lines.emplace_back(csv.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+inline std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string csv;
+    for (const auto& line : lines) {
+        csv += line + "\r\n";
+    }
+    return csv;
+}
+
 // The fields of one line, as the row reader hands it over.
 inline csv::CsvRowView fieldsOf(std::string_view line, char separator = ',') {
     return csv::CsvRowView(line, line.find('"') != line.npos, separator);
