@@ -1,5 +1,5 @@
 // What only a POSIX system can show of replacing an output: links and who may plant them, pipes
-// and devices, permissions, a file-size limit, and signals at any step, on the named path too.
+// and devices, permissions, and signals at any step, on the named path too.
 #include "io/pending_output.h"
 #include "platform/files.h"
 
@@ -128,7 +128,7 @@ TEST(PendingOutputPosix, RefusesALinkPlantedInASharedFolder) {
 
 // The new file is this user's alone until it replaces its target; then it has the target's
 // permissions, or those that the system gives a new file.
-TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
+TEST(PendingOutputPosix, KeepsPermissions) {
     ScratchDir dir;
     auto& system = platform::systemFileSystem();
     auto named = system.createNamed(dir / "temporary");
@@ -151,16 +151,6 @@ TEST(PendingOutputPosix, KeepsPermissionsAndReportsAFileSizeLimit) {
     EXPECT_EQ(fs::status(dir / "new").permissions(), fs::status(dir / "made new").permissions());
     fs::remove(dir / "new");
     fs::remove(dir / "made new");
-    // A file-size limit fails the write, and is reported, rather than killing the program.
-    platform::installFileGuards();
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const bool replaced = replace(dir / "other");
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_FALSE(replaced);
     EXPECT_EQ(dir.entries(), 1u);
 }
 
