@@ -29,6 +29,23 @@ sanitized() {
   ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize -j"$((jobs * 2))" --output-on-failure
 }
 
+# One fuzz target for the set time: its runs, or its failure and reproducers.
+fuzz_one() { # work target
+  local work=$1 target=$2 artifact
+  mkdir -p "$work/$target"
+  if ! build-fuzz/tests/fuzz/${target}_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+      -artifact_prefix="$work/$target-" "$work/$target" "tests/fuzz/corpus/$target" \
+      >"$work/$target.log" 2>&1; then
+    echo "fuzz target $target failed:"
+    tail -n 40 "$work/$target.log"
+    for artifact in "$work/$target"-*; do
+      [ -e "$artifact" ] && { echo "reproducer $artifact:"; xxd "$artifact" | head -n 40; }
+    done
+  else
+    echo "fuzz target $target: $(grep -E '^stat::number_of_executed_units' "$work/$target.log" | awk '{print $2}') runs, no finding"
+  fi
+}
+
 fuzz() {
   if ! command -v clang++ >/dev/null; then
     echo "skipped: clang++ is not installed"
@@ -36,23 +53,20 @@ fuzz() {
   fi
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLX_FUZZ=ON >/dev/null
   cmake --build build-fuzz -j"$jobs"
-  local work status=0 target artifact
+  local work status=0 target
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
+  # As many targets at a time as there are cores.
+  local running=0
   for target in load import field round_trip; do
-    mkdir -p "$work/$target"
-    if ! build-fuzz/tests/fuzz/${target}_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-        -artifact_prefix="$work/$target-" "$work/$target" "tests/fuzz/corpus/$target" \
-        >"$work/$target.log" 2>&1; then
-      echo "fuzz target $target failed:"
-      tail -n 40 "$work/$target.log"
-      for artifact in "$work/$target"-*; do
-        [ -e "$artifact" ] && { echo "reproducer $artifact:"; xxd "$artifact" | head -n 40; }
-      done
-      status=1
-    else
-      echo "fuzz target $target: $(grep -E '^stat::number_of_executed_units' "$work/$target.log" | awk '{print $2}') runs, no finding"
-    fi
+    fuzz_one "$work" "$target" >"$work/$target.result" &
+    running=$((running + 1))
+    [ "$running" -lt "$jobs" ] || { wait -n || true; running=$((running - 1)); }
+  done
+  wait
+  for target in load import field round_trip; do
+    cat "$work/$target.result"
+    grep -q ', no finding$' "$work/$target.result" || status=1
   done
   return "$status"
 }
