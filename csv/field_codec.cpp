@@ -13,8 +13,6 @@ namespace qlx::csv {
 
 namespace {
 
-constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-
 // Each character's value as a hex digit, or -1.
 constexpr auto kHexValues = [] {
     std::array<std::int8_t, 256> values{};
@@ -93,6 +91,22 @@ std::size_t decodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
     return k;
 }
 
+// How the first byte of a name bears on what a spreadsheet makes of it: a formula's or an
+// error's first character, a number's, a blank before a number, or a full-width sign's lead byte.
+enum class Lead : std::uint8_t { Other, Formula, Number, Blank, Wide };
+constexpr auto kLeads = [] {
+    std::array<Lead, 256> leads{};
+    for (const char c : std::string_view("=+-@'#\t\r\n")) {
+        leads[static_cast<std::uint8_t>(c)] = Lead::Formula;
+    }
+    for (const char c : std::string_view("0123456789.($")) {
+        leads[static_cast<std::uint8_t>(c)] = Lead::Number;
+    }
+    leads[' '] = Lead::Blank;
+    leads[0x81] = leads[0x82] = Lead::Wide;
+    return leads;
+}();
+
 } // namespace
 
 Taken nameTaken(std::string_view text, std::size_t copied) {
@@ -118,36 +132,62 @@ void appendFloat(CsvRow& row, float value) {
 // a number's (after blanks; the digits, signs and brackets in full width too), a truth value, and
 // a date that begins with a month's name.
 bool spreadsheetReadsOtherwise(std::string_view text) {
-    constexpr std::string_view kFirst = "=+-@'#\t\r\n";
-    constexpr std::string_view kNumberFirst = "0123456789+-.($";
-    // Code page 932's full-width digits (82 4F to 82 58), and its plus, minus, equals, at, left
-    // bracket, dollar, yen and full stop (81 7B, 7C, 81, 97, 69, 90, 8F, 44).
-    constexpr std::string_view kWideSigns = "\x7B\x7C\x81\x97\x69\x90\x8F\x44";
-    if (text.empty() || kFirst.find(text.front()) != kFirst.npos) {
-        return !text.empty();
-    }
-    const std::string_view number = text.substr(std::min(text.find_first_not_of(' '), text.size()));
-    if (!number.empty() && kNumberFirst.find(number.front()) != kNumberFirst.npos) {
-        return true;
-    }
-    if (number.size() >= 2) {
-        const auto lead = number[0];
-        const auto trail = static_cast<std::uint8_t>(number[1]);
-        if ((lead == '\x82' && trail >= 0x4F && trail <= 0x58) ||
-            (lead == '\x81' && kWideSigns.find(number[1]) != kWideSigns.npos)) {
-            return true;
-        }
-    }
-    std::string word(text.substr(0, std::min(text.find_first_not_of(kLetters), text.size())));
-    std::ranges::transform(word, word.begin(), [](char c) { return c | 0x20; }); // lower case
-    if (word == "true" || word == "false") {
-        return word.size() == text.size();
-    }
-    constexpr std::string_view kMonths = "jan feb mar apr may jun jul aug sep oct nov dec";
-    if (word.size() < 3 || kMonths.find(word.substr(0, 3)) == kMonths.npos) {
+    if (text.empty()) {
         return false;
     }
-    std::string_view day = text.substr(word.size());
+    const auto byte = [](char c) { return static_cast<std::uint8_t>(c); };
+    if (kLeads[byte(text.front())] == Lead::Formula) {
+        return true;
+    }
+    const std::string_view number =
+        kLeads[byte(text.front())] == Lead::Blank
+            ? text.substr(std::min(text.find_first_not_of(' '), text.size()))
+            : text;
+    if (!number.empty() && (kLeads[byte(number.front())] == Lead::Number || number.front() == '+' ||
+                            number.front() == '-')) {
+        return true;
+    }
+    // Code page 932's full-width digits (82 4F to 82 58), and its plus, minus, equals, at, left
+    // bracket, dollar, yen and full stop (81 7B, 7C, 81, 97, 69, 90, 8F, 44).
+    if (number.size() >= 2 && kLeads[byte(number[0])] == Lead::Wide) {
+        const auto trail = byte(number[1]);
+        if (number[0] == '\x82') {
+            return trail >= 0x4F && trail <= 0x58;
+        }
+        switch (trail) {
+        case 0x7B:
+        case 0x7C:
+        case 0x81:
+        case 0x97:
+        case 0x69:
+        case 0x90:
+        case 0x8F:
+        case 0x44:
+            return true;
+        default:
+            break;
+        }
+    }
+    // The leading ASCII letters, in lower case as far as a truth value or a month needs them;
+    // every key row has a name, so this costs no allocation.
+    std::size_t letters = 0;
+    std::array<char, 5> word{};
+    for (;
+         letters < text.size() && ((text[letters] | 0x20) >= 'a' && (text[letters] | 0x20) <= 'z');
+         ++letters) {
+        if (letters < word.size()) {
+            word[letters] = static_cast<char>(text[letters] | 0x20);
+        }
+    }
+    const std::string_view lower(word.data(), std::min(letters, word.size()));
+    if ((letters == 4 && lower == "true") || (letters == 5 && lower == "false")) {
+        return letters == text.size();
+    }
+    constexpr std::string_view kMonths = "jan feb mar apr may jun jul aug sep oct nov dec";
+    if (letters < 3 || kMonths.find(lower.substr(0, 3)) == kMonths.npos) {
+        return false;
+    }
+    std::string_view day = text.substr(letters);
     if (!day.empty() && std::string_view(" -/.,").find(day.front()) != std::string_view::npos) {
         day.remove_prefix(1);
     }
