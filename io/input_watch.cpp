@@ -18,8 +18,9 @@ bool recentlyWritten(std::int64_t stamp, std::int64_t now) {
     return stamp >= now - step;
 }
 
-// A digest of the file's first `size` bytes: eight bytes a step, each word mixed into the state: fast enough to cost little beside the read,
-// and made for telling changed bytes apart, not for withstanding someone who chooses them.
+// A digest of the file's first `size` bytes: eight bytes a step, each word mixed into the state:
+// fast enough to cost little beside the read, and made for telling changed bytes apart, not for
+// withstanding someone who chooses them.
 platform::Result<std::uint64_t> digestOf(const platform::File& file, std::uint64_t size) {
     constexpr std::size_t kRead = std::size_t{1} << 20; // a multiple of the word
     std::vector<char> buffer(kRead);
