@@ -75,7 +75,7 @@ void addSection(Writer& out, std::span<const Record> records, std::span<const st
     csv::appendUnsigned(count, static_cast<std::uint32_t>(records.size()));
     std::string line;
     csv::writeRow(line, count);
-    out.now(std::move(line));
+    out.now(line);
     if (order.size() <= kChunkKeys) {
         out.now(formatRows(records, order, format));
         return;
