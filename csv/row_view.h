@@ -5,7 +5,6 @@
 #include "csv/tokenizer.h"
 
 #include <cstddef>
-#include <cstring>
 #include <string>
 #include <string_view>
 

@@ -1,7 +1,6 @@
 // The export as a library call: the worked example byte for byte, broken motion files, outputs
 // that cannot be written, and round trips of every byte of a motion, random bytes included.
 #include "convert/export.h"
-#include "convert/import.h"
 
 #include "convert/conversion.h"
 #include "motion/motion_file.h"
