@@ -84,9 +84,10 @@ enum class Words : std::uint8_t {
     BeyondLastColumn,
     NameAtNul,
     DecimalComma,
-    OnlyQuestionMarks,
+    QuestionMark,
     EmptyName,
     AlsoUtf8,
+    NotARotation,
     NotUtf16,
     MoreNotes,
     NoPauseHelp,
@@ -235,10 +236,10 @@ constexpr Entry kWords[] = {
     {Words::DecimalComma,
      "line {0}, column {1}: \"{2}\" is read as {3}, its comma as a decimal point",
      "{0}行目{1}列目: 「{2}」はコンマを小数点として{3}と読みました"},
-    {Words::OnlyQuestionMarks,
-     "line {0}, column {1}: the name \"{2}\" is question marks alone: the character set it was "
-     "saved in may have lost its characters",
-     "{0}行目{1}列目: 名前「{2}」は疑問符だけです。保存したときの文字コードに、その文字がなかった"
+    {Words::QuestionMark,
+     "line {0}, column {1}: the name \"{2}\" holds a question mark: the character set it was "
+     "saved in may have replaced its characters",
+     "{0}行目{1}列目: 名前「{2}」に疑問符があります。保存したときの文字コードに、その文字がなかった"
      "のかもしれません"},
     {Words::EmptyName, "line {0}, column {1}: the name is empty", "{0}行目{1}列目: 名前が空です"},
     {Words::AlsoUtf8,
@@ -246,6 +247,10 @@ constexpr Entry kWords[] = {
      "\"{2}\"; saved as UTF-8 with the byte-order mark, it is read as UTF-8",
      "{0}行目: 「{1}」はShift-JISとして読みました。UTF-8としても読め、その場合は「{2}」です。"
      "UTF-8として読ませるには、BOM付きのUTF-8で保存してください"},
+    {Words::NotARotation,
+     "line {0}, column {1}: the rotation should be 0x and 32 hex digits; it is computed from the "
+     "angles",
+     "{0}行目{1}列目: 回転は0xと16進数字32個で書きます。角度から計算しました"},
     {Words::NotUtf16,
      "line {0} holds bytes that are not UTF-16, though the file begins with the UTF-16 mark",
      "ファイルはUTF-16の印で始まっていますが、{0}行目にUTF-16でないバイトがあります"},
@@ -542,12 +547,14 @@ std::string noteWords(Language language, const Note& note) {
         return say(language, Words::NameAtNul, {line, column, number(note.kept)});
     case Note::Kind::DecimalComma:
         return say(language, Words::DecimalComma, {line, column, text, value(note.stored)});
-    case Note::Kind::OnlyQuestionMarks:
-        return say(language, Words::OnlyQuestionMarks, {line, column, text});
+    case Note::Kind::QuestionMark:
+        return say(language, Words::QuestionMark, {line, column, text});
     case Note::Kind::EmptyName:
         return say(language, Words::EmptyName, {line, column});
     case Note::Kind::AlsoUtf8:
         return say(language, Words::AlsoUtf8, {line, text, note.text});
+    case Note::Kind::NotARotation:
+        return say(language, Words::NotARotation, {line, column});
     }
     return {};
 }

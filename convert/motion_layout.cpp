@@ -5,9 +5,15 @@
 
 #include "convert/rotation.h"
 #include "csv/field_codec.h"
+#include "csv/number_format.h"
+#include "csv/number_parse.h"
 #include "text/fixed_text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <concepts>
+#include <cstring>
 
 namespace qlx::convert {
 
@@ -63,11 +69,12 @@ public:
         note(how, how == Taken::CutAtNul ? Note::Kind::NameAtNul : Note::Kind::NameCut,
              std::monostate{}, width, kept);
     }
-    // A name that the file's character set may have lost, or an empty key name.
+    // A name whose characters the file's character set may have replaced with question marks,
+    // or an empty key name.
     void damage(std::string_view name, bool keyName) {
-        const bool marks = !name.empty() && name.find_first_not_of('?') == name.npos;
+        const bool marks = name.find('?') != name.npos;
         if (sink_.notes != nullptr && (marks || (keyName && name.empty()))) {
-            add({marks ? Note::Kind::OnlyQuestionMarks : Note::Kind::EmptyName,
+            add({marks ? Note::Kind::QuestionMark : Note::Kind::EmptyName,
                  kind_,
                  sink_.line,
                  column_,
@@ -81,14 +88,18 @@ public:
         note(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
              std::monostate{}, size, 0);
     }
+    void rotation(Taken how) {
+        note(how, Note::Kind::NotARotation, std::monostate{}, 0, 0);
+    }
 
-    // After the last of `columns` columns: too few of them, or more that are not blank.
-    void end(std::uint32_t columns) {
+    // After the last of `columns` columns, of which the first `needed` are the kind's own: too
+    // few of those, or more columns that are not blank.
+    void end(std::uint32_t needed, std::uint32_t columns) {
         if (sink_.notes == nullptr) {
             return;
         }
-        if (found_ < columns) {
-            add({Note::Kind::FewerColumns, kind_, sink_.line, found_, {}, {}, columns, 0});
+        if (found_ < needed) {
+            add({Note::Kind::FewerColumns, kind_, sink_.line, found_, {}, {}, needed, 0});
         }
         for (std::uint32_t column = columns + 1; !row_.empty(); row_.popFront(), ++column) {
             const std::string_view field = row_.front();
@@ -135,16 +146,22 @@ void take(Reading& r, Int32& field) {
 }
 
 // A decimal comma reads as a point where a comma cannot separate the number: in a file that
-// separates fields otherwise, silently, and in a quoted field, with a note.
-void take(Reading& r, float& value) {
+// separates fields otherwise, silently, and in a quoted field, with a note. A camera angle is read
+// as a double, so that it is rounded once, in radians.
+template <std::floating_point T> void take(Reading& r, T& value) {
     const bool commaIsPoint =
         r.row().separator() != ',' || (!r.row().empty() && r.row().frontQuoted());
-    Taken how =
-        r.take([&](std::string_view field) { return takeFloat(field, value, commaIsPoint); });
+    Taken how = r.take([&](std::string_view field) {
+        if constexpr (std::is_same_v<T, float>) {
+            return takeFloat(field, value, commaIsPoint);
+        } else {
+            return takeDouble(field, value, commaIsPoint);
+        }
+    });
     if (how == Taken::DecimalComma && r.row().separator() != ',') {
         how = Taken::Whole;
     }
-    r.number(how, value);
+    r.number(how, static_cast<float>(value));
 }
 
 void take(Reading& r, Float32& field) {
@@ -183,11 +200,71 @@ template <typename Read> void takeKeyName(Reading& r, std::span<char> name, Read
     }
 }
 
+// A stored rotation, as four floats.
+Quaternion quaternionOf(const std::array<Float32, 4>& r) {
+    return {r[0].get(), r[1].get(), r[2].get(), r[3].get()};
+}
+
+// The bytes of a stored rotation, as the rotation column carries them.
+std::span<const std::uint8_t, 16> bytesOf(const std::array<Float32, 4>& rotation) {
+    return std::span<const std::uint8_t, 16>(reinterpret_cast<const std::uint8_t*>(&rotation), 16);
+}
+
+// The rotation column: "0x" and 32 hex digits, the stored rotation's 16 bytes, where the row has
+// one; an empty column holds none, and any other is noted.
+std::optional<std::array<Float32, 4>> takeRotation(Reading& r) {
+    std::optional<std::array<Float32, 4>> stored;
+    r.rotation(r.take([&](std::string_view field) {
+        std::array<std::uint8_t, 16> bytes{};
+        if (text::isBlank(field)) {
+            return Taken::Whole;
+        }
+        if (field.size() != 2 + 2 * bytes.size() || !field.starts_with("0x") ||
+            takeHex(field, bytes) != Taken::Whole) {
+            return Taken::NotRead;
+        }
+        stored.emplace();
+        std::memcpy(stored->data(), bytes.data(), bytes.size());
+        return Taken::Whole;
+    }));
+    return stored;
+}
+
+// Whether angles, as read, are those the export writes for a rotation: each the same single
+// value as the export's text of it reads as, -0 equal to 0 (a spreadsheet may save -0 as 0) and
+// any NaN equal to any NaN.
+bool writtenFor(const EulerAngles& degrees, Quaternion rotation) {
+    const EulerAngles written = boneRotationToDegrees(rotation);
+    const auto same = [](float read, float angle) {
+        char text[kMaxNumberText];
+        const auto back = parseFloat(std::string_view(text, formatGeneral(text, angle, 6)));
+        return back && (*back == read || (std::isnan(*back) && std::isnan(read)));
+    };
+    return same(degrees.x, written.x) && same(degrees.y, written.y) && same(degrees.z, written.z);
+}
+
+// A camera angle in degrees with the fewest significant digits, 6 to 9, that read back (as the
+// import reads them) as the stored radians: the six of before where they carry it.
+void appendCameraAngle(CsvRow& row, float radians) {
+    for (int digits = 6;; ++digits) {
+        char text[kMaxNumberText];
+        const char* end = digits == 6 ? formatGeneral(text, radiansToDegrees(radians), 6)
+                                      : formatGeneral(text, radiansInDegrees(radians), digits);
+        const std::string_view written(text, end);
+        const auto back = parseDouble(written);
+        if (digits == 9 || (back && std::bit_cast<std::uint32_t>(degreesToRadians(*back)) ==
+                                        std::bit_cast<std::uint32_t>(radians))) {
+            row.append(written);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 void formatHeaderRow(CsvRow& row, const motion::MotionHeader& header) {
     row.clear();
-    appendName(row, header.magic, false); // a signature is no name a spreadsheet edits
+    appendName(row, header.magic, TextKind::Text); // a signature is no name a spreadsheet edits
     appendInt(row, header.headerWord);
 }
 
@@ -197,7 +274,7 @@ void parseHeaderRow(CsvRowView& row, motion::MotionHeader& header, NoteSink note
     takeText(r, motion::kMagicSize - 1, false,
              [&](std::string_view text) { return motion::setMagic(header, text); });
     take(r, header.headerWord);
-    r.end(2);
+    r.end(2, 2);
 }
 
 void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink notes) {
@@ -213,7 +290,7 @@ void parseModelNameRow(CsvRowView& row, motion::MotionHeader& header, NoteSink n
                                                                        : header.setModelName(text);
     });
     r.damage(header.modelName().value_or(""), false);
-    r.end(1);
+    r.end(1, 1);
 }
 
 void formatBoneRow(CsvRow& row, const motion::BoneKey& key) {
@@ -221,33 +298,48 @@ void formatBoneRow(CsvRow& row, const motion::BoneKey& key) {
     appendName(row, key.name);
     appendInt(row, key.frame.get());
     append(row, key.position);
-    const auto& r = key.rotation;
-    const auto degrees = boneRotationToDegrees({r[0].get(), r[1].get(), r[2].get(), r[3].get()});
-    appendFloat(row, degrees.x);
-    appendFloat(row, degrees.y);
-    appendFloat(row, degrees.z);
+    // Six digits that a person reads; the rotation itself is in the last column.
+    const auto degrees = boneRotationToDegrees(quaternionOf(key.rotation));
+    appendReal(row, degrees.x, 6);
+    appendReal(row, degrees.y, 6);
+    appendReal(row, degrees.z, 6);
     appendHex(row, key.interpolation);
+    appendHex(row, bytesOf(key.rotation));
 }
 
+// The angles are the truth: the stored rotation of the last column is taken bit for bit where
+// they are still what the export wrote for it; otherwise the rotation is computed from them, in
+// the stored rotation's sign where there is one, so that an edited key turns the short way.
 void parseBoneRow(CsvRowView& row, motion::BoneKey& key, NoteSink notes) {
     Reading r(row, RowKind::Bone, notes);
     takeKeyName(r, key.name, csv::takeName);
     take(r, key.frame);
     take(r, key.position);
-    // The quaternion is rebuilt from three angles in every case; a missing angle counts as 0.
+    // A missing angle counts as 0.
     EulerAngles degrees{0.0f, 0.0f, 0.0f};
     take(r, degrees.x);
     take(r, degrees.y);
     take(r, degrees.z);
-    const auto q = boneRotationFromDegrees(degrees);
-    key.rotation = {q.x, q.y, q.z, q.w};
     takeBlock(r, std::span(key.interpolation));
-    r.end(9);
+    const auto stored = takeRotation(r);
+    r.end(9, 10);
+    if (stored && writtenFor(degrees, quaternionOf(*stored))) {
+        key.rotation = *stored;
+        return;
+    }
+    auto q = boneRotationFromDegrees(degrees);
+    if (stored) {
+        const Quaternion s = quaternionOf(*stored);
+        if (double{q.x} * s.x + double{q.y} * s.y + double{q.z} * s.z + double{q.w} * s.w < 0) {
+            q = {-q.x, -q.y, -q.z, -q.w};
+        }
+    }
+    key.rotation = {q.x, q.y, q.z, q.w};
 }
 
 void formatMorphRow(CsvRow& row, const motion::MorphKey& key) {
     row.clear();
-    appendName(row, key.name);
+    appendName(row, key.name, TextKind::TrimmedName);
     appendInt(row, key.frame.get());
     append(row, key.weight);
 }
@@ -257,7 +349,7 @@ void parseMorphRow(CsvRowView& row, motion::MorphKey& key, NoteSink notes) {
     takeKeyName(r, key.name, csv::takeTrimmedName);
     take(r, key.frame);
     take(r, key.weight);
-    r.end(3);
+    r.end(3, 3);
 }
 
 void formatCameraRow(CsvRow& row, const motion::CameraKey& key) {
@@ -266,7 +358,7 @@ void formatCameraRow(CsvRow& row, const motion::CameraKey& key) {
     append(row, key.distance);
     append(row, key.position);
     for (const auto& angle : key.rotation) {
-        appendFloat(row, radiansToDegrees(angle.get()));
+        appendCameraAngle(row, angle.get());
     }
     appendHex(row, motion::cameraTail(key));
 }
@@ -276,13 +368,14 @@ void parseCameraRow(CsvRowView& row, motion::CameraKey& key, NoteSink notes) {
     take(r, key.frame);
     take(r, key.distance);
     take(r, key.position);
-    take(r, key.rotation);
     // A missing angle keeps the record's value, which is scaled all the same.
     for (auto& angle : key.rotation) {
-        angle = degreesToRadians(angle.get());
+        double degrees = angle.get();
+        take(r, degrees);
+        angle = degreesToRadians(degrees);
     }
     takeBlock(r, motion::cameraTail(key));
-    r.end(9);
+    r.end(9, 9);
 }
 
 void formatLightRow(CsvRow& row, const motion::LightKey& key) {
@@ -297,7 +390,7 @@ void parseLightRow(CsvRowView& row, motion::LightKey& key, NoteSink notes) {
     take(r, key.frame);
     take(r, key.colour);
     take(r, key.direction);
-    r.end(7);
+    r.end(7, 7);
 }
 
 } // namespace qlx::convert

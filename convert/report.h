@@ -107,9 +107,10 @@ struct Note {
         BeyondLastColumn,  // `column` is not blank, past the row's `size` columns
         NameAtNul,         // holds a NUL byte: the `kept` bytes before it kept
         DecimalComma,      // read as `stored`, its one comma as a decimal point
-        OnlyQuestionMarks, // a name of question marks alone: a character set lost its characters
+        QuestionMark,      // a name holding one: a character set may have replaced characters
         EmptyName,         // a bone or morph name that is empty
         AlsoUtf8,          // read as Shift-JIS, though it would read as UTF-8 too
+        NotARotation,      // a bone's rotation column that is no 0x and 32 hex digits
     };
     Kind kind;
     RowKind row;

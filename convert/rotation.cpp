@@ -60,12 +60,16 @@ Quaternion eulerToQuaternion(EulerAngles radians) {
 }
 
 // Export divides then multiplies, import multiplies then divides: each is one fixed order.
-float radiansToDegrees(float radians) {
-    return toSingle(double{radians} / std::numbers::pi * 180.0);
+double radiansInDegrees(float radians) {
+    return double{radians} / std::numbers::pi * 180.0;
 }
 
-float degreesToRadians(float degrees) {
-    return toSingle(double{degrees} * std::numbers::pi / 180.0);
+float radiansToDegrees(float radians) {
+    return toSingle(radiansInDegrees(radians));
+}
+
+float degreesToRadians(double degrees) {
+    return toSingle(degrees * std::numbers::pi / 180.0);
 }
 
 EulerAngles boneRotationToDegrees(Quaternion rotation) {

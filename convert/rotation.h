@@ -21,8 +21,10 @@ EulerAngles quaternionToEuler(Quaternion q);
 // Radians in; the quaternion of yaw Y, pitch X and roll Z, not normalised.
 Quaternion eulerToQuaternion(EulerAngles radians);
 
+// Degrees unrounded, and rounded to single precision once.
+double radiansInDegrees(float radians);
 float radiansToDegrees(float radians);
-float degreesToRadians(float degrees);
+float degreesToRadians(double degrees);
 
 EulerAngles boneRotationToDegrees(Quaternion rotation);
 Quaternion boneRotationFromDegrees(EulerAngles degrees);

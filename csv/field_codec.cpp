@@ -65,6 +65,31 @@ Taken takeNumber(std::string_view field, T& target, Parse parse) {
     return text::isBlank(field.substr(used)) ? Taken::Whole : Taken::Partly;
 }
 
+// A number with one comma in place of its point, where `commaIsPoint` allows it, or as it stands.
+template <typename T, typename Parse>
+Taken takeReal(std::string_view field, T& target, bool commaIsPoint, Parse parse) {
+    const std::size_t comma = field.find(',');
+    if (commaIsPoint && comma != field.npos && field.find_first_of(",.", comma + 1) == field.npos &&
+        field.find('.') == field.npos) {
+        std::string text(field);
+        text[comma] = '.';
+        T value = 0;
+        if (takeNumber(text, value, parse) == Taken::Whole) {
+            target = value;
+            return Taken::DecimalComma;
+        }
+    }
+    return takeNumber(field, target, parse);
+}
+
+// The characters that a text is quoted for: every separator a reader may choose, and line ends.
+constexpr std::string_view kQuoted = ",;\t\r\n";
+
+// Whether a text begins or ends with white space.
+bool endsInSpace(std::string_view text) {
+    return !text.empty() && (text::isSpace(text.front()) || text::isSpace(text.back()));
+}
+
 // Stores a name that a field holds, and says how it was stored.
 Taken storeText(std::string_view text, std::span<char> name) {
     return nameTaken(text, text::copyText(text, name, name.size()));
@@ -126,6 +151,10 @@ void appendUnsigned(CsvRow& row, std::uint32_t value) {
 
 void appendFloat(CsvRow& row, float value) {
     row.endField(formatFloat(row.beginField(kMaxNumberText), value));
+}
+
+void appendReal(CsvRow& row, double value, int digits) {
+    row.endField(formatGeneral(row.beginField(kMaxNumberText), value, digits));
 }
 
 // What Calc and Gnumeric were seen to read otherwise: a formula's first character or an error's,
@@ -199,14 +228,16 @@ std::string_view unprotected(std::string_view field) {
                                                                                  : field;
 }
 
-void appendName(CsvRow& row, std::span<const char> name, bool keepAsText) {
+void appendName(CsvRow& row, std::span<const char> name, TextKind kind) {
     const std::string_view text = text::fieldText(name);
-    const bool mark = keepAsText && spreadsheetReadsOtherwise(text);
-    if (!mark && text.find_first_of(",\r\n") == text.npos && !text.starts_with('"')) {
+    const bool mark = kind != TextKind::Text && (spreadsheetReadsOtherwise(text) ||
+                                                 (kind == TextKind::TrimmedName && endsInSpace(text)));
+    const bool quote = text.find_first_of(kQuoted) != text.npos;
+    if (!mark && !quote && !text.starts_with('"')) {
         row.append(text);
         return;
     }
-    if (mark && text.find_first_of(",\r\n") == text.npos) { // an apostrophe keeps it text
+    if (mark && !quote) { // an apostrophe keeps it text
         char* out = row.beginField(1 + text.size());
         *out++ = '\'';
         row.endField(std::copy(text.begin(), text.end(), out));
@@ -245,18 +276,11 @@ Taken takeInt(std::string_view field, std::int32_t& target) {
     return takeNumber(field, target, parseInt);
 }
 Taken takeFloat(std::string_view field, float& target, bool commaIsPoint) {
-    const std::size_t comma = field.find(',');
-    if (commaIsPoint && comma != field.npos && field.find_first_of(",.", comma + 1) == field.npos &&
-        field.find('.') == field.npos) {
-        std::string text(field);
-        text[comma] = '.';
-        float value = 0;
-        if (takeNumber(text, value, parseFloat) == Taken::Whole) {
-            target = value;
-            return Taken::DecimalComma;
-        }
-    }
-    return takeNumber(field, target, parseFloat);
+    return takeReal(field, target, commaIsPoint, parseFloat);
+}
+
+Taken takeDouble(std::string_view field, double& target, bool commaIsPoint) {
+    return takeReal(field, target, commaIsPoint, parseDouble);
 }
 
 Taken takeName(std::string_view field, std::span<char> name) {
@@ -266,6 +290,12 @@ Taken takeName(std::string_view field, std::span<char> name) {
 Taken takeTrimmedName(std::string_view field, std::span<char> name) {
     while (!field.empty() && text::isSpace(field.front())) {
         field.remove_prefix(1);
+    }
+    if (field.starts_with('\'')) {
+        const std::string_view marked = field.substr(1);
+        if (spreadsheetReadsOtherwise(marked) || endsInSpace(marked)) {
+            return storeText(marked, name);
+        }
     }
     while (!field.empty() && text::isSpace(field.back())) {
         field.remove_suffix(1);

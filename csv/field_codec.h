@@ -15,8 +15,10 @@ namespace qlx::csv {
 
 void appendInt(CsvRow& row, std::int32_t value);
 void appendUnsigned(CsvRow& row, std::uint32_t value);
-// printf's %g of the value: six significant digits.
+// The value in %g notation with the fewest significant digits, 6 to 9, that read back as it.
 void appendFloat(CsvRow& row, float value);
+// printf's %.<digits>g of the value.
+void appendReal(CsvRow& row, double value, int digits);
 // Whether a spreadsheet that opens the file would take a field of this text (Shift-JIS bytes) for
 // a formula, a number, a date or a truth value, or whether it begins with an apostrophe, which a
 // spreadsheet takes for the mark of a text.
@@ -24,10 +26,16 @@ bool spreadsheetReadsOtherwise(std::string_view text);
 // The name a field holds: the field, less the apostrophe of a name written to stay text.
 std::string_view unprotected(std::string_view field);
 
+// How a text is written: as it stands (the signature); after an apostrophe where a spreadsheet
+// would read it otherwise (a name); and also where it begins or ends with white space, which
+// the reader of a trimmed name otherwise drops (a morph name).
+enum class TextKind : std::uint8_t { Text, Name, TrimmedName };
+
 // The name field's bytes up to its first NUL, at most the field's width, after an apostrophe
-// where a spreadsheet would read it otherwise and `keepAsText` says so; between double quotes,
-// each quote in it doubled, when they hold a comma, a CR or a LF or begin with a quote.
-void appendName(CsvRow& row, std::span<const char> name, bool keepAsText = true);
+// where its kind says so; between double quotes, each quote in it doubled, when they hold a
+// comma, a semicolon, a tab, a CR or a LF or begin with a quote, so that no separator a reader
+// may choose splits them.
+void appendName(CsvRow& row, std::span<const char> name, TextKind kind = TextKind::Name);
 // "0x" and two upper-case hex digits per byte.
 void appendHex(CsvRow& row, std::span<const std::uint8_t> block);
 // The two upper-case hex digits of each byte, added to the text: a block written in pieces.
@@ -51,10 +59,12 @@ Taken nameTaken(std::string_view text, std::size_t copied);
 Taken takeInt(std::string_view field, std::int32_t& target);
 // With `commaIsPoint`, a field that is a number but for one comma in place of a point reads so.
 Taken takeFloat(std::string_view field, float& target, bool commaIsPoint = false);
+Taken takeDouble(std::string_view field, double& target, bool commaIsPoint = false);
 // The whole name the field holds up to any NUL, at most the name's width, a NUL after it when
 // shorter; the name's later bytes keep their contents.
 Taken takeName(std::string_view field, std::span<char> name);
-// As `takeName`, with white space at both ends of the field removed first.
+// As `takeName`, with white space at both ends of the field removed first, but for a name written
+// after an apostrophe, which keeps it.
 Taken takeTrimmedName(std::string_view field, std::span<char> name);
 // Bytes from the hex digit pairs after the field's first lower-case "x"; with fewer pairs than
 // bytes, the byte after the last pair becomes 0 and the rest keep their values. Whole only for

@@ -1,13 +1,18 @@
 // Numbers as text without the C library's locale-dependent printf: a fast exact path for six
-// significant digits, and <charconv>, which never consults a locale, for the values near a tie.
+// significant digits, and <charconv>, which never consults a locale, for the values near a tie,
+// for the shortest digits of a float and for other precisions.
 #include "csv/number_format.h"
 
+#include "csv/number_parse.h"
+
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 namespace qlx::csv {
 
@@ -86,74 +91,118 @@ char* writeExponent(char* out, int exponent) {
     return out;
 }
 
-// %g's layout of six rounded digits: fixed notation for exponents -4 to 5, scientific
-// otherwise, trailing zeros and a bare point dropped.
-char* layOut(char* out, SixDigits rounded) {
-    char digits[6];
-    for (int i = 5; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + rounded.digits % 10);
-        rounded.digits /= 10;
+// %g's layout of rounded significant digits at a precision: fixed notation for exponents from -4
+// to below the precision, scientific otherwise, trailing zeros and a bare point dropped.
+char* layOut(char* out, std::string_view digits, int exponent, int precision) {
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.remove_suffix(1);
     }
-    int significant = 6;
-    while (digits[significant - 1] == '0') {
-        --significant;
-    }
-    const int exponent = rounded.exponent;
-    if (exponent < -4 || exponent >= 6) {
+    const auto significant = static_cast<int>(digits.size());
+    if (exponent < -4 || exponent >= precision) {
         *out++ = digits[0];
         if (significant > 1) {
             *out++ = '.';
-            std::memcpy(out, digits + 1, static_cast<std::size_t>(significant - 1));
-            out += significant - 1;
+            out = std::copy(digits.begin() + 1, digits.end(), out);
         }
         return writeExponent(out, exponent);
     }
     if (exponent < 0) {
         *out++ = '0';
         *out++ = '.';
-        for (int i = -1; i > exponent; --i) {
-            *out++ = '0';
-        }
-        std::memcpy(out, digits, static_cast<std::size_t>(significant));
-        return out + significant;
+        out = std::fill_n(out, -exponent - 1, '0');
+        return std::copy(digits.begin(), digits.end(), out);
     }
     const int integerDigits = exponent + 1;
-    std::memcpy(out, digits, static_cast<std::size_t>(integerDigits));
-    out += integerDigits;
-    if (significant > integerDigits) {
-        *out++ = '.';
-        std::memcpy(out, digits + integerDigits,
-                    static_cast<std::size_t>(significant - integerDigits));
-        out += significant - integerDigits;
+    if (significant <= integerDigits) {
+        out = std::copy(digits.begin(), digits.end(), out);
+        return std::fill_n(out, integerDigits - significant, '0');
     }
-    return out;
+    out = std::copy_n(digits.begin(), integerDigits, out);
+    *out++ = '.';
+    return std::copy(digits.begin() + integerDigits, digits.end(), out);
 }
 
-} // namespace
+char* layOut(char* out, SixDigits rounded) {
+    char digits[6];
+    for (int i = 5; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + rounded.digits % 10);
+        rounded.digits /= 10;
+    }
+    return layOut(out, std::string_view(digits, 6), rounded.exponent, 6);
+}
 
-char* formatFloat(char* out, float value) {
+// The sign, and the forms of NaN, infinity and zero: where they end, or nothing for a finite
+// value that is not zero, which is then made positive.
+template <typename T> std::optional<char*> writeSpecial(char*& out, T& value) {
     if (std::signbit(value)) {
         *out++ = '-';
         value = -value;
     }
     if (std::isnan(value)) {
-        std::memcpy(out, "nan", 3);
-        return out + 3;
+        return std::copy_n("nan", 3, out);
     }
     if (std::isinf(value)) {
-        std::memcpy(out, "inf", 3);
-        return out + 3;
+        return std::copy_n("inf", 3, out);
     }
-    if (value == 0.0f) {
+    if (value == 0) {
         *out = '0';
         return out + 1;
     }
-    if (const auto rounded = roundToSixDigits(static_cast<double>(value))) {
-        return layOut(out, *rounded);
+    return std::nullopt;
+}
+
+// %.<digits>g of a positive finite value.
+char* writeGeneral(char* out, double value, int digits) {
+    if (digits == 6) {
+        if (const auto rounded = roundToSixDigits(value)) {
+            return layOut(out, *rounded);
+        }
     }
-    return std::to_chars(out, out + kMaxNumberText, static_cast<double>(value),
-                         std::chars_format::general, 6)
+    return std::to_chars(out, out + kMaxNumberText, value, std::chars_format::general, digits)
         .ptr;
+}
+
+} // namespace
+
+char* formatGeneral(char* out, double value, int digits) {
+    if (const auto end = writeSpecial(out, value)) {
+        return *end;
+    }
+    return writeGeneral(out, value, digits);
+}
+
+// The shortest digits that read back as the value (from <charconv>) bound the digits %g needs
+// from below. Where the float's neighbours lie at the same distance on both sides (a normal value
+// that is no power of two), the nearest decimal of that many digits is those digits, so %g writes
+// them; and six digits always suffice for a value whose shortest form has fewer. Elsewhere each
+// precision is tried and read back.
+char* formatFloat(char* out, float value) {
+    if (const auto end = writeSpecial(out, value)) {
+        return *end;
+    }
+    char shortest[32];
+    const char* const begin = shortest;
+    const char* const end =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)
+            .ptr;
+    const char* const e = std::find(begin, end, 'e');
+    char digits[12];
+    const std::size_t count = static_cast<std::size_t>(
+        std::remove_copy(begin, e, digits, '.') - digits);
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    const bool normal = std::isnormal(value);
+    if (normal && (count <= 6 || (std::bit_cast<std::uint32_t>(value) & 0x7FFFFF) != 0)) {
+        return layOut(out, std::string_view(digits, count), exponent,
+                      std::max(6, static_cast<int>(count)));
+    }
+    for (int precision = std::max(6, static_cast<int>(count));; ++precision) {
+        char* const written = writeGeneral(out, value, precision);
+        const auto back = parseFloat(std::string_view(out, static_cast<std::size_t>(written - out)));
+        if (precision == 9 || (back && *back == value)) {
+            return written;
+        }
+    }
 }
 
 char* formatInt(char* out, std::int32_t value) {

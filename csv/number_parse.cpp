@@ -88,27 +88,28 @@ std::optional<DecimalText> scanDecimal(std::string_view text) {
                        exponent + (integerDigits > 0 ? integerDigits : -fractionZeros)};
 }
 
-std::optional<float> decimalValue(const DecimalText& number) {
-    float value = 0;
+template <typename T> std::optional<T> decimalValue(const DecimalText& number) {
+    T value = 0;
     const char* begin = number.text.data();
     const auto [end, ec] = std::from_chars(begin, begin + number.text.size(), value);
     if (ec == std::errc::result_out_of_range) {
-        // Too small for a float reads as zero; too large is out of range.
+        // Too small for the type reads as zero; too large is out of range.
         if (number.magnitude > 0) {
             return std::nullopt;
         }
-        return 0.0f;
+        return T{0};
     }
-    return ec == std::errc{} ? std::optional<float>(value) : std::nullopt;
+    return ec == std::errc{} ? std::optional<T>(value) : std::nullopt;
 }
 
 // "inf", "infinity" and "nan" in any case, as <charconv> reads them, never after a second sign;
 // and how many bytes they take.
-std::optional<std::pair<float, std::size_t>> specialValue(std::string_view text) {
+template <typename T>
+std::optional<std::pair<T, std::size_t>> specialValue(std::string_view text) {
     if (text.empty() || text.front() == '-') {
         return std::nullopt;
     }
-    float value = 0;
+    T value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc{} || !(std::isinf(value) || std::isnan(value))) {
         return std::nullopt;
@@ -141,16 +142,14 @@ void tell(std::size_t* used, std::size_t size) {
     }
 }
 
-} // namespace
-
-std::optional<float> parseFloat(std::string_view text, std::size_t* used) {
+template <typename T> std::optional<T> parseReal(std::string_view text, std::size_t* used) {
     const SignedText sign = takeSign(text);
     const std::size_t prefix = text.size() - sign.rest.size();
-    std::optional<float> value;
+    std::optional<T> value;
     if (const auto number = scanDecimal(sign.rest)) {
-        value = decimalValue(*number);
+        value = decimalValue<T>(*number);
         tell(used, prefix + number->text.size());
-    } else if (const auto special = specialValue(sign.rest)) {
+    } else if (const auto special = specialValue<T>(sign.rest)) {
         value = special->first;
         tell(used, prefix + special->second);
     }
@@ -158,6 +157,16 @@ std::optional<float> parseFloat(std::string_view text, std::size_t* used) {
         return std::nullopt;
     }
     return sign.negative ? -*value : *value;
+}
+
+} // namespace
+
+std::optional<float> parseFloat(std::string_view text, std::size_t* used) {
+    return parseReal<float>(text, used);
+}
+
+std::optional<double> parseDouble(std::string_view text, std::size_t* used) {
+    return parseReal<double>(text, used);
 }
 
 std::optional<std::int32_t> parseInt(std::string_view text, std::size_t* used) {

@@ -10,10 +10,11 @@
 namespace qlx::csv {
 
 // Nothing when no number can be read or it lies outside the type's range. "inf" and "nan" in
-// any case read as themselves; a value too small for a float reads as zero of its sign. `used`,
+// any case read as themselves; a value too small for the type reads as zero of its sign. `used`,
 // when given, is set to how many bytes of the text the number took, white space before it
 // included.
 std::optional<float> parseFloat(std::string_view text, std::size_t* used = nullptr);
+std::optional<double> parseDouble(std::string_view text, std::size_t* used = nullptr);
 std::optional<std::int32_t> parseInt(std::string_view text, std::size_t* used = nullptr);
 // A leading minus negates modulo 2^32, as strtoul does.
 std::optional<std::uint32_t> parseUnsigned(std::string_view text, std::size_t* used = nullptr);

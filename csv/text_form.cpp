@@ -1,6 +1,8 @@
 // Telling a CSV file's form from its first bytes.
 #include "csv/text_form.h"
 
+#include "csv/tokenizer.h"
+
 #include <array>
 #include <vector>
 
@@ -42,7 +44,7 @@ platform::Result<TextEncoding> readEncoding(const platform::File& file, TextForm
 }
 
 // The first separator on the first line, past a quoted field that begins it.
-char separatorOf(std::string_view line) {
+char firstSeparator(std::string_view line) {
     std::size_t at = 0;
     if (line.starts_with('"')) {
         for (at = 1; at < line.size(); ++at) {
@@ -54,6 +56,54 @@ char separatorOf(std::string_view line) {
     }
     const std::size_t found = line.find_first_of(",;\t\n", at);
     return found == line.npos || line[found] == '\n' ? ',' : line[found];
+}
+
+// Digits alone, with an optional sign and blanks around them: the header row's number.
+bool isWholeNumber(std::string_view field) {
+    const std::size_t first = field.find_first_not_of(" \t");
+    if (first == field.npos) {
+        return false;
+    }
+    field = field.substr(first, field.find_last_not_of(" \t") + 1 - first);
+    field.remove_prefix(field.starts_with('+') || field.starts_with('-') ? 1 : 0);
+    return !field.empty() && field.find_first_not_of("0123456789") == field.npos;
+}
+
+// Whether the first line, split at `separator` outside quotes and rid of the empty fields that a
+// spreadsheet pads it with, is two fields or more of which the last is a whole number, as the
+// header row is.
+bool splitsAsHeader(std::string_view text, char separator) {
+    std::size_t fields = 0;
+    std::string_view last;
+    for (std::size_t start = 0, n = 1;; ++n) {
+        const FieldEnd end = fieldEnd(text, start, separator, true);
+        const std::string_view field =
+            end.quoted ? text.substr(start + 1, end.closing - start - 1)
+                       : text.substr(start, end.at - start);
+        if (!field.empty()) {
+            fields = n;
+            last = field;
+        }
+        if (end.kind != FieldEnd::Kind::Separator) {
+            break;
+        }
+        start = end.at + 1;
+    }
+    return fields >= 2 && isWholeNumber(last);
+}
+
+// The one candidate that splits the first line as a header row, or else the first separator on it:
+// so a signature holding another candidate cannot decide.
+char separatorOf(std::string_view line) {
+    char chosen = 0;
+    int candidates = 0;
+    for (const char separator : {',', ';', '\t'}) {
+        if (splitsAsHeader(line, separator)) {
+            chosen = separator;
+            ++candidates;
+        }
+    }
+    return candidates == 1 ? chosen : firstSeparator(line);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
-// Compares formatFloat with printf's %g, and parseFloat with strtof on the text of nine
-// significant digits, for every one of the 2^32 float bit patterns or every stride-th of them:
+// Compares formatFloat with printf's %.6g to %.9g, the fewest digits that strtof reads back as
+// the value, formatGeneral of six digits with printf's %g, and parseFloat with strtof on the text
+// of nine significant digits, for every one of the 2^32 float bit patterns or every stride-th of
+// them:
 // `float_format_check [stride [first last]]` (the range in hex, inclusive). Prints the first
 // mismatches and a count; exits non-zero on any mismatch. The whole range takes minutes per core.
 #include "csv/number_format.h"
@@ -38,9 +40,19 @@ int main(int argc, char** argv) {
             for (std::uint64_t bits = begin; bits < end; bits += stride) {
                 const float value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
                 char expected[64];
+                for (int precision = 6; precision <= 9; ++precision) {
+                    std::snprintf(expected, sizeof expected, "%.*g", precision,
+                                  static_cast<double>(value));
+                    if (std::isnan(value) || std::strtof(expected, nullptr) == value) {
+                        break;
+                    }
+                }
                 char actual[qlx::csv::kMaxNumberText + 1];
-                std::snprintf(expected, sizeof expected, "%g", static_cast<double>(value));
                 *qlx::csv::formatFloat(actual, value) = '\0';
+                char sixExpected[64];
+                char six[qlx::csv::kMaxNumberText + 1];
+                std::snprintf(sixExpected, sizeof sixExpected, "%g", static_cast<double>(value));
+                *qlx::csv::formatGeneral(six, value, 6) = '\0';
                 char digits[64];
                 std::snprintf(digits, sizeof digits, "%.9g", static_cast<double>(value));
                 const auto parsed = qlx::csv::parseFloat(digits);
@@ -48,10 +60,14 @@ int main(int argc, char** argv) {
                 const bool parsedRight =
                     std::isnan(value) || (parsed && std::bit_cast<std::uint32_t>(*parsed) ==
                                                         std::bit_cast<std::uint32_t>(oracle));
-                if ((std::strcmp(expected, actual) != 0 || !parsedRight) && mismatches++ < 20) {
+                if ((std::strcmp(expected, actual) != 0 || std::strcmp(sixExpected, six) != 0 ||
+                     !parsedRight) &&
+                    mismatches++ < 20) {
                     const std::lock_guard lock(printing);
-                    std::printf("mismatch 0x%08llx: printf %s, formatFloat %s\n",
-                                static_cast<unsigned long long>(bits), expected, actual);
+                    std::printf("mismatch 0x%08llx: printf %s and %s, formatFloat %s, "
+                                "formatGeneral %s\n",
+                                static_cast<unsigned long long>(bits), expected, sixExpected,
+                                actual, six);
                 }
             }
         });

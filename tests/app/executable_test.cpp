@@ -121,7 +121,8 @@ TEST(Executable, ConvertsSeveralFilesBothWays) {
     ScratchDir dir;
     const std::string csv = "Quorlane Motion Data 0002,0\r\n\x90\x58\x96\xEC\r\n1\r\n"
                             "\x93\xAA,3,1,2,3,-0,0,0,0x" +
-                            std::string(128, 'A') + "\r\n0\r\n0\r\n0\r\n";
+                            std::string(128, 'A') + ",0x" + std::string(24, '0') +
+                            "0000803F\r\n0\r\n0\r\n0\r\n";
     const auto folder = dir / "a b.c";
     std::filesystem::create_directory(folder);
     writeBytes(folder / "take.csv", csv);
@@ -350,8 +351,8 @@ TEST(Executable, ReadsTheFilesOtherToolsWrite) {
         {"twobyte", ok + systemShiftJis("  line 2: \"room ﾂｰC\" is read as Shift-JIS, though the "
                                         "file would read as UTF-8 too, as \"room °C\"; saved as "
                                         "UTF-8 with the byte-order mark, it is read as UTF-8\n")},
-        {"lost", ok + "  line 2, column 1: the name \"????\" is question marks alone: the "
-                      "character set it was saved in may have lost its characters\n"}};
+        {"lost", ok + "  line 2, column 1: the name \"????\" holds a question mark: the "
+                      "character set it was saved in may have replaced its characters\n"}};
     std::vector<std::string> paths;
     for (const auto& [name, text] : said) {
         paths.push_back((dir / (name + ".csv")).string());

@@ -90,6 +90,8 @@ TEST(FieldCodec, HexReaderTakesPairsAfterTheFirstX) {
 TEST(FieldCodec, NamesAreQuotedWhereTheyMustBe) {
     const std::vector<std::pair<std::string, std::string>> names = {{"arm,L", "\"arm,L\""},
                                                                     {"a\nb", "\"a\nb\""},
+                                                                    {"a;b", "\"a;b\""},
+                                                                    {"a\tb", "\"a\tb\""},
                                                                     {"a\rb", "\"a\rb\""},
                                                                     {"\"x", "\"\"\"x\""},
                                                                     {"\"x\"", "\"\"\"x\"\"\""},
@@ -165,14 +167,31 @@ TEST(FieldCodec, NamesASpreadsheetWouldReadOtherwiseStayText) {
         std::array<char, 15> back{};
         takeName(test::fieldsOf(row.text()).front(), back);
         EXPECT_EQ(back, name) << text;
-        std::array<char, 15> trimmed{}; // a morph name, trimmed before the apostrophe is taken
-        takeTrimmedName(" " + std::string(row.text()) + " ", trimmed);
+        std::array<char, 15> trimmed{}; // a morph name, blanks before the apostrophe dropped
+        takeTrimmedName(" " + std::string(row.text()), trimmed);
         EXPECT_EQ(trimmed, name) << text;
+    }
+    // A morph name keeps white space at its ends only after an apostrophe, which the export
+    // writes for it; typed in a spreadsheet without one, it is trimmed.
+    const std::vector<std::pair<std::string, std::string>> morphs = {
+        {"1 ", "'1 "}, {" 1 ", "' 1 "}, {" x", "' x"}, {"x\t", "\"'x\t\""}, {"x", "x"}};
+    for (const auto& [text, written] : morphs) {
+        std::array<char, 15> name{};
+        text.copy(name.data(), name.size());
+        CsvRow row;
+        appendName(row, name, TextKind::TrimmedName);
+        EXPECT_EQ(row.text(), written) << text;
+        std::array<char, 15> back{};
+        takeTrimmedName(test::fieldsOf(row.text()).front(), back);
+        EXPECT_EQ(back, name) << text;
+        takeTrimmedName(" " + text + " ", back);
+        EXPECT_EQ(text::fieldText(back), "x1"[text.find('x') == text.npos ? 1 : 0] + std::string())
+            << text;
     }
     // A signature is written as it stands, and a field that an older export wrote with an
     // apostrophe before a plain name keeps it.
     CsvRow row;
-    appendName(row, std::array<char, 4>{'=', '1', '\0', '\0'}, false);
+    appendName(row, std::array<char, 4>{'=', '1', '\0', '\0'}, TextKind::Text);
     EXPECT_EQ(row.text(), "=1");
     std::array<char, 15> name{};
     takeName("'x", name);

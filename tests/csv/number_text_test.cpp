@@ -1,6 +1,7 @@
-// Number text against the C library as oracle: printf's %g for formatting, strtof and strtoll for
-// parsing, on the values and texts that break them and thousands of random ones, in a process
-// whose locales write a decimal comma. The exhaustive check lives in tools/float_format_check.
+// Number text against the C library as oracle: printf's %g for formatting (with the fewest digits
+// from 6 to 9 that strtof reads back, and with six), strtof and strtoll for parsing, on the values
+// and texts that break them and thousands of random ones, in a process whose locales write a
+// decimal comma. The exhaustive check lives in tools/float_format_check.
 #include "csv/number_format.h"
 #include "csv/number_parse.h"
 #include "tests/support/number_oracle.h"
@@ -18,11 +19,21 @@
 namespace qlx::csv {
 namespace {
 
-// printf's %g in the "C" locale; a NaN's sign as glibc writes it, on every system.
-std::string printfG(float value) {
+// printf's %.<digits>g in the "C" locale; a NaN's sign as glibc writes it, on every system.
+std::string printfG(float value, int digits = 6) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, static_cast<double>(value));
     return std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : buffer;
+}
+
+// printf's %g with the fewest digits, 6 to 9, that strtof reads back as the value.
+std::string printfExactly(float value) {
+    for (int digits = 6;; ++digits) {
+        const std::string text = printfG(value, digits);
+        if (digits == 9 || std::isnan(value) || std::strtof(text.c_str(), nullptr) == value) {
+            return text;
+        }
+    }
 }
 
 // The values and texts that break a number codec, and thousands of random ones, with what the C
@@ -30,7 +41,8 @@ std::string printfG(float value) {
 struct Cases {
     std::vector<float> values;
     std::vector<std::string> texts;
-    std::vector<std::string> printed;
+    std::vector<std::string> printed;    // exactly
+    std::vector<std::string> printedSix; // with six digits
     std::vector<test::CNumbers> read;
 };
 
@@ -78,8 +90,10 @@ Cases makeCases() {
         texts.push_back(text +
                         (random() % 2 ? "E" + std::to_string(int(random() % 106) - 60) : ""));
     }
-    Cases cases{values, texts, {}, {}};
-    std::ranges::transform(values, std::back_inserter(cases.printed), printfG);
+    Cases cases{values, texts, {}, {}, {}};
+    std::ranges::transform(values, std::back_inserter(cases.printed), printfExactly);
+    std::ranges::transform(values, std::back_inserter(cases.printedSix),
+                           [](float value) { return printfG(value); });
     std::ranges::transform(texts, std::back_inserter(cases.read), test::cNumbers);
     return cases;
 }
@@ -93,6 +107,7 @@ void expectLikeTheCLibrary(const Cases& c) {
     for (std::size_t i = 0; i < c.values.size(); ++i) {
         char buffer[kMaxNumberText];
         ASSERT_EQ(std::string(buffer, formatFloat(buffer, c.values[i])), c.printed[i]);
+        ASSERT_EQ(std::string(buffer, formatGeneral(buffer, c.values[i], 6)), c.printedSix[i]);
     }
     for (std::size_t i = 0; i < c.texts.size(); ++i) {
         const std::string shown = c.texts[i].substr(0, 60);

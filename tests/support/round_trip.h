@@ -12,9 +12,8 @@
 namespace qlx::test {
 
 // A motion of up to `maxKeys` keys of each kind whose header, records and tail are the given
-// bytes (zeros once they run out), except that key names are neither empty nor question marks
-// alone (which the import says of), morph names hold no white space at their ends,
-// which the CSV form drops, and bone rotations are unit quaternions.
+// bytes (zeros once they run out), except that key names are neither empty nor hold a question
+// mark, which the import says of.
 test::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
 
 // The motion that the rows of CSV text make up, walked as the import walks them; nothing when
@@ -22,9 +21,10 @@ test::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::s
 std::optional<test::MotionDocument> walked(std::string_view csv);
 
 // Lays the motion out as CSV text, walks the text into a motion file, loads it and lays it out
-// again. Empty when the walk read every field as written, the second text repeats the first but
-// for the bone angles, and each bone rotation away from a right-angled pitch came back up to
-// sign; otherwise what differed.
+// again. Empty when the walk read every field as written, every record came back in key order
+// byte for byte (but for a name's bytes after its end and a NaN's payload in a value other than a
+// bone rotation), and the second text repeats the first; otherwise what differed. A text that
+// reads as UTF-8 has its names stored in Shift-JIS: only that it walks back is asked of it.
 std::string roundTripFault(const test::MotionDocument& document);
 
 } // namespace qlx::test
