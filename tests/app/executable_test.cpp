@@ -2,6 +2,7 @@
 // give it. Runs skip the five-second pause, as a script's do, but where a test needs it.
 #include "app/driver.h"
 #include "app/messages.h"
+#include "convert/rotation.h"
 #include "motion/motion_file.h"
 #include "tests/support/motion_document.h"
 #include "tests/support/support.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <pty.h>
 #include <sched.h>
+#include <sstream>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -373,6 +375,104 @@ TEST(Executable, ReadsTheFilesOtherToolsWrite) {
                                            "quotedcomma", "crcrlf", "blanks"};
     for (const auto& name : same) {
         EXPECT_EQ(readBytes(dir / (name + ".qlx")), readBytes(dir / "walk.qlx")) << name;
+    }
+}
+
+// The angles of a bone row are the truth, and its last column the rotation they were written for:
+// untouched angles, or angles spelled otherwise with the same value (a spreadsheet's "0" for
+// "-0", a plus sign), give the stored rotation bit for bit, with line 1 padded as Calc pads it;
+// an edited angle gives the rotation of the angles, in the stored rotation's sign; a column cut,
+// emptied or garbled gives the rotation of the angles in the formula's sign, and only a garbled
+// one is noted. A signature holding a semicolon and a tab comes back as it was.
+TEST(Executable, ABoneRowsAnglesAreTheTruth) {
+    ScratchDir dir;
+    MotionDocument motion;
+    setMagic(motion, "Qu;rlane\tMotion Data 0002");
+    for (const auto& [name, rotation] :
+         {std::pair<const char*, std::array<float, 4>>{"a", {0.1f, 0.2f, 0.3f, -0.5f}},
+          {"b", {0.0f, 0.0f, 0.0f, 0.0f}}}) {
+        auto& bone = motion.bones.emplace_back();
+        setName(bone.name, name);
+        bone.rotation = {rotation[0], rotation[1], rotation[2], rotation[3]};
+    }
+    ASSERT_TRUE(save(motion, dir / "take.qlx"));
+    ASSERT_EQ(run(dir, {(dir / "take.qlx").string()}).first, 0);
+    const std::vector<std::string> lines = linesOf(readBytes(dir / "take.csv"));
+    ASSERT_TRUE(lines[0].starts_with("\"Qu;rlane\tMotion Data 0002\",")) << lines[0];
+    // The bone rows' fields, changed by `edit` and written back as a CSV file.
+    const auto variant = [&](const std::string& name, auto edit, bool padLine1 = false) {
+        std::string text = padLine1 ? lines[0] + ",,,,,,,,,\r\n" : lines[0] + "\r\n";
+        for (std::size_t k = 1; k < lines.size(); ++k) {
+            std::string line = lines[k];
+            if (k == 3 || k == 4) {
+                std::vector<std::string> fields;
+                for (std::size_t at = 0, end = 0; end != line.npos; at = end + 1) {
+                    end = line.find(',', at);
+                    fields.push_back(line.substr(at, end - at));
+                }
+                edit(fields, k - 3);
+                line.clear();
+                for (const std::string& field : fields) {
+                    line += (line.empty() && &field == &fields.front() ? "" : ",") + field;
+                }
+            }
+            text += line + "\r\n";
+        }
+        writeBytes(dir / (name + ".csv"), text);
+        return (dir / (name + ".csv")).string();
+    };
+    using Fields = std::vector<std::string>;
+    const std::vector<std::string> paths = {
+        variant(
+            "same", [](Fields&, std::size_t) {}, true),
+        variant("respelled",
+                [](Fields& f, std::size_t) {
+                    for (std::string& angle : {std::ref(f[5]), std::ref(f[6])}) {
+                        angle = angle == "-0"
+                                    ? "0"
+                                    : angle + (angle.find('.') != angle.npos ? "0" : ".0");
+                    }
+                }),
+        variant("edited", [](Fields& f, std::size_t bone) { f[5] = bone == 0 ? "10" : f[5]; }),
+        variant("cut", [](Fields& f, std::size_t) { f.pop_back(); }),
+        variant("emptied", [](Fields& f, std::size_t) { f.back().clear(); }),
+        variant("garbled", [](Fields& f, std::size_t) { f.back() = "0xZZ"; })};
+    const auto [status, output] = run(dir, paths);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(output.find("  line"), output.find("  line 4, column 10: the rotation should be"))
+        << output;
+    EXPECT_NE(output.find("  line 5, column 10: the rotation should be"), output.npos) << output;
+    const std::string stored = readBytes(dir / "take.qlx");
+    EXPECT_EQ(readBytes(dir / "same.qlx"), stored);
+    EXPECT_EQ(readBytes(dir / "respelled.qlx"), stored);
+    // Bone a's rotation: from its row's angles, in the sign the stored rotation asks for or not.
+    const auto rotationOf = [&](const std::string& name) {
+        const std::string bytes = readBytes(dir / (name + ".qlx"));
+        const auto view = motion::parseMotion(std::as_bytes(std::span(bytes)));
+        const auto& r = view->bones[0].rotation;
+        return std::array<float, 4>{r[0].get(), r[1].get(), r[2].get(), r[3].get()};
+    };
+    std::vector<std::string> fields;
+    std::stringstream row(lines[3]);
+    for (std::string field; std::getline(row, field, ',');) {
+        fields.push_back(field);
+    }
+    const auto fromAngles = [&](float x) {
+        const auto q =
+            convert::boneRotationFromDegrees({x, std::stof(fields[6]), std::stof(fields[7])});
+        return std::array<float, 4>{q.x, q.y, q.z, q.w};
+    };
+    const auto negated = [](std::array<float, 4> q) {
+        return std::array<float, 4>{-q[0], -q[1], -q[2], -q[3]};
+    };
+    const float x = std::stof(fields[5]);
+    const auto edited = fromAngles(10);
+    const double dot = double{edited[0]} * 0.1 + double{edited[1]} * 0.2 + double{edited[2]} * 0.3 -
+                       double{edited[3]} * 0.5;
+    ASSERT_LT(dot, 0) << "the formula's sign is the stored rotation's opposite";
+    EXPECT_EQ(rotationOf("edited"), negated(edited));
+    for (const char* name : {"cut", "emptied", "garbled"}) {
+        EXPECT_EQ(rotationOf(name), fromAngles(x)) << name;
     }
 }
 

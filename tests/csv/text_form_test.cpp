@@ -22,6 +22,16 @@ TEST(TextForm, IsToldFromTheFirstBytes) {
         {"Quorlane Motion Data 0002\t0\r\n", TextEncoding::ShiftJis, 0, '\t', ""},
         {"\"Quorlane; Motion\"\"\t\";0\r\n", TextEncoding::ShiftJis, 0, ';', ""},
         {"Quorlane Motion Data 0002\r\nx;y,z\r\n", TextEncoding::ShiftJis, 0, ',', ""},
+        // The one separator that splits line 1 as a header row, whatever the signature holds.
+        {"Quor;lane Motion Data 0002,0\r\n", TextEncoding::ShiftJis, 0, ',', ""},
+        {"Quor\tlane,Motion Data 0002;-7\r\n", TextEncoding::ShiftJis, 0, ';', ""},
+        {"Quor;lane\tMotion Data 0002, 12 ,,,\r\n", TextEncoding::ShiftJis, 0, ',', ""},
+        {"\"Quor,lane\";0;;;\r\n", TextEncoding::ShiftJis, 0, ';', ""},
+        {"Quor;lane Motion Data 0002\t+0\t\t\r\n", TextEncoding::ShiftJis, 0, '\t', ""},
+        // None or several: the first outside quotes.
+        {"Quor;lane,x\r\n", TextEncoding::ShiftJis, 0, ';', ""},
+        {"Q;1,x\r\n", TextEncoding::ShiftJis, 0, ';', ""},
+        {"0\r\n", TextEncoding::ShiftJis, 0, ',', ""},
         {"", TextEncoding::ShiftJis, 0, ',', ""},
         {"\xEF\xBB\xBFQ;0", TextEncoding::Utf8WithMark, 3, ';', ""},
         {std::string("\xFF\xFEQ\0\t\0"
