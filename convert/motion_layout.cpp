@@ -88,9 +88,7 @@ public:
         note(how, how == Taken::NotRead ? Note::Kind::NotABlock : Note::Kind::BlockLength,
              std::monostate{}, size, 0);
     }
-    void rotation(Taken how) {
-        note(how, Note::Kind::NotARotation, std::monostate{}, 0, 0);
-    }
+    void rotation(Taken how) { note(how, Note::Kind::NotARotation, std::monostate{}, 0, 0); }
 
     // After the last of `columns` columns, of which the first `needed` are the kind's own: too
     // few of those, or more columns that are not blank.
@@ -148,10 +146,13 @@ void take(Reading& r, Int32& field) {
 // A decimal comma reads as a point where a comma cannot separate the number: in a file that
 // separates fields otherwise, silently, and in a quoted field, with a note. A camera angle is read
 // as a double, so that it is rounded once, in radians.
-template <std::floating_point T> void take(Reading& r, T& value) {
+template <std::floating_point T> void take(Reading& r, T& value, std::string* text = nullptr) {
     const bool commaIsPoint =
         r.row().separator() != ',' || (!r.row().empty() && r.row().frontQuoted());
     Taken how = r.take([&](std::string_view field) {
+        if (text != nullptr) {
+            text->assign(field.substr(0, kMaxNumberText + 1));
+        }
         if constexpr (std::is_same_v<T, float>) {
             return takeFloat(field, value, commaIsPoint);
         } else {
@@ -230,17 +231,27 @@ std::optional<std::array<Float32, 4>> takeRotation(Reading& r) {
     return stored;
 }
 
+// A bone angle as read, and the start of its field's text.
+struct Angle {
+    float degrees = 0.0f; // a missing angle counts as 0
+    std::string text;
+};
+
 // Whether angles, as read, are those the export writes for a rotation: each the same single
 // value as the export's text of it reads as, -0 equal to 0 (a spreadsheet may save -0 as 0) and
-// any NaN equal to any NaN.
-bool writtenFor(const EulerAngles& degrees, Quaternion rotation) {
+// any NaN equal to any NaN. Most often the text is the export's own, which needs no reading.
+bool writtenFor(const std::array<Angle, 3>& angles, Quaternion rotation) {
     const EulerAngles written = boneRotationToDegrees(rotation);
-    const auto same = [](float read, float angle) {
+    const auto same = [](const Angle& read, float angle) {
         char text[kMaxNumberText];
-        const auto back = parseFloat(std::string_view(text, formatGeneral(text, angle, 6)));
-        return back && (*back == read || (std::isnan(*back) && std::isnan(read)));
+        const std::string_view exported(text, formatGeneral(text, angle, 6));
+        if (exported == read.text) {
+            return true;
+        }
+        const auto back = parseFloat(exported);
+        return back && (*back == read.degrees || (std::isnan(*back) && std::isnan(read.degrees)));
     };
-    return same(degrees.x, written.x) && same(degrees.y, written.y) && same(degrees.z, written.z);
+    return same(angles[0], written.x) && same(angles[1], written.y) && same(angles[2], written.z);
 }
 
 // A camera angle in degrees with the fewest significant digits, 6 to 9, that read back (as the
@@ -315,19 +326,18 @@ void parseBoneRow(CsvRowView& row, motion::BoneKey& key, NoteSink notes) {
     takeKeyName(r, key.name, csv::takeName);
     take(r, key.frame);
     take(r, key.position);
-    // A missing angle counts as 0.
-    EulerAngles degrees{0.0f, 0.0f, 0.0f};
-    take(r, degrees.x);
-    take(r, degrees.y);
-    take(r, degrees.z);
+    std::array<Angle, 3> angles;
+    for (Angle& angle : angles) {
+        take(r, angle.degrees, &angle.text);
+    }
     takeBlock(r, std::span(key.interpolation));
     const auto stored = takeRotation(r);
     r.end(9, 10);
-    if (stored && writtenFor(degrees, quaternionOf(*stored))) {
+    if (stored && writtenFor(angles, quaternionOf(*stored))) {
         key.rotation = *stored;
         return;
     }
-    auto q = boneRotationFromDegrees(degrees);
+    auto q = boneRotationFromDegrees({angles[0].degrees, angles[1].degrees, angles[2].degrees});
     if (stored) {
         const Quaternion s = quaternionOf(*stored);
         if (double{q.x} * s.x + double{q.y} * s.y + double{q.z} * s.z + double{q.w} * s.w < 0) {

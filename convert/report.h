@@ -98,19 +98,19 @@ using Failure = std::variant<std::monostate, EndsEarly, NotACount, TooFewRows, R
 // A field read other than as it is written.
 struct Note {
     enum class Kind : std::uint8_t {
-        NotANumber,        // `stored` kept
-        TextAfterNumber,   // read as `stored`
-        NameCut,           // longer than `size` bytes: `kept` of them kept
-        NotABlock,         // no "x", or a character that is no hex digit
-        BlockLength,       // not `size` bytes
-        FewerColumns,      // `column` values where the row's kind has `size`
-        BeyondLastColumn,  // `column` is not blank, past the row's `size` columns
-        NameAtNul,         // holds a NUL byte: the `kept` bytes before it kept
-        DecimalComma,      // read as `stored`, its one comma as a decimal point
-        QuestionMark,      // a name holding one: a character set may have replaced characters
-        EmptyName,         // a bone or morph name that is empty
-        AlsoUtf8,          // read as Shift-JIS, though it would read as UTF-8 too
-        NotARotation,      // a bone's rotation column that is no 0x and 32 hex digits
+        NotANumber,       // `stored` kept
+        TextAfterNumber,  // read as `stored`
+        NameCut,          // longer than `size` bytes: `kept` of them kept
+        NotABlock,        // no "x", or a character that is no hex digit
+        BlockLength,      // not `size` bytes
+        FewerColumns,     // `column` values where the row's kind has `size`
+        BeyondLastColumn, // `column` is not blank, past the row's `size` columns
+        NameAtNul,        // holds a NUL byte: the `kept` bytes before it kept
+        DecimalComma,     // read as `stored`, its one comma as a decimal point
+        QuestionMark,     // a name holding one: a character set may have replaced characters
+        EmptyName,        // a bone or morph name that is empty
+        AlsoUtf8,         // read as Shift-JIS, though it would read as UTF-8 too
+        NotARotation,     // a bone's rotation column that is no 0x and 32 hex digits
     };
     Kind kind;
     RowKind row;

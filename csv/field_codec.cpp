@@ -230,8 +230,9 @@ std::string_view unprotected(std::string_view field) {
 
 void appendName(CsvRow& row, std::span<const char> name, TextKind kind) {
     const std::string_view text = text::fieldText(name);
-    const bool mark = kind != TextKind::Text && (spreadsheetReadsOtherwise(text) ||
-                                                 (kind == TextKind::TrimmedName && endsInSpace(text)));
+    const bool mark =
+        kind != TextKind::Text &&
+        (spreadsheetReadsOtherwise(text) || (kind == TextKind::TrimmedName && endsInSpace(text)));
     const bool quote = text.find_first_of(kQuoted) != text.npos;
     if (!mark && !quote && !text.starts_with('"')) {
         row.append(text);

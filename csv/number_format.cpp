@@ -1,6 +1,6 @@
-// Numbers as text without the C library's locale-dependent printf: a fast exact path for six
-// significant digits, and <charconv>, which never consults a locale, for the values near a tie,
-// for the shortest digits of a float and for other precisions.
+// Numbers as text without the C library's locale-dependent printf: significant digits rounded in
+// double arithmetic where it decides them, and <charconv>, which never consults a locale, for the
+// values it cannot decide (near a rounding tie, or near the edge of a float's reading).
 #include "csv/number_format.h"
 
 #include "csv/number_parse.h"
@@ -10,7 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -36,46 +36,50 @@ double scaleByPowerOfTen(double value, int power) {
     return value / kPowersOfTen[static_cast<std::size_t>(power)];
 }
 
-// The six significant digits of a positive finite value rounded as printf rounds it, and the
-// decimal exponent of the rounded value. Nothing when the value lies so near a rounding tie
-// that the double arithmetic cannot decide it; the caller then asks <charconv>.
-struct SixDigits {
-    std::uint32_t digits; // 100000 to 999999
+// A positive value rounded to `precision` significant digits: the digits as a whole number
+// of that many digits, and the decimal exponent of the first.
+struct Rounded {
+    std::uint32_t digits;
     int exponent;
+    int precision;
 };
 
-std::optional<SixDigits> roundToSixDigits(double value) {
+// The digits printf rounds a positive finite value to. Nothing when the value lies so near a
+// rounding tie that the double arithmetic cannot decide it; the caller then asks <charconv>.
+std::optional<Rounded> roundToDigits(double value, int precision) {
+    const double low = kPowersOfTen[static_cast<std::size_t>(precision - 1)];
+    const double high = kPowersOfTen[static_cast<std::size_t>(precision)];
     const int binaryExponent =
         static_cast<int>((std::bit_cast<std::uint64_t>(value) >> 52) & 0x7FF) - 1023;
     // About binaryExponent * log10(2): the decimal exponent give or take one.
     int exponent = (binaryExponent * 78913) >> 18;
-    double scaled = scaleByPowerOfTen(value, 5 - exponent);
-    if (scaled >= 1e6) {
+    double scaled = scaleByPowerOfTen(value, precision - 1 - exponent);
+    if (scaled >= high) {
         ++exponent;
-        scaled = scaleByPowerOfTen(value, 5 - exponent);
-    } else if (scaled < 1e5) {
+        scaled = scaleByPowerOfTen(value, precision - 1 - exponent);
+    } else if (scaled < low) {
         --exponent;
-        scaled = scaleByPowerOfTen(value, 5 - exponent);
+        scaled = scaleByPowerOfTen(value, precision - 1 - exponent);
     }
-    if (scaled < 99999.0 || scaled >= 1e6) {
+    if (scaled < low - 1 || scaled >= high) {
         return std::nullopt;
     }
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;
-    // The scaled value is off by less than 1e-9; closer than this to a tie, let <charconv>
-    // decide exactly (ties go to even there, as in printf).
-    if (std::fabs(fraction - 0.5) < 1e-7) {
+    // The scaled value is off by less than 2^-51 of itself; closer than this to a tie, let
+    // <charconv> decide exactly (ties go to even there, as in printf).
+    if (std::fabs(fraction - 0.5) < high * 0x1p-48) {
         return std::nullopt;
     }
     auto digits = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
-    if (digits < 100000) { // the estimate missed by more than one: let <charconv> answer
+    if (digits < low) { // the estimate missed by more than one: let <charconv> answer
         return std::nullopt;
     }
-    if (digits == 1000000) {
-        digits = 100000;
+    if (digits == high) {
+        digits = static_cast<std::uint32_t>(low);
         ++exponent;
     }
-    return SixDigits{digits, exponent};
+    return Rounded{digits, exponent, precision};
 }
 
 char* writeExponent(char* out, int exponent) {
@@ -122,13 +126,14 @@ char* layOut(char* out, std::string_view digits, int exponent, int precision) {
     return std::copy(digits.begin() + integerDigits, digits.end(), out);
 }
 
-char* layOut(char* out, SixDigits rounded) {
-    char digits[6];
-    for (int i = 5; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + rounded.digits % 10);
+char* layOut(char* out, Rounded rounded) {
+    std::array<char, 10> digits;
+    for (int i = rounded.precision - 1; i >= 0; --i) {
+        digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + rounded.digits % 10);
         rounded.digits /= 10;
     }
-    return layOut(out, std::string_view(digits, 6), rounded.exponent, 6);
+    return layOut(out, std::string_view(digits.data(), static_cast<std::size_t>(rounded.precision)),
+                  rounded.exponent, rounded.precision);
 }
 
 // The sign, and the forms of NaN, infinity and zero: where they end, or nothing for a finite
@@ -153,13 +158,10 @@ template <typename T> std::optional<char*> writeSpecial(char*& out, T& value) {
 
 // %.<digits>g of a positive finite value.
 char* writeGeneral(char* out, double value, int digits) {
-    if (digits == 6) {
-        if (const auto rounded = roundToSixDigits(value)) {
-            return layOut(out, *rounded);
-        }
+    if (const auto rounded = roundToDigits(value, digits)) {
+        return layOut(out, *rounded);
     }
-    return std::to_chars(out, out + kMaxNumberText, value, std::chars_format::general, digits)
-        .ptr;
+    return std::to_chars(out, out + kMaxNumberText, value, std::chars_format::general, digits).ptr;
 }
 
 } // namespace
@@ -174,32 +176,33 @@ char* formatGeneral(char* out, double value, int digits) {
 // The shortest digits that read back as the value (from <charconv>) bound the digits %g needs
 // from below. Where the float's neighbours lie at the same distance on both sides (a normal value
 // that is no power of two), the nearest decimal of that many digits is those digits, so %g writes
-// them; and six digits always suffice for a value whose shortest form has fewer. Elsewhere each
-// precision is tried and read back.
+// them; and six digits always suffice for a normal value whose shortest form has fewer.
+// Elsewhere each precision is tried and read back.
 char* formatFloat(char* out, float value) {
     if (const auto end = writeSpecial(out, value)) {
         return *end;
     }
-    char shortest[32];
-    const char* const begin = shortest;
-    const char* const end =
-        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)
-            .ptr;
+    std::array<char, 32> shortest;
+    const char* const begin = shortest.data();
+    const char* const end = std::to_chars(shortest.data(), shortest.data() + shortest.size(), value,
+                                          std::chars_format::scientific)
+                                .ptr;
     const char* const e = std::find(begin, end, 'e');
-    char digits[12];
-    const std::size_t count = static_cast<std::size_t>(
-        std::remove_copy(begin, e, digits, '.') - digits);
+    std::array<char, 12> digits;
+    const auto count =
+        static_cast<int>(std::remove_copy(begin, e, digits.data(), '.') - digits.data());
     int exponent = 0;
     std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
-    const bool normal = std::isnormal(value);
-    if (normal && (count <= 6 || (std::bit_cast<std::uint32_t>(value) & 0x7FFFFF) != 0)) {
-        return layOut(out, std::string_view(digits, count), exponent,
-                      std::max(6, static_cast<int>(count)));
+    const bool evenlySpaced = (std::bit_cast<std::uint32_t>(value) & 0x7FFFFF) != 0;
+    if (std::isnormal(value) && (count <= 6 || evenlySpaced)) {
+        return layOut(out, std::string_view(digits.data(), static_cast<std::size_t>(count)),
+                      exponent, std::max(6, count));
     }
-    for (int precision = std::max(6, static_cast<int>(count));; ++precision) {
+    for (int precision = std::max(6, count);; ++precision) {
         char* const written = writeGeneral(out, value, precision);
-        const auto back = parseFloat(std::string_view(out, static_cast<std::size_t>(written - out)));
-        if (precision == 9 || (back && *back == value)) {
+        const auto read =
+            parseFloat(std::string_view(out, static_cast<std::size_t>(written - out)));
+        if (precision == 9 || (read && *read == value)) {
             return written;
         }
     }

@@ -104,8 +104,7 @@ template <typename T> std::optional<T> decimalValue(const DecimalText& number) {
 
 // "inf", "infinity" and "nan" in any case, as <charconv> reads them, never after a second sign;
 // and how many bytes they take.
-template <typename T>
-std::optional<std::pair<T, std::size_t>> specialValue(std::string_view text) {
+template <typename T> std::optional<std::pair<T, std::size_t>> specialValue(std::string_view text) {
     if (text.empty() || text.front() == '-') {
         return std::nullopt;
     }
@@ -146,7 +145,17 @@ template <typename T> std::optional<T> parseReal(std::string_view text, std::siz
     const SignedText sign = takeSign(text);
     const std::size_t prefix = text.size() - sign.rest.size();
     std::optional<T> value;
-    if (const auto number = scanDecimal(sign.rest)) {
+    // <charconv> reads the same decimal numbers as the scan, and in one pass; the scan decides
+    // only where the value lies out of range, and whether it then reads as zero.
+    const char* begin = sign.rest.data();
+    T direct = 0;
+    const bool decimal = !sign.rest.empty() && (isDigit(*begin) || *begin == '.');
+    const auto read = decimal ? std::from_chars(begin, begin + sign.rest.size(), direct)
+                              : std::from_chars_result{};
+    if (decimal && read.ec == std::errc{}) {
+        value = direct;
+        tell(used, prefix + static_cast<std::size_t>(read.ptr - begin));
+    } else if (const auto number = scanDecimal(sign.rest)) {
         value = decimalValue<T>(*number);
         tell(used, prefix + number->text.size());
     } else if (const auto special = specialValue<T>(sign.rest)) {

@@ -77,9 +77,8 @@ bool splitsAsHeader(std::string_view text, char separator) {
     std::string_view last;
     for (std::size_t start = 0, n = 1;; ++n) {
         const FieldEnd end = fieldEnd(text, start, separator, true);
-        const std::string_view field =
-            end.quoted ? text.substr(start + 1, end.closing - start - 1)
-                       : text.substr(start, end.at - start);
+        const std::string_view field = end.quoted ? text.substr(start + 1, end.closing - start - 1)
+                                                  : text.substr(start, end.at - start);
         if (!field.empty()) {
             fields = n;
             last = field;

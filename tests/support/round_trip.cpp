@@ -3,8 +3,8 @@
 
 #include "convert/export.h"
 #include "convert/row_walk.h"
-#include "csv/text_form.h"
 #include "csv/row_view.h"
+#include "csv/text_form.h"
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 #include "tests/support/motion_document.h"
@@ -188,16 +188,14 @@ std::string roundTripFault(const test::MotionDocument& document) {
         return "a field of the export's own text read otherwise";
     }
     if (text::fieldText(back->magic) != text::fieldText(document.magic) ||
-        back->headerWord != document.headerWord ||
-        back->modelName() != document.modelName()) {
+        back->headerWord != document.headerWord || back->modelName() != document.modelName()) {
         return "header";
     }
     const motion::KeyOrder order = motion::keyOrder(test::viewOf(document));
     for (const std::string& fault :
          {recordFault<motion::BoneKey>("bones", document.bones, back->bones, order.bones),
           recordFault<motion::MorphKey>("morphs", document.morphs, back->morphs, order.morphs),
-          recordFault<motion::CameraKey>("cameras", document.cameras, back->cameras,
-                                         order.cameras),
+          recordFault<motion::CameraKey>("cameras", document.cameras, back->cameras, order.cameras),
           recordFault<motion::LightKey>("lights", document.lights, back->lights, order.lights)}) {
         if (!fault.empty()) {
             return fault;
