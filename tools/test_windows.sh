@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows leg: cross-builds QLXConverter.exe and the test suite with MinGW-w64, runs the
-# suite under Wine, checks the executable's imports, and runs the executable on two files at
-# once (a conversion each way, one with a Japanese file name, Wine's code page left Western), a
+# suite under Wine, checks the executable's imports, and runs the executable on three files at
+# once (a conversion each way, one with a Japanese file name, Wine's code page left Western, and
+# a motion of random rotations, whose CSV must be the Linux build's byte for byte), a
 # run whose second file fails, a failure (on a console and redirected), no argument and a run
 # killed while it writes, comparing its files with the Linux build's byte for byte. It also makes the release
 # zip and converts the example motion with the executable unpacked from it.
@@ -54,6 +55,10 @@ build/QLXConverter "$work/linux/walk.csv" 2>"$work/linux-walk.out"
 cp "$work/linux/walk.qlx" "$work/linux/back.qlx"
 cp "$work/linux/walk.qlx" "$work/windows/back.qlx"
 build/QLXConverter "$work/linux/back.qlx" 2>/dev/null
+# Random rotations of every kind: the angles are the same text from either build.
+build/qlx_make_motion 20000 "$work/linux/random.qlx"
+cp "$work/linux/random.qlx" "$work/windows/random.qlx"
+QLXCONVERTER_NO_PAUSE=1 build/QLXConverter "$work/linux/random.qlx" 2>/dev/null
 
 # Each run pauses five seconds: run them side by side, each in its own folder. Every run
 # records its exit status, which is not 0 for the failure case.
@@ -65,7 +70,7 @@ run() { # name folder arguments...
   (cd "$folder" && "$wine" "${program:-$converter}" "$@") >"$work/$name.out" 2>&1 || status=$?
   echo "$status" >"$work/$name.status"
 }
-run both "$work/windows" "歩き.csv" "back.qlx" &
+run both "$work/windows" "歩き.csv" "back.qlx" "random.qlx" &
 run mixed "$work/mixed" "walk.csv" "missing.qlx" &
 run fail "$work/fail" "missing.qlx" &
 run usage "$work" &
@@ -127,9 +132,10 @@ finished=$(sed -n 2p "$work/linux-walk.out")
 open_error=$(sed -n 2p "$work/linux-missing.out")
 check "two files in one run exit 0" '[ "$(cat "$work/both.status")" = 0 ]'
 check "the run echoes the Japanese name as code page 932" 'grep -qF "$(printf "\x95\xE0\x82\xAB.csv")" "$work/both.out"'
-check "the run reports success once per file" '[ "$(grep -cF "$finished" "$work/both.out")" = 2 ]'
+check "the run reports success once per file" '[ "$(grep -cF "$finished" "$work/both.out")" = 3 ]'
 check "import output equals the Linux build's" 'cmp "$work/windows/歩き.qlx" "$work/linux/walk.qlx"'
 check "export output equals the Linux build's" 'cmp "$work/windows/back.csv" "$work/linux/back.csv"'
+check "random rotations export as the Linux build exports them" 'cmp "$work/windows/random.csv" "$work/linux/random.csv"'
 check "a second file that fails gives its status, -1" '[ "$(cat "$work/mixed.status")" = 255 ]'
 check "the first file of that run is converted" 'cmp "$work/mixed/walk.qlx" "$work/linux/walk.qlx"'
 check "a missing file exits with -1" '[ "$(cat "$work/fail.status")" = 255 ]'
