@@ -130,7 +130,7 @@ check() {
 }
 finished=$(sed -n 2p "$work/linux-walk.out")
 open_error=$(sed -n 2p "$work/linux-missing.out")
-check "two files in one run exit 0" '[ "$(cat "$work/both.status")" = 0 ]'
+check "three files in one run exit 0" '[ "$(cat "$work/both.status")" = 0 ]'
 check "the run echoes the Japanese name as code page 932" 'grep -qF "$(printf "\x95\xE0\x82\xAB.csv")" "$work/both.out"'
 check "the run reports success once per file" '[ "$(grep -cF "$finished" "$work/both.out")" = 3 ]'
 check "import output equals the Linux build's" 'cmp "$work/windows/歩き.qlx" "$work/linux/walk.qlx"'

@@ -388,91 +388,71 @@ TEST(Executable, ABoneRowsAnglesAreTheTruth) {
     ScratchDir dir;
     MotionDocument motion;
     setMagic(motion, "Qu;rlane\tMotion Data 0002");
-    for (const auto& [name, rotation] :
-         {std::pair<const char*, std::array<float, 4>>{"a", {0.1f, 0.2f, 0.3f, -0.5f}},
-          {"b", {0.0f, 0.0f, 0.0f, 0.0f}}}) {
-        auto& bone = motion.bones.emplace_back();
-        setName(bone.name, name);
-        bone.rotation = {rotation[0], rotation[1], rotation[2], rotation[3]};
-    }
+    motion.bones.resize(2); // the second keeps the default rotation, four zeros: angles -0, 0, 0
+    setName(motion.bones[0].name, "a");
+    setName(motion.bones[1].name, "b");
+    motion.bones[0].rotation = {0.1f, 0.2f, 0.3f, -0.5f};
     ASSERT_TRUE(save(motion, dir / "take.qlx"));
     ASSERT_EQ(run(dir, {(dir / "take.qlx").string()}).first, 0);
     const std::vector<std::string> lines = linesOf(readBytes(dir / "take.csv"));
     ASSERT_TRUE(lines[0].starts_with("\"Qu;rlane\tMotion Data 0002\",")) << lines[0];
-    // The bone rows' fields, changed by `edit` and written back as a CSV file.
-    const auto variant = [&](const std::string& name, auto edit, bool padLine1 = false) {
-        std::string text = padLine1 ? lines[0] + ",,,,,,,,,\r\n" : lines[0] + "\r\n";
+    using Fields = std::vector<std::string>;
+    const auto split = [](const std::string& line) {
+        Fields fields;
+        std::stringstream row(line);
+        for (std::string field; std::getline(row, field, ',');) {
+            fields.push_back(field);
+        }
+        return fields;
+    };
+    // The file with each bone row's fields changed by `edit`.
+    const auto variant = [&](const std::string& name, auto edit, const std::string& pad = "") {
+        std::string text = lines[0] + pad + "\r\n";
         for (std::size_t k = 1; k < lines.size(); ++k) {
-            std::string line = lines[k];
+            Fields fields = split(lines[k]);
             if (k == 3 || k == 4) {
-                std::vector<std::string> fields;
-                for (std::size_t at = 0, end = 0; end != line.npos; at = end + 1) {
-                    end = line.find(',', at);
-                    fields.push_back(line.substr(at, end - at));
-                }
-                edit(fields, k - 3);
-                line.clear();
-                for (const std::string& field : fields) {
-                    line += (line.empty() && &field == &fields.front() ? "" : ",") + field;
-                }
+                edit(fields, k == 3);
             }
-            text += line + "\r\n";
+            for (std::size_t f = 0; f < fields.size(); ++f) {
+                text += (f == 0 ? "" : ",") + fields[f];
+            }
+            text += "\r\n";
         }
         writeBytes(dir / (name + ".csv"), text);
         return (dir / (name + ".csv")).string();
     };
-    using Fields = std::vector<std::string>;
-    const std::vector<std::string> paths = {
-        variant(
-            "same", [](Fields&, std::size_t) {}, true),
-        variant("respelled",
-                [](Fields& f, std::size_t) {
-                    for (std::string& angle : {std::ref(f[5]), std::ref(f[6])}) {
-                        angle = angle == "-0"
-                                    ? "0"
-                                    : angle + (angle.find('.') != angle.npos ? "0" : ".0");
-                    }
-                }),
-        variant("edited", [](Fields& f, std::size_t bone) { f[5] = bone == 0 ? "10" : f[5]; }),
-        variant("cut", [](Fields& f, std::size_t) { f.pop_back(); }),
-        variant("emptied", [](Fields& f, std::size_t) { f.back().clear(); }),
-        variant("garbled", [](Fields& f, std::size_t) { f.back() = "0xZZ"; })};
-    const auto [status, output] = run(dir, paths);
+    const auto respell = [](std::string& angle) {
+        angle = angle == "-0" ? "0" : angle + (angle.find('.') != angle.npos ? "0" : ".0");
+    };
+    const auto [status, output] =
+        run(dir, {variant(
+                      "same", [](Fields&, bool) {}, ",,,,,,,,,"),
+                  variant("respelled", [&](Fields& f, bool) { respell(f[5]), respell(f[6]); }),
+                  variant("edited", [](Fields& f, bool a) { f[5] = a ? "10" : f[5]; }),
+                  variant("cut", [](Fields& f, bool) { f.pop_back(); }),
+                  variant("emptied", [](Fields& f, bool) { f.back().clear(); }),
+                  variant("garbled", [](Fields& f, bool) { f.back() = "0xZZ"; })});
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(output.find("  line"), output.find("  line 4, column 10: the rotation should be"))
-        << output;
-    EXPECT_NE(output.find("  line 5, column 10: the rotation should be"), output.npos) << output;
-    const std::string stored = readBytes(dir / "take.qlx");
-    EXPECT_EQ(readBytes(dir / "same.qlx"), stored);
-    EXPECT_EQ(readBytes(dir / "respelled.qlx"), stored);
-    // Bone a's rotation: from its row's angles, in the sign the stored rotation asks for or not.
+    const std::string noted = "  line 4, column 10: the rotation should be";
+    EXPECT_EQ(output.find("  line"), output.find(noted)) << "the garbled column alone: " << output;
+    EXPECT_EQ(readBytes(dir / "same.qlx"), readBytes(dir / "take.qlx"));
+    EXPECT_EQ(readBytes(dir / "respelled.qlx"), readBytes(dir / "take.qlx"));
+    // Bone a's rotation: from its row's angles, in the stored rotation's sign or the formula's.
     const auto rotationOf = [&](const std::string& name) {
         const std::string bytes = readBytes(dir / (name + ".qlx"));
-        const auto view = motion::parseMotion(std::as_bytes(std::span(bytes)));
-        const auto& r = view->bones[0].rotation;
+        const auto& r = motion::parseMotion(std::as_bytes(std::span(bytes)))->bones[0].rotation;
         return std::array<float, 4>{r[0].get(), r[1].get(), r[2].get(), r[3].get()};
     };
-    std::vector<std::string> fields;
-    std::stringstream row(lines[3]);
-    for (std::string field; std::getline(row, field, ',');) {
-        fields.push_back(field);
-    }
-    const auto fromAngles = [&](float x) {
-        const auto q =
-            convert::boneRotationFromDegrees({x, std::stof(fields[6]), std::stof(fields[7])});
-        return std::array<float, 4>{q.x, q.y, q.z, q.w};
+    const Fields a = split(lines[3]);
+    const auto fromAngles = [&](float x, float sign) {
+        const auto q = convert::boneRotationFromDegrees({x, std::stof(a[6]), std::stof(a[7])});
+        return std::array<float, 4>{sign * q.x, sign * q.y, sign * q.z, sign * q.w};
     };
-    const auto negated = [](std::array<float, 4> q) {
-        return std::array<float, 4>{-q[0], -q[1], -q[2], -q[3]};
-    };
-    const float x = std::stof(fields[5]);
-    const auto edited = fromAngles(10);
-    const double dot = double{edited[0]} * 0.1 + double{edited[1]} * 0.2 + double{edited[2]} * 0.3 -
-                       double{edited[3]} * 0.5;
-    ASSERT_LT(dot, 0) << "the formula's sign is the stored rotation's opposite";
-    EXPECT_EQ(rotationOf("edited"), negated(edited));
+    const auto e = fromAngles(10, 1);
+    ASSERT_LT(e[0] * 0.1 + e[1] * 0.2 + e[2] * 0.3 - e[3] * 0.5, 0) << "the opposite sign";
+    EXPECT_EQ(rotationOf("edited"), fromAngles(10, -1));
     for (const char* name : {"cut", "emptied", "garbled"}) {
-        EXPECT_EQ(rotationOf(name), fromAngles(x)) << name;
+        EXPECT_EQ(rotationOf(name), fromAngles(std::stof(a[5]), 1)) << name;
     }
 }
 
