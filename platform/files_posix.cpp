@@ -243,6 +243,9 @@ public:
         for (;;) {
             const ssize_t put = ::write(fd(file), bytes.data(), bytes.size());
             if (put >= 0) {
+                // The disk starts on what is written while the rest is made, so the flush
+                // before the rename waits for less (a pipe or a terminal just says no).
+                sync_file_range(fd(file), 0, 0, SYNC_FILE_RANGE_WRITE);
                 return static_cast<std::size_t>(put);
             }
             if (errno != EINTR) {
