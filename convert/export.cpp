@@ -133,8 +133,8 @@ bool motionToCsv(const motion::MotionView& motion,
     return true;
 }
 
-Report exportMapped(const platform::MappedInput& input, const io::InputWatch& watch,
-                    const std::filesystem::path& path, const std::filesystem::path& output) {
+Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch,
+                  const std::filesystem::path& path, const std::filesystem::path& output) {
     const auto motion = motion::parseMotion(input.bytes());
     // A file cut while it was read may look like no motion: that it was cut is what to say.
     if (!input.intact()) {
@@ -166,18 +166,22 @@ namespace {
 
 Report exportFile(const std::filesystem::path& path) {
     const auto output = outputPath(path, ".csv");
-    // The records are read where the file's bytes already lie, in key order.
-    const auto input = platform::mapInput(path);
+    auto input = platform::openInput(path);
     if (!input || !output) {
         return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
     }
     // Where the file's time is too recent to tell a write by, its bytes are read once more now,
-    // and again at the end.
-    const auto watch = io::InputWatch::start(input->input());
+    // before they are read for the export, and again at the end.
+    const auto watch = io::InputWatch::start(*input);
     if (!watch) {
         return {Status::OpenError, CannotRead{watch.error()}, {}};
     }
-    return exportMapped(*input, *watch, path, *output);
+    // Read whole; the records are then taken in key order where they lie.
+    const auto bytes = platform::readWhole(std::move(*input));
+    if (!bytes) {
+        return {Status::OpenError, CannotRead{bytes.error()}, {}};
+    }
+    return exportRead(*bytes, *watch, path, *output);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The export's steps after the input is open: the CSV text of a motion, and the export of a
-// mapped motion file, for the conversion and for the tests and fuzz targets that run them.
+// The export's steps after the input is read: the CSV text of a motion, and the export of a
+// motion file's bytes, for the conversion and for the tests and fuzz targets that run them.
 #pragma once
 
 #include "convert/report.h"
@@ -24,9 +24,9 @@ inline constexpr std::size_t kChunkKeys = 4096;
 bool motionToCsv(const motion::MotionView& motion,
                  const std::function<void(std::string_view)>& write);
 
-// Exports the mapped bytes of the motion file at `path` to `output`: OpenError when they are no
-// motion, or when the file was cut or written while it was read, as `watch` tells.
-Report exportMapped(const platform::MappedInput& input, const io::InputWatch& watch,
-                    const std::filesystem::path& path, const std::filesystem::path& output);
+// Exports the bytes of the motion file at `path` to `output`: OpenError when they are no motion,
+// or when the file was cut or written while it was read, as `watch` tells.
+Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch,
+                  const std::filesystem::path& path, const std::filesystem::path& output);
 
 } // namespace qlx::convert

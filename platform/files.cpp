@@ -1,9 +1,14 @@
-// What reading an input takes on every system: its bytes read into memory.
+// Reading an input whole, the same on every system.
 #include "platform/files.h"
+
+#include <algorithm>
 
 namespace qlx::platform {
 
-Result<MappedInput> MappedInput::readAll(InputFile input) {
+Result<InputBytes> readWhole(InputFile input) {
+    if (input.size > SIZE_MAX) {
+        throw AllocationFailure(SIZE_MAX);
+    }
     const auto size = static_cast<std::size_t>(input.size);
     LargeBlock copy = allocateLarge(size);
     auto* const bytes = reinterpret_cast<char*>(copy.get());
@@ -12,23 +17,13 @@ Result<MappedInput> MappedInput::readAll(InputFile input) {
         if (!got) {
             return unexpected(got.error());
         }
-        if (*got == 0) { // a file that ends before its size was cut while it was read
-            return unexpected(SystemError{SystemError::Kind::Other, 0});
+        if (*got == 0) { // cut while it was read
+            std::fill(bytes + done, bytes + size, '\0');
+            return InputBytes(std::move(input), std::move(copy), true);
         }
         done += *got;
     }
-    return MappedInput(std::move(input), std::move(copy));
-}
-
-Result<MappedInput> readInput(const std::filesystem::path& path) {
-    auto input = openInput(path);
-    if (!input) {
-        return unexpected(input.error());
-    }
-    if (input->size > SIZE_MAX) {
-        throw AllocationFailure(SIZE_MAX);
-    }
-    return MappedInput::readAll(std::move(*input));
+    return InputBytes(std::move(input), std::move(copy), false);
 }
 
 } // namespace qlx::platform

@@ -75,50 +75,35 @@ struct InputFile {
 // device, which are never read (and never waited on).
 Result<InputFile> openInput(const std::filesystem::path& path);
 
-// A regular file's bytes, mapped for reading where the system keeps them already and a read
-// error in a mapping can be survived (POSIX systems), read into memory elsewhere. Bytes that the
-// file loses while it is mapped read as zeros, never as a crash, and `intact` then says so; so it
-// does for a file written meanwhile.
-class MappedInput {
+// A regular file's bytes, read into memory whole, so that a file that changes meanwhile can give
+// other bytes but never a fault: bytes it lost read as zeros, and `intact` then says so, as it
+// does where the file's size or time moved.
+class InputBytes {
 public:
-    MappedInput(const MappedInput&) = delete;
-    MappedInput& operator=(const MappedInput&) = delete;
-    MappedInput(MappedInput&& other) noexcept;
-    MappedInput& operator=(MappedInput&&) = delete;
-    ~MappedInput();
-
-    std::span<const std::byte> bytes() const { return {data_, size_}; }
+    std::span<const std::byte> bytes() const { return {copy_.get(), size_}; }
     const InputFile& input() const { return input_; }
-    // Whether the file kept its size and its bytes while it was read, as far as the system tells.
-    bool intact() const;
+    // Whether the file kept its bytes, its size and its time while it was read.
+    bool intact() const { return !cut_ && input_.unchanged(); }
 
 private:
-    friend Result<MappedInput> mapInput(const std::filesystem::path& path);
-    friend Result<MappedInput> readInput(const std::filesystem::path& path);
-    MappedInput(InputFile input, const std::byte* data)
-        : input_(std::move(input)), data_(data), size_(static_cast<std::size_t>(input_.size)) {}
-    MappedInput(InputFile input, LargeBlock copy)
-        : input_(std::move(input)), copy_(std::move(copy)), data_(copy_.get()),
-          size_(static_cast<std::size_t>(input_.size)) {}
-    // The bytes read into memory.
-    static Result<MappedInput> readAll(InputFile input);
-    bool mapped() const { return data_ != nullptr && !copy_; }
+    friend Result<InputBytes> readWhole(InputFile input);
+    InputBytes(InputFile input, LargeBlock copy, bool cut)
+        : input_(std::move(input)), copy_(std::move(copy)),
+          size_(static_cast<std::size_t>(input_.size)), cut_(cut) {}
 
     InputFile input_;
-    LargeBlock copy_; // the bytes, when they were read rather than mapped
-    const std::byte* data_;
+    LargeBlock copy_;
     std::size_t size_;
+    bool cut_; // the file ended before its size
 };
 
-// Fails where `openInput` fails, or where the file can be neither mapped nor read. Throws
-// AllocationFailure when it cannot be mapped and there is no memory to read it into.
-Result<MappedInput> mapInput(const std::filesystem::path& path);
-// The file's bytes read into memory, as `mapInput` gives them where it cannot map.
-Result<MappedInput> readInput(const std::filesystem::path& path);
+// The opened file read whole; fails where a read fails. Throws AllocationFailure when there is no
+// memory to read it into.
+Result<InputBytes> readWhole(InputFile input);
 
 // Sets up, once at the program's start, what keeps files safe whatever stops the program: the
-// ending signals that the caller did not ignore remove a named temporary file first, a file
-// size limit fails a write instead of killing, and a mapped input that loses bytes reads zeros.
+// ending signals that the caller did not ignore remove a named temporary file first, and a file
+// size limit or a closed pipe fails a write instead of killing.
 void installFileGuards();
 
 // What stands at a path, a link not followed.

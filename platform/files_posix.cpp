@@ -11,7 +11,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,12 +24,12 @@ int fd(const File& file) {
     return static_cast<int>(file.handle());
 }
 
-// The signals whose default action ends the program and that a program may catch, but for the
-// bus error (handled below), a file-size limit and a closed pipe (both ignored), and the real-time
-// signals: each removes the named temporary file first.
+// The signals whose default action ends the program and that a program may catch, but for a
+// file-size limit and a closed pipe (both ignored), and the real-time signals: each removes the
+// named temporary file first.
 constexpr int kEnding[] = {
-    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT, SIGFPE, SIGUSR1, SIGSEGV,
-    SIGUSR2,   SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,  SIGSYS,
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE, SIGUSR1,
+    SIGSEGV,   SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,  SIGSYS,
 #ifdef SIGSTKFLT
     SIGSTKFLT,
 #endif
@@ -40,7 +39,7 @@ constexpr int kEnding[] = {
 };
 
 // The one named temporary file of this process, for the handler of the terminating signals: a
-// signal handler can reach nothing but globals, so this, and the mapping below, are global.
+// signal handler can reach nothing but globals, so this is global.
 char pendingName[4096];
 std::atomic<bool> pendingNamed{false};
 
@@ -75,29 +74,6 @@ void guardName(const fs::path& name) {
         std::memcpy(pendingName, name.c_str(), name.native().size() + 1);
         pendingNamed = true;
     }
-}
-
-// The mapping being read, for the handler of bus errors: a page the file loses under it is
-// replaced by one of zeros, and `mappingCut` says so. One file is mapped at a time.
-std::atomic<const std::byte*> mappedBegin{nullptr};
-std::atomic<const std::byte*> mappedEnd{nullptr};
-std::atomic<bool> mappingCut{false};
-std::atomic<std::uintptr_t> pageSize{4096};
-
-// Only an address the mapping has lost (BUS_ADRERR) is mended; any other bus error, or one
-// outside the mapping, takes its default course.
-extern "C" void zeroLostPage(int signal, siginfo_t* info, void*) {
-    const auto* at = static_cast<const std::byte*>(info->si_addr);
-    if (info->si_code == BUS_ADRERR && at >= mappedBegin.load() && at < mappedEnd.load()) {
-        void* page =
-            reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(at) & ~(pageSize - 1));
-        if (mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
-            MAP_FAILED) {
-            mappingCut = true;
-            return;
-        }
-    }
-    removePendingAndDie(signal);
 }
 
 std::int64_t lastWritten(const struct stat& status) {
@@ -361,44 +337,6 @@ SystemError lastError() {
     return {kindOf(code), code};
 }
 
-MappedInput::MappedInput(MappedInput&& other) noexcept
-    : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
-      data_(std::exchange(other.data_, nullptr)), size_(other.size_) {}
-
-MappedInput::~MappedInput() {
-    if (mapped()) {
-        mappedBegin = nullptr;
-        mappedEnd = nullptr;
-        munmap(const_cast<std::byte*>(data_), size_);
-    }
-}
-
-// Bytes lost from a mapping count only for the mapping they were lost from.
-bool MappedInput::intact() const {
-    return !(mapped() && mappingCut.load()) && input_.unchanged();
-}
-
-Result<MappedInput> mapInput(const fs::path& path) {
-    auto input = openInput(path);
-    if (!input) {
-        return unexpected(input.error());
-    }
-    if (input->size > SIZE_MAX) {
-        throw AllocationFailure(SIZE_MAX);
-    }
-    const auto size = static_cast<std::size_t>(input->size);
-    void* data =
-        size == 0 ? MAP_FAILED : mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd(input->file), 0);
-    if (data == MAP_FAILED) {
-        return MappedInput::readAll(std::move(*input));
-    }
-    // One file is mapped at a time: the bus-error handler mends this one alone.
-    mappingCut = false;
-    mappedBegin = static_cast<const std::byte*>(data);
-    mappedEnd = static_cast<const std::byte*>(data) + size;
-    return MappedInput(std::move(*input), static_cast<const std::byte*>(data));
-}
-
 void installFileGuards() {
     // A file-size limit then fails the write, which reports it, instead of killing; a closed
     // standard error fails the writes of messages, which are dropped, and the run goes on.
@@ -417,12 +355,6 @@ void installFileGuards() {
     for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
         guard(signal);
     }
-    pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    struct sigaction action {};
-    action.sa_sigaction = zeroLostPage;
-    action.sa_flags = SA_SIGINFO;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGBUS, &action, nullptr);
 }
 
 FileSystem& systemFileSystem() {

@@ -336,22 +336,6 @@ SystemError lastError() {
     return {kind, static_cast<std::int64_t>(code)};
 }
 
-MappedInput::MappedInput(MappedInput&& other) noexcept
-    : input_(std::move(other.input_)), copy_(std::move(other.copy_)),
-      data_(std::exchange(other.data_, nullptr)), size_(other.size_) {}
-
-MappedInput::~MappedInput() = default;
-
-bool MappedInput::intact() const {
-    return input_.unchanged();
-}
-
-// A read error in a mapped view (a network share that goes away, a drive pulled out) is an
-// exception that would end the program; a read reports it instead.
-Result<MappedInput> mapInput(const fs::path& path) {
-    return readInput(path);
-}
-
 void installFileGuards() {
     SetConsoleCtrlHandler(holdWhileCommitting, TRUE);
 }

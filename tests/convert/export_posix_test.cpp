@@ -54,17 +54,17 @@ TEST(ExportPosix, OutOfMemoryIsReportedWithEveryFileAsItWas) {
 
 // The bytes the file lost read as zeros, and the export gives no output.
 TEST(ExportPosix, AnInputCutWhileItIsReadGivesNoOutput) {
-    platform::installFileGuards(); // as the program does at its start
     ScratchDir dir;
     test::MotionDocument document;
     document.bones.resize(2000); // many pages of records
     ASSERT_TRUE(test::save(document, dir / "take.qlx"));
-    const auto input = platform::mapInput(dir / "take.qlx");
-    ASSERT_TRUE(input);
+    auto opened = platform::openInput(dir / "take.qlx");
+    ASSERT_TRUE(opened);
+    const auto watch = io::InputWatch::start(*opened);
     std::filesystem::resize_file(dir / "take.qlx", 4096);
-    EXPECT_EQ(exportMapped(*input, *io::InputWatch::start(input->input()), dir / "take.qlx",
-                           dir / "take.csv")
-                  .status,
+    const auto input = platform::readWhole(std::move(*opened));
+    ASSERT_TRUE(input && watch);
+    EXPECT_EQ(exportRead(*input, *watch, dir / "take.qlx", dir / "take.csv").status,
               Status::OpenError);
     EXPECT_EQ(dir.entries(), 1u);
 }

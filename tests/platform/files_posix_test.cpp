@@ -1,7 +1,5 @@
-// Inputs on POSIX: only regular files open, and a mapped input whose file is cut or rewritten
-// while it is read reads the lost bytes as zeros instead of ending the program, says it is no
-// longer intact, and that says nothing of the files read after it. A bus error that is not a lost
-// page still ends the program.
+// Inputs on POSIX: only regular files open, and an input whose file is cut or rewritten while it
+// is read reads the lost bytes as zeros and says it is no longer intact.
 #include "platform/files.h"
 
 #include "tests/support/support.h"
@@ -34,59 +32,30 @@ TEST(OpenInput, OpensRegularFilesOnlyAndNeverWaits) {
     EXPECT_FALSE(openInput(dir / "link"));
 }
 
-TEST(MappedInput, AFileCutOrWrittenWhileMappedIsReported) {
-    installFileGuards(); // as the program does at its start
+TEST(InputBytes, AFileCutOrWrittenWhileReadIsReported) {
     test::ScratchDir dir;
     const std::string bytes(3 * 65536, 'x');
     test::writeBytes(dir / "cut", bytes);
-    auto cut = mapInput(dir / "cut");
-    ASSERT_TRUE(cut && cut->intact());
-    // Cut to nothing, then grown back with its old time: only what was read meanwhile tells.
-    const auto written = std::filesystem::last_write_time(dir / "cut");
-    std::filesystem::resize_file(dir / "cut", 0);
-    EXPECT_EQ(cut->bytes().front(), std::byte{0});
+    // Cut to half once opened: the lost half reads as zeros.
+    auto opened = openInput(dir / "cut");
+    ASSERT_TRUE(opened);
+    std::filesystem::resize_file(dir / "cut", bytes.size() / 2);
+    const auto cut = readWhole(std::move(*opened));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->bytes().size(), bytes.size());
+    EXPECT_EQ(cut->bytes().front(), std::byte{'x'});
     EXPECT_EQ(cut->bytes().back(), std::byte{0});
-    std::filesystem::resize_file(dir / "cut", bytes.size());
-    std::filesystem::last_write_time(dir / "cut", written);
     EXPECT_FALSE(cut->intact());
-    // A file read into memory meanwhile, as one that cannot be mapped is, owes nothing to it.
-    test::writeBytes(dir / "read", bytes);
-    EXPECT_TRUE(readInput(dir / "read")->intact());
     // Written over, its time moves.
     test::writeBytes(dir / "written", bytes);
-    auto over = mapInput(dir / "written");
-    ASSERT_TRUE(over);
-    std::filesystem::last_write_time(dir / "written", written + std::chrono::seconds(1));
+    const auto over = readWhole(std::move(*openInput(dir / "written")));
+    ASSERT_TRUE(over && over->intact());
+    std::filesystem::last_write_time(dir / "written",
+                                     std::filesystem::last_write_time(dir / "written") +
+                                         std::chrono::seconds(1));
     EXPECT_FALSE(over->intact());
     test::writeBytes(dir / "empty", "");
-    EXPECT_TRUE(mapInput(dir / "empty")->bytes().empty());
-}
-
-// The system sends a bus error for a lost page with the code BUS_ADRERR; one with any other code,
-// even at an address inside the mapping, is not a cut file and ends the program as it would.
-TEST(MappedInput, OnlyALostPageIsMended) {
-    test::ScratchDir dir;
-    test::writeBytes(dir / "file", std::string(65536, 'x'));
-    for (const int code : {BUS_ADRERR, BUS_ADRALN, BUS_OBJERR}) {
-        const pid_t child = fork();
-        if (child == 0) {
-            installFileGuards();
-            const auto input = mapInput(dir / "file");
-            siginfo_t info{};
-            info.si_signo = SIGBUS;
-            info.si_code = code;
-            info.si_addr = const_cast<std::byte*>(input->bytes().data() + 100);
-            syscall(SYS_rt_tgsigqueueinfo, getpid(), gettid(), SIGBUS, &info);
-            _exit(input->intact() ? 1 : 0); // mended: the mapping says it lost a page
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (code == BUS_ADRERR) {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-        } else {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGBUS) << code;
-        }
-    }
+    EXPECT_TRUE(readWhole(std::move(*openInput(dir / "empty")))->bytes().empty());
 }
 
 } // namespace
