@@ -109,11 +109,8 @@ void addTail(Writer& out, std::span<const std::uint8_t> tail) {
 
 } // namespace
 
-bool motionToCsv(const motion::MotionView& motion,
+void motionToCsv(const motion::MotionView& motion,
                  const std::function<void(std::string_view)>& write) {
-    if (motion.version() == motion::MotionVersion::Unrecognised) {
-        return false;
-    }
     csv::CsvRow row;
     std::string head;
     formatHeaderRow(row, motion);
@@ -130,7 +127,6 @@ bool motionToCsv(const motion::MotionView& motion,
     addSection(out, motion.lights, order.lights, formatLightRow);
     addTail(out, {reinterpret_cast<const std::uint8_t*>(motion.tail.data()), motion.tail.size()});
     out.drain();
-    return true;
 }
 
 Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch,

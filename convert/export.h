@@ -18,10 +18,9 @@ namespace qlx::convert {
 // formatted on worker threads.
 inline constexpr std::size_t kChunkKeys = 4096;
 
-// The CSV text of a motion, its keys in key order and the bytes after its light keys last,
-// handed to `write` piece by piece in order as it is formatted; false, with nothing written, when
-// its version is unrecognised.
-bool motionToCsv(const motion::MotionView& motion,
+// The CSV text of a motion of a version this program reads, its keys in key order and the bytes
+// after its light keys last, handed to `write` piece by piece in order as it is formatted.
+void motionToCsv(const motion::MotionView& motion,
                  const std::function<void(std::string_view)>& write);
 
 // Exports the bytes of the motion file at `path` to `output`: OpenError when they are no motion,

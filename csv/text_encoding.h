@@ -24,7 +24,7 @@ namespace qlx::csv {
 // when it has none.
 std::optional<std::uint16_t> shiftJisCode(char32_t character);
 
-enum class TextEncoding { ShiftJis, Utf8, Utf8WithMark, Utf16Le, Utf16Be };
+enum class TextEncoding { ShiftJis, Utf8, Utf16Le, Utf16Be };
 
 // A line of a file, and a field of it.
 struct Sample {

@@ -16,7 +16,7 @@ struct Mark {
     std::string_view bytes;
     TextEncoding encoding;
 };
-constexpr std::array<Mark, 3> kMarks = {{{"\xEF\xBB\xBF", TextEncoding::Utf8WithMark},
+constexpr std::array<Mark, 3> kMarks = {{{"\xEF\xBB\xBF", TextEncoding::Utf8},
                                          {"\xFF\xFE", TextEncoding::Utf16Le},
                                          {"\xFE\xFF", TextEncoding::Utf16Be}}};
 

@@ -64,7 +64,6 @@ struct InputFile {
     std::uint64_t size;
     std::int64_t stamp;    // when it was last written, as the file system tells it
     std::int64_t openedAt; // when it was opened, by this machine's clock
-    FileIdentity identity;
 
     // Whether the file still has the size and the time of its last writing that it had when it
     // was opened: a file written meanwhile, even one cut and grown back, tells so by its time.

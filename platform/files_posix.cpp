@@ -329,7 +329,7 @@ Result<InputFile> openInput(const fs::path& path) {
         return unexpected(notRegular(status));
     }
     return InputFile{std::move(file), static_cast<std::uint64_t>(status.st_size),
-                     lastWritten(status), static_cast<std::int64_t>(openedAt), identityOf(status)};
+                     lastWritten(status), static_cast<std::int64_t>(openedAt)};
 }
 
 SystemError lastError() {

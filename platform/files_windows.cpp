@@ -297,9 +297,8 @@ Result<InputFile> openInput(const fs::path& path) {
                                                    : lastError());
     }
     const std::int64_t stamp = lastWritten(file);
-    const FileIdentity identity = identityOf(handleOf(file));
     return InputFile{std::move(file), static_cast<std::uint64_t>(size.QuadPart), stamp,
-                     sinceUnixEpoch(now), identity};
+                     sinceUnixEpoch(now)};
 }
 
 SystemError lastError() {

@@ -20,11 +20,9 @@ TEST(ImportPosix, AFailedReadIsAnOpenError) {
     platform::File folder(open(dir.path().c_str(), O_RDONLY));
     struct stat status {};
     ASSERT_EQ(fstat(static_cast<int>(folder.handle()), &status), 0);
-    platform::InputFile input{std::move(folder),
-                              static_cast<std::uint64_t>(status.st_size),
+    platform::InputFile input{std::move(folder), static_cast<std::uint64_t>(status.st_size),
                               status.st_mtim.tv_sec * 1'000'000'000 + status.st_mtim.tv_nsec,
-                              (status.st_mtim.tv_sec + 3600) * 1'000'000'000, // read an hour on
-                              {}};
+                              (status.st_mtim.tv_sec + 3600) * 1'000'000'000}; // read an hour on
     const Report report =
         importOpened(input, *io::InputWatch::start(input), dir.path(), dir / "take.qlx");
     EXPECT_EQ(report.status, Status::OpenError);

@@ -33,7 +33,7 @@ TEST(TextForm, IsToldFromTheFirstBytes) {
         {"Q;1,x\r\n", TextEncoding::ShiftJis, 0, ';', ""},
         {"0\r\n", TextEncoding::ShiftJis, 0, ',', ""},
         {"", TextEncoding::ShiftJis, 0, ',', ""},
-        {"\xEF\xBB\xBFQ;0", TextEncoding::Utf8WithMark, 3, ';', ""},
+        {"\xEF\xBB\xBFQ;0", TextEncoding::Utf8, 3, ';', ""},
         {std::string("\xFF\xFEQ\0\t\0"
                      "0\0",
                      8),
