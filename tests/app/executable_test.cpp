@@ -621,9 +621,15 @@ TEST(Executable, ControlCharactersInNamesAreShownSafely) {
     };
     const std::string opened =
         "ファイルオープンエラー\n  the file cannot be read: there is no such file\n";
+    // A C1 control as the last character of a path.
+    const std::string last = (dir / "end\xC2\x85").string();
+    const std::string extension =
+        "ファイル拡張子が違います\n  only a name that ends in .qlx or .csv "
+        "is converted\n";
     // The byte 80 of code page 932 is U+0080, a control of UTF-8's C1.
-    EXPECT_EQ(onTerminal({missing, csv}, english),
-              shown + "\n" + opened + csv + "\n内部エラー\n" + ok + "x\\x1b[2J\\xc2\\x80\"\n\a");
+    EXPECT_EQ(onTerminal({missing, csv, last}, english),
+              shown + "\n" + opened + csv + "\n内部エラー\n" + ok + "x\\x1b[2J\\xc2\\x80\"\n" +
+                  (dir / "end\\xc2\\x85").string() + "\n" + extension + "\a");
     EXPECT_EQ(ConverterRun(dir, {missing, csv}).finish().second,
               missing + "\n" + systemShiftJis(opened) + csv + "\n" +
                   message(convert::Status::RowsNotAMotion) + ok + "x\x1b[2J\x80\"\n");

@@ -161,6 +161,7 @@ TEST(RowWalk, EachFieldReadOtherwiseIsNoted) {
          "7 6 1"},
         {csv(header, "model", bone.substr(0, bone.size() - 2), camera), "4 4 9"},
         {csv(header, "model", bone + "11", camera), "4 4 9"},
+        {csv(header, "model", "arm,1,0,0,0,0,0,0,0x00", camera), "4 4 9"},
         {csv(header, "model", bone.substr(0, bone.size() - 1) + "G", camera), "3 4 9"},
         {csv(header, "model", "arm,1,0,0", camera), "5 4 4"},
         {csv(header, "model", bone + ",x", camera), "12 4 10"},
