@@ -70,19 +70,14 @@ platform::Expected<std::uint32_t, NotACount::Why> countOf(csv::CsvRowView row) {
             return platform::unexpected(Why::NotWhole);
         }
     }
-    field.remove_prefix(std::min(field.find_first_not_of(" \t\n\v\f\r"), field.size()));
-    field.remove_suffix(field.size() -
-                        std::min(field.find_last_not_of(" \t\n\v\f\r") + 1, field.size()));
-    const bool negative = field.starts_with('-');
-    field.remove_prefix(negative || field.starts_with('+') ? 1 : 0);
-    if (field.empty() || field.find_first_not_of("0123456789") != field.npos) {
+    const auto whole = csv::wholeNumber(field);
+    if (!whole) {
         return platform::unexpected(Why::NotWhole);
     }
-    field.remove_prefix(std::min(field.find_first_not_of('0'), field.size() - 1));
-    if (negative && field != "0") {
+    if (whole->negative && whole->digits != "0") {
         return platform::unexpected(Why::Negative);
     }
-    const auto count = csv::parseUnsigned(field);
+    const auto count = csv::parseUnsigned(whole->digits);
     if (!count) {
         return platform::unexpected(Why::TooLarge);
     }

@@ -178,6 +178,19 @@ std::optional<double> parseDouble(std::string_view text, std::size_t* used) {
     return parseReal<double>(text, used);
 }
 
+std::optional<WholeNumber> wholeNumber(std::string_view field) {
+    while (!field.empty() && text::isSpace(field.back())) {
+        field.remove_suffix(1);
+    }
+    const SignedText sign = takeSign(field);
+    std::string_view digits = sign.rest;
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
+        return std::nullopt;
+    }
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    return WholeNumber{sign.negative, digits};
+}
+
 std::optional<std::int32_t> parseInt(std::string_view text, std::size_t* used) {
     const auto parsed = scanInteger(text);
     if (!parsed) {

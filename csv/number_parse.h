@@ -16,6 +16,13 @@ namespace qlx::csv {
 std::optional<float> parseFloat(std::string_view text, std::size_t* used = nullptr);
 std::optional<double> parseDouble(std::string_view text, std::size_t* used = nullptr);
 std::optional<std::int32_t> parseInt(std::string_view text, std::size_t* used = nullptr);
+// A whole number alone in a field: digits, a sign before them and white space around them
+// allowed; its sign and its digits, leading zeros dropped (one kept for zero).
+struct WholeNumber {
+    bool negative;
+    std::string_view digits;
+};
+std::optional<WholeNumber> wholeNumber(std::string_view field);
 // A leading minus negates modulo 2^32, as strtoul does.
 std::optional<std::uint32_t> parseUnsigned(std::string_view text, std::size_t* used = nullptr);
 

@@ -257,8 +257,13 @@ void appendUtf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | c >> 6);
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
         out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -301,9 +306,7 @@ platform::Result<std::size_t> TextReader::read(std::span<char> into) {
             }
             const char32_t low = at + 4 <= raw_.size() ? unit(at + 2) : 0;
             if (u >= 0xD800 && u < 0xDC00 && low >= 0xDC00 && low < 0xE000) {
-                const char32_t c = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-                decoded_ += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)),
-                             char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+                appendUtf8(decoded_, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 at += 2;
             } else if (u >= 0xD800 && u < 0xE000) {
                 decoded_ += '\xFF';

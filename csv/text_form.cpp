@@ -1,6 +1,7 @@
 // Telling a CSV file's form from its first bytes.
 #include "csv/text_form.h"
 
+#include "csv/number_parse.h"
 #include "csv/tokenizer.h"
 
 #include <array>
@@ -58,17 +59,6 @@ char firstSeparator(std::string_view line) {
     return found == line.npos || line[found] == '\n' ? ',' : line[found];
 }
 
-// Digits alone, with an optional sign and blanks around them: the header row's number.
-bool isWholeNumber(std::string_view field) {
-    const std::size_t first = field.find_first_not_of(" \t");
-    if (first == field.npos) {
-        return false;
-    }
-    field = field.substr(first, field.find_last_not_of(" \t") + 1 - first);
-    field.remove_prefix(field.starts_with('+') || field.starts_with('-') ? 1 : 0);
-    return !field.empty() && field.find_first_not_of("0123456789") == field.npos;
-}
-
 // Whether the first line, split at `separator` outside quotes and rid of the empty fields that a
 // spreadsheet pads it with, is two fields or more of which the last is a whole number, as the
 // header row is.
@@ -88,7 +78,7 @@ bool splitsAsHeader(std::string_view text, char separator) {
         }
         start = end.at + 1;
     }
-    return fields >= 2 && isWholeNumber(last);
+    return fields >= 2 && wholeNumber(last);
 }
 
 // The one candidate that splits the first line as a header row, or else the first separator on it:
