@@ -446,10 +446,10 @@ struct Explain {
         if (f.row == EndsEarly::Row::Header) {
             lines.push_back(word(language, Words::FileEmpty));
         } else if (f.row == EndsEarly::Row::ModelName) {
-            lines.push_back(say(language, Words::EndsBeforeModelName, {number(f.lines)}));
+            lines.push_back(say(language, Words::EndsBeforeModelName, {number(f.line)}));
         } else {
             lines.push_back(say(language, Words::EndsBeforeCount,
-                                {number(f.lines), word(language, tableWords(f.table))}));
+                                {number(f.line), word(language, tableWords(f.table))}));
         }
     }
     void operator()(const NotACount& f) const {

@@ -2,7 +2,7 @@
 // and morph names with Japanese ones among them, frames up to 20000, keys in random order.
 #pragma once
 
-#include "motion/document.h"
+#include "motion/motion_view.h"
 
 #include <cstddef>
 #include <cstdint>

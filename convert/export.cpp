@@ -139,11 +139,11 @@ Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch
     if (!motion) {
         return {Status::OpenError, NotAMotion{motion.error()}, {}};
     }
-    io::PendingOutput csv(output, path);
-    if (!csv.isOpen()) {
-        return {Status::WriteError, CannotWrite{csv.failure()}, {}};
+    io::PendingOutput pending(output, path);
+    if (!pending.isOpen()) {
+        return {Status::WriteError, CannotWrite{pending.failure()}, {}};
     }
-    motionToCsv(*motion, [&](std::string_view text) { csv.sink().write(text); });
+    motionToCsv(*motion, [&](std::string_view text) { pending.sink().write(text); });
     // A file that changed while it was read gave no output that can be trusted.
     const auto unchanged = watch.unchanged(input.input());
     if (!unchanged) {
@@ -152,8 +152,8 @@ Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch
     if (!input.intact() || !*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
-    if (!csv.commit()) {
-        return {Status::WriteError, CannotWrite{csv.failure()}, {}};
+    if (!pending.commit()) {
+        return {Status::WriteError, CannotWrite{pending.failure()}, {}};
     }
     return {};
 }

@@ -4,7 +4,7 @@
 
 #include "convert/report.h"
 #include "io/input_watch.h"
-#include "motion/document.h"
+#include "motion/motion_view.h"
 #include "platform/files.h"
 
 #include <cstddef>

@@ -28,8 +28,8 @@ Report importOpened(const platform::InputFile& input, const io::InputWatch& watc
     csv::RowReader rows(input.file, input.size, *form);
     // An output that cannot be opened, or that is the input itself, is reported only once the
     // rows are known to make up a motion, so an incomplete file says so first.
-    io::PendingOutput motion(output, path);
-    Report report = walkRows(rows, motion.sink());
+    io::PendingOutput pending(output, path);
+    Report report = walkRows(rows, pending.sink());
     if (form->alsoUtf8 && report.status == Status::Ok) {
         report.notes.addFirst({Note::Kind::AlsoUtf8,
                                RowKind::Header,
@@ -48,9 +48,9 @@ Report importOpened(const platform::InputFile& input, const io::InputWatch& watc
     if (!*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
-    if (report.status == Status::Ok && !motion.commit()) {
+    if (report.status == Status::Ok && !pending.commit()) {
         report.status = Status::WriteError;
-        report.failure = CannotWrite{motion.failure()};
+        report.failure = CannotWrite{pending.failure()};
     }
     return report;
 }

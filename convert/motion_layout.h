@@ -1,9 +1,10 @@
 // The CSV form of a motion's rows: the header row and one row per keyframe of each kind, with
-// formatters that fill a row from the document and parsers that read one back. Which row is
-// which follows from its position alone; the pipelines own that order.
+// formatters that fill a row from the motion's header or a record and parsers that read one
+// back. Which row is which follows from its position alone; the walk of the rows owns that order.
 //
 //   header  magic text, headerWord
-//   bone    name, frame, position x y z, rotation X Y Z in degrees, interpolation (64 hex bytes)
+//   bone    name, frame, position x y z, rotation X Y Z in degrees, interpolation (64 hex bytes),
+//           rotation (the quaternion's 16 bytes in hex)
 //   morph   name, frame, weight
 //   camera  frame, distance, position x y z, rotation x y z in degrees, tail (29 hex bytes:
 //           interpolation, view angle low byte first, perspective flag)
@@ -13,7 +14,7 @@
 #include "convert/report.h"
 #include "csv/row.h"
 #include "csv/row_view.h"
-#include "motion/document.h"
+#include "motion/motion_view.h"
 
 #include <cstdint>
 

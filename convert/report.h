@@ -35,8 +35,8 @@ struct CountRow {
 struct EndsEarly {
     enum class Row : std::uint8_t { Header, ModelName, Count };
     Row row;
-    Table table; // whose count
-    std::uint64_t lines;
+    Table table;        // whose count
+    std::uint64_t line; // the last line the file has
 };
 // A count row holds something else: `values` fields that are not blank, the first of them
 // `text`; the count before it, if any, may be the one to change.

@@ -23,8 +23,9 @@ namespace {
 // small chunks keep little memory in flight. A longer row is parsed alone, on this thread.
 constexpr std::size_t kChunkBytes = std::size_t{96} << 10;
 
-// Record rows on their way to a worker thread: their texts one after another, and their lines.
-class Lines {
+// Record rows on their way to a worker thread: their texts one after another, and the line on
+// which each begins.
+class RowChunk {
 public:
     void add(const csv::Row& row, std::size_t rowsLeft) {
         if (rows_.empty()) {
@@ -110,7 +111,7 @@ struct Walk {
         return row;
     }
 
-    // The rows do not make up a motion, or cannot be read: the walk ends, and says where.
+    // The rows do not make up a out, or cannot be read: the walk ends, and says where.
     bool fail(Status status, Failure failure) {
         report = {status, std::move(failure), {}};
         return false;
@@ -131,18 +132,18 @@ struct Walk {
 };
 
 // A chunk's records written in order, with what reading them noted.
-template <typename Record> void write(io::OutputSink& motion, Walk& walk, Parsed<Record>&& parsed) {
-    motion::writeRecords(motion, std::span<const Record>(parsed.records));
+template <typename Record> void write(io::OutputSink& out, Walk& walk, Parsed<Record>&& parsed) {
+    motion::writeRecords(out, std::span<const Record>(parsed.records));
     walk.report.notes.append(std::move(parsed.notes));
 }
 
 template <typename Record, typename Parse>
-Parsed<Record> parseLines(const Lines& lines, std::vector<Record> records, Parse parse,
+Parsed<Record> parseChunk(const RowChunk& chunk, std::vector<Record> records, Parse parse,
                           char separator) {
     Parsed<Record> parsed{std::move(records), {}};
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        csv::CsvRowView row = lines.view(k, separator);
-        parse(row, parsed.records[k], NoteSink{&parsed.notes, lines.line(k)});
+    for (std::size_t k = 0; k < chunk.size(); ++k) {
+        csv::CsvRowView row = chunk.view(k, separator);
+        parse(row, parsed.records[k], NoteSink{&parsed.notes, chunk.line(k)});
     }
     return parsed;
 }
@@ -151,7 +152,7 @@ Parsed<Record> parseLines(const Lines& lines, std::vector<Record> records, Parse
 // section of one chunk, and written in order. Nothing is allocated for the records ahead of their
 // rows, so a count larger than the file can hold costs nothing before it fails.
 template <typename Record, typename Parse>
-bool section(csv::RowReader& rows, io::OutputSink& motion, Walk& walk, Table table, Parse parse) {
+bool section(csv::RowReader& rows, io::OutputSink& out, Walk& walk, Table table, Parse parse) {
     const char separator = rows.separator();
     if (!rows.more()) {
         return walk.fail(EndsEarly{EndsEarly::Row::Count, table, walk.last});
@@ -166,16 +167,16 @@ bool section(csv::RowReader& rows, io::OutputSink& motion, Walk& walk, Table tab
         return walk.fail(notACount(countView, table, countRow->line, walk.count, count.error()));
     }
     walk.count = CountRow{table, countRow->line, *count};
-    motion::writeCount(motion, *count);
+    motion::writeCount(out, *count);
     OrderedJobs<Parsed<Record>> jobs;
-    Lines lines;
+    RowChunk rowsHeld;
     // The job that parses the rows gathered so far. Memory is taken and given back on this
     // thread, so that worker threads leave none of it behind in heaps of their own.
     const auto parsed = [&] {
-        std::vector<Record> records(lines.size());
-        return [chunk = std::exchange(lines, {}), records = std::move(records), parse,
+        std::vector<Record> records(rowsHeld.size());
+        return [chunk = std::exchange(rowsHeld, {}), records = std::move(records), parse,
                 separator]() mutable {
-            return parseLines(chunk, std::move(records), parse, separator);
+            return parseChunk(chunk, std::move(records), parse, separator);
         };
     };
     for (std::uint32_t i = 0; i < *count; ++i) {
@@ -189,32 +190,32 @@ bool section(csv::RowReader& rows, io::OutputSink& motion, Walk& walk, Table tab
         if (row->text.size() >= kChunkBytes) {
             // Parsed where the reader holds it, once every earlier row is written.
             while (!jobs.empty()) {
-                write(motion, walk, jobs.take());
+                write(out, walk, jobs.take());
             }
-            if (lines.size() > 0) {
-                write(motion, walk, parsed()());
+            if (rowsHeld.size() > 0) {
+                write(out, walk, parsed()());
             }
             csv::CsvRowView view(row->text, row->holdsQuote, separator);
             Record record{};
             parse(view, record, NoteSink{&walk.report.notes, row->line});
-            motion::writeRecords(motion, std::span<const Record>(&record, 1));
+            motion::writeRecords(out, std::span<const Record>(&record, 1));
             continue;
         }
-        lines.add(*row, *count - i);
+        rowsHeld.add(*row, *count - i);
         const bool last = i + 1 == *count;
-        if (lines.bytes() + lines.size() * sizeof(Record) >= kChunkBytes || last) {
+        if (rowsHeld.bytes() + rowsHeld.size() * sizeof(Record) >= kChunkBytes || last) {
             if (last && jobs.empty()) {
-                write(motion, walk, parsed()()); // a section of one chunk costs no thread
+                write(out, walk, parsed()()); // a section of one chunk costs no thread
                 continue;
             }
             if (jobs.full()) {
-                write(motion, walk, jobs.take());
+                write(out, walk, jobs.take());
             }
             jobs.add(parsed());
         }
     }
     while (!jobs.empty()) {
-        write(motion, walk, jobs.take());
+        write(out, walk, jobs.take());
     }
     return true;
 }
@@ -224,7 +225,7 @@ bool section(csv::RowReader& rows, io::OutputSink& motion, Walk& walk, Table tab
 // there in pieces, so that a block of any size passes through little memory: its bytes are
 // written as they come, which costs nothing where it turns out to be no block, as the walk then
 // fails, or blank, as no byte of a blank row is decoded.
-bool afterLights(csv::RowReader& rows, io::OutputSink& motion, Walk& walk) {
+bool afterLights(csv::RowReader& rows, io::OutputSink& out, Walk& walk) {
     for (bool first = true; rows.more(); first = false) {
         const std::uint64_t line = rows.line();
         csv::HexBlock block;
@@ -237,7 +238,7 @@ bool afterLights(csv::RowReader& rows, io::OutputSink& motion, Walk& walk) {
                 return walk.fail(piece.error());
             }
             if (first && field == 0) {
-                block.add(piece->text, motion);
+                block.add(piece->text, out);
             } else {
                 isBlock = isBlock && piece->text.empty();
             }
@@ -260,7 +261,7 @@ bool afterLights(csv::RowReader& rows, io::OutputSink& motion, Walk& walk) {
 
 } // namespace
 
-Report walkRows(csv::RowReader& rows, io::OutputSink& motion) {
+Report walkRows(csv::RowReader& rows, io::OutputSink& out) {
     Walk walk;
     const char separator = rows.separator();
     motion::MotionHeader header;
@@ -286,13 +287,12 @@ Report walkRows(csv::RowReader& rows, io::OutputSink& motion) {
     }
     csv::CsvRowView modelNameView(modelNameRow->text, modelNameRow->holdsQuote, separator);
     parseModelNameRow(modelNameView, header, {&walk.report.notes, modelNameRow->line});
-    motion::writeHeader(motion, header);
-    if (section<motion::BoneKey>(rows, motion, walk, Table::Bones, parseBoneRow) &&
-        section<motion::MorphKey>(rows, motion, walk, Table::Morphs, parseMorphRow) &&
-        section<motion::CameraKey>(rows, motion, walk, Table::Cameras, parseCameraRow) &&
-        section<motion::LightKey>(rows, motion, walk, Table::Lights, parseLightRow) &&
-        afterLights(rows, motion, walk) &&
-        header.version() == motion::MotionVersion::Unrecognised) {
+    motion::writeHeader(out, header);
+    if (section<motion::BoneKey>(rows, out, walk, Table::Bones, parseBoneRow) &&
+        section<motion::MorphKey>(rows, out, walk, Table::Morphs, parseMorphRow) &&
+        section<motion::CameraKey>(rows, out, walk, Table::Cameras, parseCameraRow) &&
+        section<motion::LightKey>(rows, out, walk, Table::Lights, parseLightRow) &&
+        afterLights(rows, out, walk) && header.version() == motion::MotionVersion::Unrecognised) {
         walk.report.status = Status::WriteError;
         walk.report.failure = UnwritableVersion{std::string(text::fieldText(header.magic))};
     }

@@ -3,7 +3,7 @@
 // NUL) then signed frame, the other tables by signed frame; equal keys keep their file order.
 #pragma once
 
-#include "motion/document.h"
+#include "motion/motion_view.h"
 #include "platform/large_vector.h"
 
 #include <cstdint>

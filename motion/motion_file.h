@@ -3,7 +3,7 @@
 #pragma once
 
 #include "io/output_sink.h"
-#include "motion/document.h"
+#include "motion/motion_view.h"
 #include "platform/expected.h"
 
 #include <cstddef>

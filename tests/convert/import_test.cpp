@@ -4,7 +4,7 @@
 #include "convert/import.h"
 
 #include "io/input_watch.h"
-#include "motion/document.h"
+#include "motion/motion_view.h"
 #include "platform/files.h"
 #include "tests/support/support.h"
 #include "tests/support/worked_example.h"

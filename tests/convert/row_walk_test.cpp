@@ -46,7 +46,7 @@ struct Facts {
                std::string(f.row == EndsEarly::Row::Header      ? "header"
                            : f.row == EndsEarly::Row::ModelName ? "model name"
                                                                 : "count") +
-               " of " + kTables[int(f.table)] + " after " + std::to_string(f.lines);
+               " of " + kTables[int(f.table)] + " after " + std::to_string(f.line);
     }
     std::string operator()(const NotACount& f) const {
         const char* why[] = {"", " (negative)", " (too large)"};

@@ -2,7 +2,7 @@
 // view of a file's bytes, viewed as a file's bytes are, and saved as a motion file.
 #pragma once
 
-#include "motion/document.h"
+#include "motion/motion_view.h"
 #include "platform/large_vector.h"
 
 #include <filesystem>

@@ -1,5 +1,5 @@
-// The keyframe motion: its 30-byte header with the two model-name fields (one active per
-// version), and a view of its four keyframe tables and the bytes after them.
+// A keyframe motion as the program holds it: its 30-byte header with the two model-name fields
+// (one active per version), and a view of its four keyframe tables and the bytes after them.
 #pragma once
 
 #include "motion/records.h"

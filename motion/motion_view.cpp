@@ -1,5 +1,5 @@
-// The motion document's version rule and the text fields it decides between.
-#include "motion/document.h"
+// The motion header's version rule and the text fields it decides between.
+#include "motion/motion_view.h"
 
 #include "text/fixed_text.h"
 

@@ -1,6 +1,6 @@
 // The motion header: the version rule that chooses the active model-name field, and the text
 // fields, which keep what fits and the bytes after it.
-#include "motion/document.h"
+#include "motion/motion_view.h"
 
 #include "tests/support/motion_document.h"
 #include "tests/support/support.h"
