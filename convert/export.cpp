@@ -4,9 +4,7 @@
 
 #include "convert/conversion.h"
 #include "convert/extension.h"
-#include "convert/memory_report.h"
 #include "convert/motion_layout.h"
-#include "convert/ordered_jobs.h"
 #include "csv/field_codec.h"
 #include "csv/number_format.h"
 #include "io/input_watch.h"
@@ -14,6 +12,8 @@
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 #include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/ordered_jobs.h"
 
 namespace qlx::convert {
 
@@ -64,7 +64,7 @@ public:
 
 private:
     const std::function<void(std::string_view)>& write_;
-    OrderedJobs<std::string> jobs_;
+    platform::OrderedJobs<std::string> jobs_;
 };
 
 // One count row, then one row per record in key order.
@@ -183,7 +183,7 @@ Report exportFile(const std::filesystem::path& path) {
 } // namespace
 
 Report exportToCsv(const std::filesystem::path& path) {
-    return reportingMemory([&] { return exportFile(path); });
+    return platform::exhaustionAs([&] { return exportFile(path); }, outOfMemory);
 }
 
 } // namespace qlx::convert

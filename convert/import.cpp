@@ -5,13 +5,13 @@
 
 #include "convert/conversion.h"
 #include "convert/extension.h"
-#include "convert/memory_report.h"
 #include "convert/row_walk.h"
 #include "csv/row_reader.h"
 #include "csv/text_form.h"
 #include "io/input_watch.h"
 #include "io/pending_output.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 
 namespace qlx::convert {
 
@@ -75,7 +75,7 @@ Report importFile(const std::filesystem::path& path) {
 } // namespace
 
 Report importFromCsv(const std::filesystem::path& path) {
-    return reportingMemory([&] { return importFile(path); });
+    return platform::exhaustionAs([&] { return importFile(path); }, outOfMemory);
 }
 
 } // namespace qlx::convert

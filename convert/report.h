@@ -162,4 +162,9 @@ struct Report {
     Notes notes;
 };
 
+// A conversion whose memory ran out: every file as it was, and how much was asked for.
+inline Report outOfMemory(std::size_t bytes) {
+    return {Status::OutOfMemory, MemoryExhausted{bytes}, {}};
+}
+
 } // namespace qlx::convert

@@ -5,11 +5,11 @@
 #include "convert/row_walk.h"
 
 #include "convert/motion_layout.h"
-#include "convert/ordered_jobs.h"
 #include "csv/field_codec.h"
 #include "csv/number_parse.h"
 #include "csv/row_view.h"
 #include "motion/motion_file.h"
+#include "platform/ordered_jobs.h"
 #include "text/fixed_text.h"
 
 #include <algorithm>
@@ -168,7 +168,7 @@ bool section(csv::RowReader& rows, io::OutputSink& out, Walk& walk, Table table,
     }
     walk.count = CountRow{table, countRow->line, *count};
     motion::writeCount(out, *count);
-    OrderedJobs<Parsed<Record>> jobs;
+    platform::OrderedJobs<Parsed<Record>> jobs;
     RowChunk rowsHeld;
     // The job that parses the rows gathered so far. Memory is taken and given back on this
     // thread, so that worker threads leave none of it behind in heaps of their own.

@@ -4,15 +4,14 @@
 // keys is sorted by comparison, which costs less than the radix sort's counts and ranks.
 #include "motion/key_order.h"
 
+#include "platform/process.h"
 #include "text/fixed_text.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <chrono>
 #include <cstring>
 #include <numeric>
-#include <random>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -117,19 +116,10 @@ struct NameHash {
     }
 };
 
-std::uint64_t freshKey() {
-    try {
-        std::random_device entropy;
-        return std::uint64_t{entropy()} << 32 ^ entropy();
-    } catch (const std::exception&) { // no source of entropy: the time will do
-        return static_cast<std::uint64_t>(
-            std::chrono::steady_clock::now().time_since_epoch().count());
-    }
-}
-
 // Each bone's name as its rank among the distinct names, which are few beside the keys.
 platform::LargeVector<std::uint32_t> nameRanks(std::span<const BoneKey> bones) {
-    std::unordered_map<NameWords, std::uint32_t, NameHash> ids(0, NameHash{freshKey()});
+    std::unordered_map<NameWords, std::uint32_t, NameHash> ids(0,
+                                                               NameHash{platform::unguessable()});
     platform::LargeVector<std::uint32_t> ranks(bones.size());
     for (std::size_t i = 0; i < bones.size(); ++i) {
         const auto id = static_cast<std::uint32_t>(ids.size());

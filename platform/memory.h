@@ -28,4 +28,18 @@ private:
 // AllocationFailure when the system has none to give.
 LargeBlock allocateLarge(std::size_t bytes);
 
+// Runs `work`; where memory runs out inside it, on any thread of its jobs, gives what `exhausted`
+// makes of how much was asked for (0 where that is not known). The one place that catches: a
+// build without exceptions replaces it alone.
+template <typename Work, typename Exhausted>
+auto exhaustionAs(Work work, Exhausted exhausted) -> decltype(work()) {
+    try {
+        return work();
+    } catch (const AllocationFailure& failure) {
+        return exhausted(failure.bytes());
+    } catch (const std::bad_alloc&) {
+        return exhausted(std::size_t{0});
+    }
+}
+
 } // namespace qlx::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -37,6 +38,10 @@ struct Platform {
     // Standard error is a terminal or a console, which control characters would drive.
     bool terminal = false;
 };
+
+// A number nobody can work out before the run, for a hash keyed afresh each run: from the
+// system's source of entropy, or the clock where there is none.
+std::uint64_t unguessable();
 
 // Whether the environment asks for no pause: QLXCONVERTER_NO_PAUSE set to anything but "" or 0.
 bool pauseSkipped();

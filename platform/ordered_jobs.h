@@ -1,5 +1,6 @@
 // Jobs that each make a piece of an output, run on worker threads and taken back in the order
-// they were added, so that the output is the same whatever the scheduling. While the taker waits
+// they were added, so that the output is the same whatever the scheduling: the one place the
+// conversions meet threads, so a build without them replaces this file alone. While the taker waits
 // for the oldest piece it runs waiting jobs itself; a bounded number of jobs are in flight, so a
 // bounded number of pieces are held.
 #pragma once
@@ -16,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-namespace qlx::convert {
+namespace qlx::platform {
 
 // One worker per core but the taking thread's own; asking the system costs a call, so once.
 inline unsigned defaultWorkers() {
@@ -146,4 +147,4 @@ private:
     std::vector<std::thread> workers_;
 };
 
-} // namespace qlx::convert
+} // namespace qlx::platform

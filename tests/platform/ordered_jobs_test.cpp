@@ -1,7 +1,7 @@
 // Ordered jobs: pieces come back in the order their jobs went in, whichever thread ran them and
 // whenever they finished; only a few jobs run ahead of the oldest, but enough that every worker
 // and the taking thread have one, and never more than the bound, whatever the cores.
-#include "convert/ordered_jobs.h"
+#include "platform/ordered_jobs.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-namespace qlx::convert {
+namespace qlx::platform {
 namespace {
 
 TEST(OrderedJobs, TakesInOrderWithFewJobsAhead) {
@@ -81,4 +81,4 @@ TEST(OrderedJobs, EveryWorkerAndTheTakerRunAJob) {
 }
 
 } // namespace
-} // namespace qlx::convert
+} // namespace qlx::platform
