@@ -2,8 +2,6 @@
 // order straight into the output that replaces the target once it is complete.
 #include "convert/export.h"
 
-#include "convert/conversion.h"
-#include "convert/extension.h"
 #include "convert/motion_layout.h"
 #include "csv/field_codec.h"
 #include "csv/number_format.h"
@@ -12,7 +10,6 @@
 #include "motion/key_order.h"
 #include "motion/motion_file.h"
 #include "platform/files.h"
-#include "platform/memory.h"
 #include "platform/ordered_jobs.h"
 
 namespace qlx::convert {
@@ -129,11 +126,16 @@ void motionToCsv(const motion::MotionView& motion,
     out.drain();
 }
 
-Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch,
-                  const std::filesystem::path& path, const std::filesystem::path& output) {
-    const auto motion = motion::parseMotion(input.bytes());
+Report exportOpened(const platform::InputFile& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output) {
+    // Read whole; the records are then taken in key order where they lie.
+    const auto read = platform::readWhole(input);
+    if (!read) {
+        return {Status::OpenError, CannotRead{read.error()}, {}};
+    }
+    const auto motion = motion::parseMotion(read->bytes());
     // A file cut while it was read may look like no motion: that it was cut is what to say.
-    if (!input.intact()) {
+    if (read->cut || !input.unchanged()) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
     if (!motion) {
@@ -145,45 +147,17 @@ Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch
     }
     motionToCsv(*motion, [&](std::string_view text) { pending.sink().write(text); });
     // A file that changed while it was read gave no output that can be trusted.
-    const auto unchanged = watch.unchanged(input.input());
+    const auto unchanged = watch.unchanged(input);
     if (!unchanged) {
         return {Status::OpenError, CannotRead{unchanged.error()}, {}};
     }
-    if (!input.intact() || !*unchanged) {
+    if (!*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
     if (!pending.commit()) {
         return {Status::WriteError, CannotWrite{pending.failure()}, {}};
     }
     return {};
-}
-
-namespace {
-
-Report exportFile(const std::filesystem::path& path) {
-    const auto output = outputPath(path, ".csv");
-    auto input = platform::openInput(path);
-    if (!input || !output) {
-        return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
-    }
-    // Where the file's time is too recent to tell a write by, its bytes are read once more now,
-    // before they are read for the export, and again at the end.
-    const auto watch = io::InputWatch::start(*input);
-    if (!watch) {
-        return {Status::OpenError, CannotRead{watch.error()}, {}};
-    }
-    // Read whole; the records are then taken in key order where they lie.
-    const auto bytes = platform::readWhole(std::move(*input));
-    if (!bytes) {
-        return {Status::OpenError, CannotRead{bytes.error()}, {}};
-    }
-    return exportRead(*bytes, *watch, path, *output);
-}
-
-} // namespace
-
-Report exportToCsv(const std::filesystem::path& path) {
-    return platform::exhaustionAs([&] { return exportFile(path); }, outOfMemory);
 }
 
 } // namespace qlx::convert

@@ -1,5 +1,5 @@
-// The export's steps after the input is read: the CSV text of a motion, and the export of a
-// motion file's bytes, for the conversion and for the tests and fuzz targets that run them.
+// The export's steps after the input is open: the CSV text of a motion, and the export of an
+// opened motion file, for the conversion and for the tests and fuzz targets that run them.
 #pragma once
 
 #include "convert/report.h"
@@ -23,9 +23,9 @@ inline constexpr std::size_t kChunkKeys = 4096;
 void motionToCsv(const motion::MotionView& motion,
                  const std::function<void(std::string_view)>& write);
 
-// Exports the bytes of the motion file at `path` to `output`: OpenError when they are no motion,
+// Exports the opened motion file at `path` to `output`: OpenError when its bytes are no motion,
 // or when the file was cut or written while it was read, as `watch` tells.
-Report exportRead(const platform::InputBytes& input, const io::InputWatch& watch,
-                  const std::filesystem::path& path, const std::filesystem::path& output);
+Report exportOpened(const platform::InputFile& input, const io::InputWatch& watch,
+                    const std::filesystem::path& path, const std::filesystem::path& output);
 
 } // namespace qlx::convert

@@ -1,17 +1,14 @@
-// CSV to binary motion file: open the file, decide how its text is written, walk its rows into
+// CSV to binary motion file: decide how the opened file's text is written, walk its rows into
 // the records of a motion file written straight into the output, check that the file did not
 // change meanwhile, and only then let the output replace its target.
 #include "convert/import.h"
 
-#include "convert/conversion.h"
-#include "convert/extension.h"
 #include "convert/row_walk.h"
 #include "csv/row_reader.h"
 #include "csv/text_form.h"
 #include "io/input_watch.h"
 #include "io/pending_output.h"
 #include "platform/files.h"
-#include "platform/memory.h"
 
 namespace qlx::convert {
 
@@ -53,29 +50,6 @@ Report importOpened(const platform::InputFile& input, const io::InputWatch& watc
         report.failure = CannotWrite{pending.failure()};
     }
     return report;
-}
-
-namespace {
-
-// Open the file, watch it, decide how its text is written, walk its rows into the records of a
-// motion file written as they come, check that the file did not change, commit.
-Report importFile(const std::filesystem::path& path) {
-    const auto output = outputPath(path, ".qlx");
-    const auto input = platform::openInput(path);
-    if (!input || !output) {
-        return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
-    }
-    const auto watch = io::InputWatch::start(*input);
-    if (!watch) {
-        return {Status::OpenError, CannotRead{watch.error()}, {}};
-    }
-    return importOpened(*input, *watch, path, *output);
-}
-
-} // namespace
-
-Report importFromCsv(const std::filesystem::path& path) {
-    return platform::exhaustionAs([&] { return importFile(path); }, outOfMemory);
 }
 
 } // namespace qlx::convert

@@ -5,25 +5,26 @@
 
 namespace qlx::platform {
 
-Result<InputBytes> readWhole(InputFile input) {
+Result<InputBytes> readWhole(const InputFile& input) {
     if (input.size > SIZE_MAX) {
         throw AllocationFailure(SIZE_MAX);
     }
     const auto size = static_cast<std::size_t>(input.size);
-    LargeBlock copy = allocateLarge(size);
-    auto* const bytes = reinterpret_cast<char*>(copy.get());
+    InputBytes read{allocateLarge(size), size, false};
+    auto* const bytes = reinterpret_cast<char*>(read.block.get());
     for (std::size_t done = 0; done < size;) {
-        const auto got = input.file.read({bytes + done, size - done});
+        const auto got = input.file.readAt(done, {bytes + done, size - done});
         if (!got) {
             return unexpected(got.error());
         }
         if (*got == 0) { // cut while it was read
             std::fill(bytes + done, bytes + size, '\0');
-            return InputBytes(std::move(input), std::move(copy), true);
+            read.cut = true;
+            break;
         }
         done += *got;
     }
-    return InputBytes(std::move(input), std::move(copy), false);
+    return read;
 }
 
 } // namespace qlx::platform

@@ -74,31 +74,19 @@ struct InputFile {
 // device, which are never read (and never waited on).
 Result<InputFile> openInput(const std::filesystem::path& path);
 
-// A regular file's bytes, read into memory whole, so that a file that changes meanwhile can give
-// other bytes but never a fault: bytes it lost read as zeros, and `intact` then says so, as it
-// does where the file's size or time moved.
-class InputBytes {
-public:
-    std::span<const std::byte> bytes() const { return {copy_.get(), size_}; }
-    const InputFile& input() const { return input_; }
-    // Whether the file kept its bytes, its size and its time while it was read.
-    bool intact() const { return !cut_ && input_.unchanged(); }
+// An input's bytes, read into memory whole, so that a file that changes meanwhile can give other
+// bytes but never a fault: bytes it lost read as zeros, and `cut` says so.
+struct InputBytes {
+    LargeBlock block;
+    std::size_t size;
+    bool cut; // the file ended before its size
 
-private:
-    friend Result<InputBytes> readWhole(InputFile input);
-    InputBytes(InputFile input, LargeBlock copy, bool cut)
-        : input_(std::move(input)), copy_(std::move(copy)),
-          size_(static_cast<std::size_t>(input_.size)), cut_(cut) {}
-
-    InputFile input_;
-    LargeBlock copy_;
-    std::size_t size_;
-    bool cut_; // the file ended before its size
+    std::span<const std::byte> bytes() const { return {block.get(), size}; }
 };
 
-// The opened file read whole; fails where a read fails. Throws AllocationFailure when there is no
-// memory to read it into.
-Result<InputBytes> readWhole(InputFile input);
+// The opened file's bytes from its start to its size; fails where a read fails. Throws
+// AllocationFailure when there is no memory to read them into.
+Result<InputBytes> readWhole(const InputFile& input);
 
 // Sets up, once at the program's start, what keeps files safe whatever stops the program: the
 // ending signals that the caller did not ignore remove a named temporary file first, and a file
