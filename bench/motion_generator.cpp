@@ -125,10 +125,10 @@ bool writeMotion(const MotionShape& shape, const std::filesystem::path& path, st
     }
     // Written as the import writes a motion: the default header, then each table.
     io::PendingOutput output(path, {});
-    motion::writeHeader(output.sink(), motion::MotionHeader{});
+    motion::writeHeader(output, motion::MotionHeader{});
     const auto table = [&](const auto& records) {
-        motion::writeCount(output.sink(), records.size());
-        motion::writeRecords(output.sink(), std::span(records));
+        motion::writeCount(output, records.size());
+        motion::writeRecords(output, std::span(records));
     };
     table(bones);
     table(morphs);

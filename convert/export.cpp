@@ -12,6 +12,8 @@
 #include "platform/files.h"
 #include "platform/ordered_jobs.h"
 
+#include <functional>
+
 namespace qlx::convert {
 
 namespace {
@@ -39,28 +41,28 @@ std::string formatRows(std::span<const Record> records, std::span<const std::uin
 // Pieces of CSV text written in order, the larger sections' formatted on worker threads.
 class Writer {
 public:
-    explicit Writer(const std::function<void(std::string_view)>& write) : write_(write) {}
+    explicit Writer(io::OutputSink& out) : out_(out) {}
 
     // A piece made here, once every earlier piece is written.
     void now(const std::string& text) {
         drain();
-        write_(text);
+        out_.write(text);
     }
     // A piece made on a worker thread, written in its turn.
     void later(std::function<std::string()> job) {
         if (jobs_.full()) {
-            write_(jobs_.take());
+            out_.write(jobs_.take());
         }
         jobs_.add(std::move(job));
     }
     void drain() {
         while (!jobs_.empty()) {
-            write_(jobs_.take());
+            out_.write(jobs_.take());
         }
     }
 
 private:
-    const std::function<void(std::string_view)>& write_;
+    io::OutputSink& out_;
     platform::OrderedJobs<std::string> jobs_;
 };
 
@@ -106,8 +108,7 @@ void addTail(Writer& out, std::span<const std::uint8_t> tail) {
 
 } // namespace
 
-void motionToCsv(const motion::MotionView& motion,
-                 const std::function<void(std::string_view)>& write) {
+void motionToCsv(const motion::MotionView& motion, io::OutputSink& out) {
     csv::CsvRow row;
     std::string head;
     formatHeaderRow(row, motion);
@@ -115,15 +116,16 @@ void motionToCsv(const motion::MotionView& motion,
     row.clear();
     csv::appendName(row, motion.activeModelName());
     csv::writeRow(head, row);
-    write(head);
+    out.write(head);
     const motion::KeyOrder order = motion::keyOrder(motion);
-    Writer out(write);
-    addSection(out, motion.bones, order.bones, formatBoneRow);
-    addSection(out, motion.morphs, order.morphs, formatMorphRow);
-    addSection(out, motion.cameras, order.cameras, formatCameraRow);
-    addSection(out, motion.lights, order.lights, formatLightRow);
-    addTail(out, {reinterpret_cast<const std::uint8_t*>(motion.tail.data()), motion.tail.size()});
-    out.drain();
+    Writer writer(out);
+    addSection(writer, motion.bones, order.bones, formatBoneRow);
+    addSection(writer, motion.morphs, order.morphs, formatMorphRow);
+    addSection(writer, motion.cameras, order.cameras, formatCameraRow);
+    addSection(writer, motion.lights, order.lights, formatLightRow);
+    addTail(writer,
+            {reinterpret_cast<const std::uint8_t*>(motion.tail.data()), motion.tail.size()});
+    writer.drain();
 }
 
 Report exportOpened(const platform::InputFile& input, const io::InputWatch& watch,
@@ -145,7 +147,7 @@ Report exportOpened(const platform::InputFile& input, const io::InputWatch& watc
     if (!pending.isOpen()) {
         return {Status::WriteError, CannotWrite{pending.failure()}, {}};
     }
-    motionToCsv(*motion, [&](std::string_view text) { pending.sink().write(text); });
+    motionToCsv(*motion, pending);
     // A file that changed while it was read gave no output that can be trusted.
     const auto unchanged = watch.unchanged(input);
     if (!unchanged) {

@@ -4,12 +4,12 @@
 
 #include "convert/report.h"
 #include "io/input_watch.h"
+#include "io/output_sink.h"
 #include "motion/motion_view.h"
 #include "platform/files.h"
 
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <string_view>
 
 namespace qlx::convert {
@@ -19,9 +19,8 @@ namespace qlx::convert {
 inline constexpr std::size_t kChunkKeys = 4096;
 
 // The CSV text of a motion of a version this program reads, its keys in key order and the bytes
-// after its light keys last, handed to `write` piece by piece in order as it is formatted.
-void motionToCsv(const motion::MotionView& motion,
-                 const std::function<void(std::string_view)>& write);
+// after its light keys last, written to `out` piece by piece in order as it is formatted.
+void motionToCsv(const motion::MotionView& motion, io::OutputSink& out);
 
 // Exports the opened motion file at `path` to `output`: OpenError when its bytes are no motion,
 // or when the file was cut or written while it was read, as `watch` tells.

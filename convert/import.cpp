@@ -26,7 +26,7 @@ Report importOpened(const platform::InputFile& input, const io::InputWatch& watc
     // An output that cannot be opened, or that is the input itself, is reported only once the
     // rows are known to make up a motion, so an incomplete file says so first.
     io::PendingOutput pending(output, path);
-    Report report = walkRows(rows, pending.sink());
+    Report report = walkRows(rows, pending);
     if (form->alsoUtf8 && report.status == Status::Ok) {
         report.notes.addFirst({Note::Kind::AlsoUtf8,
                                RowKind::Header,

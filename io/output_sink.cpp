@@ -5,10 +5,10 @@ namespace qlx::io {
 
 void OutputSink::write(std::string_view bytes) {
     if (buffer_.size() + bytes.size() > capacity_) {
-        failed_ = failed_ || !flush_({buffer_.data(), buffer_.size()});
+        failed_ = failed_ || !put({buffer_.data(), buffer_.size()});
         buffer_.clear();
         if (bytes.size() > capacity_) {
-            failed_ = failed_ || !flush_(bytes);
+            failed_ = failed_ || !put(bytes);
             return;
         }
     }
@@ -16,7 +16,7 @@ void OutputSink::write(std::string_view bytes) {
 }
 
 bool OutputSink::finish() {
-    failed_ = failed_ || !flush_({buffer_.data(), buffer_.size()});
+    failed_ = failed_ || !put({buffer_.data(), buffer_.size()});
     buffer_.clear();
     return !failed_;
 }

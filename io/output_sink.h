@@ -1,32 +1,37 @@
 // Gathers the bytes of an output into large writes, so that a writer may hand over pieces of any
-// size, and remembers whether every write succeeded.
+// size, and hands them to the one place each kind of output puts them (its `put`). A failed put
+// is kept for `finish`, which every output calls before it counts as written.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <span>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace qlx::io {
 
 class OutputSink {
 public:
-    using Flush = std::function<bool(std::string_view)>;
-    // Gathers up to `capacity` bytes before it flushes them; 0 flushes every write as it comes.
-    // The buffer grows with what is written, so a small output costs little.
-    explicit OutputSink(Flush flush, std::size_t capacity = std::size_t{1} << 20)
-        : flush_(std::move(flush)), capacity_(capacity) {}
+    OutputSink(const OutputSink&) = delete;
+    OutputSink& operator=(const OutputSink&) = delete;
+    virtual ~OutputSink() = default;
+
     void write(std::string_view bytes);
     void write(std::span<const std::byte> bytes) {
         write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
-    // Writes what is gathered; false when any write so far failed.
+    // Puts what is gathered; false when any put so far failed.
     bool finish();
 
+protected:
+    // Gathers up to `capacity` bytes before it puts them; 0 puts every write as it comes. The
+    // buffer grows with what is written, so a small output costs little.
+    explicit OutputSink(std::size_t capacity = std::size_t{1} << 20) : capacity_(capacity) {}
+
 private:
-    Flush flush_;
+    // Where this output keeps its bytes: false when they could not be kept.
+    virtual bool put(std::string_view bytes) = 0;
+
     std::size_t capacity_;
     std::vector<char> buffer_;
     bool failed_ = false;

@@ -111,7 +111,7 @@ bool replacesInput(platform::FileSystem& system, const fs::path& target, const f
 
 PendingOutput::PendingOutput(const fs::path& target, const fs::path& input,
                              platform::FileSystem& system)
-    : system_(system), sink_([this](std::string_view bytes) { return writeAll(bytes); }) {
+    : system_(system) {
     auto resolved = resolve(system_, target);
     if (auto* refused = std::get_if<OutputFailure>(&resolved)) {
         failure_ = *refused;
@@ -160,7 +160,7 @@ bool PendingOutput::fail(OutputFailure::Step step, platform::SystemError error) 
 }
 
 // An output that could not be opened takes what is written and drops it: it commits nothing.
-bool PendingOutput::writeAll(std::string_view bytes) {
+bool PendingOutput::put(std::string_view bytes) {
     while (isOpen() && !bytes.empty()) {
         const auto put = system_.write(file_, bytes);
         if (!put || *put == 0) {
@@ -203,7 +203,7 @@ Result<void> PendingOutput::replace() {
 
 bool PendingOutput::commit() {
     using Step = OutputFailure::Step;
-    if (!isOpen() || !sink_.finish()) {
+    if (!isOpen() || !finish()) {
         return false;
     }
     if (const auto replaced = replace(); !replaced) {

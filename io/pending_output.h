@@ -1,6 +1,6 @@
 // A new output that replaces its target only when it is complete: opened beside the target,
-// written, then committed (flushed to the disk, given the target's permissions and renamed over
-// it) or dropped, which leaves no trace. Every failure leaves every file as it was.
+// written as a sink, then committed (flushed to the disk, given the target's permissions and
+// renamed over it) or dropped, which leaves no trace. Every failure leaves every file as it was.
 #pragma once
 
 #include "io/output_sink.h"
@@ -25,7 +25,7 @@ struct OutputFailure {
     platform::SystemError error;
 };
 
-class PendingOutput {
+class PendingOutput : public OutputSink {
 public:
     // Opens the new output for `target`, which must be missing or a regular file this user may
     // write. A symbolic link there is replaced where it points, and stays a link, except a link
@@ -40,20 +40,19 @@ public:
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
     // Drops the output unless it was committed.
-    ~PendingOutput();
+    ~PendingOutput() override;
 
     // False when the target is refused or no new file could be made beside it.
     bool isOpen() const { return file_.isOpen(); }
     // Why the output is not open, or did not commit.
     const OutputFailure& failure() const { return failure_; }
-    // Where the output's bytes go; those written to an output that is not open are dropped.
-    OutputSink& sink() { return sink_; }
     // Puts the complete output in the target's place, durably; false, with the target as it was,
     // when anything failed, a write included.
     bool commit();
 
 private:
-    bool writeAll(std::string_view bytes);
+    // Bytes written to an output that is not open are dropped.
+    bool put(std::string_view bytes) override;
     platform::Result<void> name();
     platform::Result<void> replace();
     bool fail(OutputFailure::Step step, platform::SystemError error);
@@ -62,7 +61,6 @@ private:
     std::filesystem::path target_; // where a link points
     std::filesystem::path name_;   // the new file's name; empty while it has none
     platform::File file_;
-    OutputSink sink_;
     OutputFailure failure_;
 };
 

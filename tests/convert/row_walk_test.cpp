@@ -24,7 +24,7 @@ struct Walked {
 
 Walked walk(std::string_view csv) {
     Walked walked;
-    io::OutputSink sink = test::sinkInto(walked.bytes);
+    test::StringSink sink(walked.bytes);
     test::TextRows rows(csv);
     walked.report = walkRows(*rows, sink);
     sink.finish();

@@ -240,7 +240,7 @@ TEST(FieldCodec, ABlockInPiecesDecodesAsTheWholeField) {
         }
         for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, field.size() + 1}) {
             std::string bytes;
-            io::OutputSink sink = test::sinkInto(bytes);
+            test::StringSink sink(bytes);
             HexBlock block;
             for (std::size_t at = 0; at < field.size(); at += piece) {
                 block.add(std::string_view(field).substr(at, piece), sink);

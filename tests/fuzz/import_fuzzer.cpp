@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace qlx;
     test::TextRows rows({reinterpret_cast<const char*>(data), size});
     std::string bytes;
-    io::OutputSink sink = test::sinkInto(bytes);
+    test::StringSink sink(bytes);
     const convert::Status status = convert::walkRows(*rows, sink).status;
     sink.finish();
     if (status == convert::Status::Ok) {
@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (records + 6 > lines) {
             std::abort();
         }
-        convert::motionToCsv(*motion, [](std::string_view) {});
+        std::string text;
+        qlx::test::StringSink csv(text);
+        convert::motionToCsv(*motion, csv);
     } else if (status != convert::Status::RowsNotAMotion && status != convert::Status::WriteError) {
         std::abort();
     }

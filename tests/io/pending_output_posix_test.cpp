@@ -26,7 +26,7 @@ using test::ScratchDir;
 
 bool replace(const fs::path& target, platform::FileSystem& system = platform::systemFileSystem()) {
     PendingOutput output(target, {}, system);
-    output.sink().write(std::string(3 << 20, 'n'));
+    output.write(std::string(3 << 20, 'n'));
     return output.commit();
 }
 
@@ -180,7 +180,7 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
                 setrlimit(RLIMIT_CORE, &noCore);
                 test::FaultyFileSystem system(c.fault, unnamed);
                 PendingOutput output(dir / "out", {}, system);
-                output.sink().write(std::string(2 << 20, 'x'));
+                output.write(std::string(2 << 20, 'x'));
                 if (c.fault == Fault::None) {
                     std::raise(c.signal);
                 }

@@ -20,7 +20,7 @@ const std::string kNewBytes = std::string(3 << 20, 'n') + "end";
 
 bool replace(const fs::path& target, platform::FileSystem& system) {
     PendingOutput output(target, {}, system);
-    output.sink().write(kNewBytes);
+    output.write(kNewBytes);
     return output.commit();
 }
 

@@ -30,7 +30,7 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
         return false;
     }
     io::PendingOutput output(path, {});
-    io::OutputSink& sink = output.sink();
+    io::OutputSink& sink = output;
     motion::writeHeader(sink, document);
     const auto table = [&](const auto& records) {
         motion::writeCount(sink, records.size());

@@ -106,7 +106,8 @@ std::string layOut(const motion::MotionView& motion) {
     const std::size_t keys =
         motion.bones.size() + motion.morphs.size() + motion.cameras.size() + motion.lights.size();
     text.reserve(256 * (keys + 1) + 2 * motion.tail.size());
-    convert::motionToCsv(motion, [&](std::string_view more) { text += more; });
+    StringSink sink(text);
+    convert::motionToCsv(motion, sink);
     return text;
 }
 
@@ -117,7 +118,7 @@ std::optional<std::string> walkedBytes(std::string_view csv, bool* asWritten = n
                                        bool* shiftJis = nullptr) {
     std::string bytes;
     bytes.reserve(csv.size()); // a motion file is shorter than its text
-    io::OutputSink sink = sinkInto(bytes);
+    test::StringSink sink(bytes);
     const platform::File file = fileOf(csv);
     const auto form = csv::readTextForm(file);
     if (!form) {

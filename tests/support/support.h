@@ -98,14 +98,17 @@ inline csv::CsvRowView fieldsOf(std::string_view line, char separator = ',') {
     return csv::CsvRowView(line, line.find('"') != line.npos, separator);
 }
 
-inline io::OutputSink sinkInto(std::string& bytes) {
-    return io::OutputSink(
-        [&bytes](std::string_view more) {
-            bytes += more;
-            return true;
-        },
-        0);
-}
+class StringSink : public io::OutputSink {
+public:
+    explicit StringSink(std::string& bytes) : OutputSink(0), bytes_(bytes) {}
+
+private:
+    bool put(std::string_view more) override {
+        bytes_ += more;
+        return true;
+    }
+    std::string& bytes_;
+};
 
 // A view of one line's fields, with the line it views.
 struct RowOf {
