@@ -16,8 +16,10 @@ namespace qlx::convert {
 // watch reads them once more, after the walk, to tell whether they changed meanwhile.
 Report importOpened(const platform::InputFile& input, const io::InputWatch& watch,
                     const std::filesystem::path& path, const std::filesystem::path& output) {
-    // The form is told from the file's start: a read of its first bytes (all of them for a file
-    // that may be UTF-8), which the rows then read again.
+    // What reads what: the form is told from the first line; the rows are read once, and a file
+    // without a byte-order mark has the rest read once more from the first row that leaves
+    // ASCII, to decide how it is written; one written within the clock's step is read once more
+    // by the watch, at its end.
     const auto form = csv::readTextForm(input.file);
     if (!form) {
         return {Status::OpenError, CannotRead{form.error()}, {}};
@@ -27,12 +29,13 @@ Report importOpened(const platform::InputFile& input, const io::InputWatch& watc
     // rows are known to make up a motion, so an incomplete file says so first.
     io::PendingOutput pending(output, path);
     Report report = walkRows(rows, pending);
-    if (form->alsoUtf8 && report.status == Status::Ok) {
+    const auto& alsoUtf8 = rows.form().alsoUtf8;
+    if (alsoUtf8 && report.status == Status::Ok) {
         report.notes.addFirst({Note::Kind::AlsoUtf8,
                                RowKind::Header,
-                               form->alsoUtf8->line,
+                               alsoUtf8->line,
                                0,
-                               form->alsoUtf8->text.substr(0, kKeptText),
+                               alsoUtf8->text.substr(0, kKeptText),
                                {},
                                0,
                                0});

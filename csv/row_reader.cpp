@@ -2,6 +2,7 @@
 // handed out in pieces, a long quoted field's end learnt by reading ahead.
 #include "csv/row_reader.h"
 
+#include "csv/text_form.h"
 #include "csv/tokenizer.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ std::uint64_t lineEndsIn(std::string_view text) {
 
 // A small input gets a buffer of its size, with room to learn that it ends.
 RowReader::RowReader(const platform::File& file, std::uint64_t size, const TextForm& form)
-    : text_(file, form), form_(form),
+    : file_(file), text_(file, form), form_(form),
       capacity_(static_cast<std::size_t>(
           std::clamp<std::uint64_t>(size - std::min(form.start, size) + 1, kSmallest, kChunk))),
       buffer_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
@@ -175,6 +176,14 @@ platform::Expected<Row, ReadFault> RowReader::next() {
     }
     char* const start = buffer_.get() + begin_;
     Row row{{start, end.at}, scan_.quoteSeen, line_};
+    // The first row that leaves ASCII decides how the file is written, from where it begins.
+    if (!form_.decided && std::ranges::any_of(row.text, [](char c) { return c & 0x80; })) {
+        const auto decided = decideEncoding(file_, text_.offset() - (end_ - begin_), line_, form_);
+        if (!decided) {
+            fault_ = ReadFault{ReadFault::Kind::System, decided.error()};
+            return unexpected(*fault_);
+        }
+    }
     endRow(end, row.holdsQuote ? lineEndsIn(row.text) : 0);
     // A file found to be UTF-8 turns into code page 932 a row at a time: never longer, in place.
     if (form_.encoding != TextEncoding::ShiftJis) {

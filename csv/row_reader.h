@@ -64,6 +64,8 @@ public:
     // The line on which the next row begins.
     std::uint64_t line() const { return line_; }
     char separator() const { return form_.separator; }
+    // How the text is written, as far as the rows read so far decided it.
+    const TextForm& form() const { return form_; }
 
 private:
     // Where the search for the end of a row stands while the buffer fills. Positions count from
@@ -89,6 +91,7 @@ private:
     void fill();
     std::string_view held() const { return {buffer_.get() + begin_, end_ - begin_}; }
 
+    const platform::File& file_;
     TextReader text_;
     TextForm form_;
     std::size_t capacity_;

@@ -40,6 +40,9 @@ struct TextForm {
     char separator = ',';
     // Shift-JIS that would read as UTF-8 too: where it first reads otherwise.
     std::optional<Sample> alsoUtf8;
+    // False for a file without a byte-order mark until a character outside ASCII shows how it
+    // is written: its text up to there reads the same either way.
+    bool decided = true;
 };
 
 // A file's text read front to back from where it begins: the file's own bytes, or, for UTF-16,
@@ -51,6 +54,8 @@ public:
     TextReader(const platform::File& file, const TextForm& form);
     // The next bytes of the text, at most as many as `into` holds: how many, 0 at the end.
     platform::Result<std::size_t> read(std::span<char> into);
+    // Where the next byte is read from the file.
+    std::uint64_t offset() const { return offset_; }
 
 private:
     const platform::File* file_;

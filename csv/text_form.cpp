@@ -1,9 +1,11 @@
-// Telling a CSV file's form from its first bytes.
+// Telling a CSV file's form from its first bytes, and its encoding where its text first leaves
+// ASCII.
 #include "csv/text_form.h"
 
 #include "csv/number_parse.h"
 #include "csv/tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -20,29 +22,6 @@ struct Mark {
 constexpr std::array<Mark, 3> kMarks = {{{"\xEF\xBB\xBF", TextEncoding::Utf8},
                                          {"\xFF\xFE", TextEncoding::Utf16Le},
                                          {"\xFE\xFF", TextEncoding::Utf16Be}}};
-
-platform::Result<TextEncoding> readEncoding(const platform::File& file, TextForm& form) {
-    std::vector<char> buffer(kReadSize);
-    EncodingDetector detector;
-    for (std::uint64_t at = 0;;) {
-        const auto got = file.readAt(at, buffer);
-        if (!got) {
-            return platform::unexpected(got.error());
-        }
-        const std::string_view bytes(buffer.data(), *got);
-        for (const Mark& mark : kMarks) {
-            if (at == 0 && bytes.starts_with(mark.bytes)) {
-                form.start = mark.bytes.size();
-                return mark.encoding;
-            }
-        }
-        at += *got;
-        if (*got == 0 || detector.add(bytes)) {
-            form.alsoUtf8 = *got == 0 ? detector.alsoUtf8() : std::nullopt;
-            return detector.encoding();
-        }
-    }
-}
 
 // The first separator on the first line, past a quoted field that begins it.
 char firstSeparator(std::string_view line) {
@@ -99,20 +78,50 @@ char separatorOf(std::string_view line) {
 
 platform::Result<TextForm> readTextForm(const platform::File& file) {
     TextForm form;
-    const auto encoding = readEncoding(file, form);
-    if (!encoding) {
-        return platform::unexpected(encoding.error());
-    }
-    form.encoding = *encoding;
-    // The first line, or enough of it to find its separator.
-    std::string line(1 << 16, '\0');
-    const auto got = TextReader(file, form).read(line);
+    std::array<char, 3> first{};
+    const auto got = file.readAt(0, first);
     if (!got) {
         return platform::unexpected(got.error());
     }
-    line.resize(*got);
+    const std::string_view start(first.data(), *got);
+    const auto mark = std::ranges::find_if(
+        kMarks, [&](const Mark& candidate) { return start.starts_with(candidate.bytes); });
+    form.decided = mark != kMarks.end();
+    if (form.decided) {
+        form.encoding = mark->encoding;
+        form.start = mark->bytes.size();
+    }
+    // The first line, or enough of it to find its separator.
+    std::string line(1 << 16, '\0');
+    const auto read = TextReader(file, form).read(line);
+    if (!read) {
+        return platform::unexpected(read.error());
+    }
+    line.resize(*read);
     form.separator = separatorOf(line);
     return form;
+}
+
+platform::Result<void> decideEncoding(const platform::File& file, std::uint64_t from,
+                                      std::uint64_t line, TextForm& form) {
+    std::vector<char> buffer(kReadSize);
+    EncodingDetector detector;
+    for (std::uint64_t at = from;;) {
+        const auto got = file.readAt(at, buffer);
+        if (!got) {
+            return platform::unexpected(got.error());
+        }
+        at += *got;
+        if (*got == 0 || detector.add({buffer.data(), *got})) {
+            form.encoding = detector.encoding();
+            form.alsoUtf8 = *got == 0 ? detector.alsoUtf8() : std::nullopt;
+            if (form.alsoUtf8) {
+                form.alsoUtf8->line += line - 1;
+            }
+            form.decided = true;
+            return {};
+        }
+    }
 }
 
 } // namespace qlx::csv

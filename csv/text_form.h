@@ -8,11 +8,16 @@
 
 namespace qlx::csv {
 
-// Reads the file from its start as far as its form is decided: a byte-order mark decides the
-// encoding at once, a file without one is read until it shows that it is not UTF-8, or to its
-// end. The separator is the one of comma, semicolon and tab that splits the first line as a
-// header row (fields ending in a whole number); where not exactly one does, the first of them
-// outside quotes on that line, and a comma where there is none.
+// Reads the file's first line: a byte-order mark decides the encoding at once; a file without one
+// is left undecided, for `decideEncoding`. The separator is the one of comma, semicolon and tab
+// that splits the first line as a header row (fields ending in a whole number); where not exactly
+// one does, the first of them outside quotes on that line, and a comma where there is none.
 platform::Result<TextForm> readTextForm(const platform::File& file);
+
+// Decides the encoding of a file without a mark from its bytes after `from`, the start of the
+// row on `line` that first holds a byte outside ASCII (all before it reads the same either way):
+// read until they show that they are not UTF-8, or to the end.
+platform::Result<void> decideEncoding(const platform::File& file, std::uint64_t from,
+                                      std::uint64_t line, TextForm& form);
 
 } // namespace qlx::csv

@@ -130,7 +130,7 @@ std::optional<std::string> walkedBytes(std::string_view csv, bool* asWritten = n
         *asWritten = report.notes.kept().empty();
     }
     if (shiftJis != nullptr) {
-        *shiftJis = form->encoding == csv::TextEncoding::ShiftJis;
+        *shiftJis = rows->form().encoding == csv::TextEncoding::ShiftJis;
     }
     const bool ok = report.status == convert::Status::Ok && sink.finish();
     return ok ? std::optional(std::move(bytes)) : std::nullopt;
