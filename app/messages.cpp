@@ -396,7 +396,7 @@ std::string motionWords(Language language, const motion::MotionFault& fault) {
     const std::string table = word(language, tableWords(fault.table));
     switch (fault.kind) {
     case Kind::EndsInHeader:
-        return say(language, Words::TooShort, {number(fault.whole)});
+        return say(language, Words::TooShort, {number(fault.bytes)});
     case Kind::UnknownVersion: {
         std::string signature(text::fieldText(fault.magic));
         for (char& c : signature) {
@@ -410,7 +410,7 @@ std::string motionWords(Language language, const motion::MotionFault& fault) {
         return say(language, Words::EndsInCount, {table});
     case Kind::EndsInRecords:
         return say(language, Words::EndsInRecords,
-                   {table, number(fault.whole), number(fault.count)});
+                   {table, number(fault.keys), number(fault.count)});
     }
     return {};
 }

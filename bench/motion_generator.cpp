@@ -134,7 +134,7 @@ bool writeMotion(const MotionShape& shape, const std::filesystem::path& path, st
     table(morphs);
     table(cameras);
     table(lights);
-    return output.commit();
+    return output.commit().has_value();
 }
 
 } // namespace qlx::bench

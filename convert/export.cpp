@@ -144,8 +144,8 @@ Report exportOpened(const platform::InputFile& input, const io::InputWatch& watc
         return {Status::OpenError, NotAMotion{motion.error()}, {}};
     }
     io::PendingOutput pending(output, path);
-    if (!pending.isOpen()) {
-        return {Status::WriteError, CannotWrite{pending.failure()}, {}};
+    if (const auto opened = pending.opened(); !opened) {
+        return {Status::WriteError, CannotWrite{opened.error()}, {}};
     }
     motionToCsv(*motion, pending);
     // A file that changed while it was read gave no output that can be trusted.
@@ -156,8 +156,8 @@ Report exportOpened(const platform::InputFile& input, const io::InputWatch& watc
     if (!*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
-    if (!pending.commit()) {
-        return {Status::WriteError, CannotWrite{pending.failure()}, {}};
+    if (const auto committed = pending.commit(); !committed) {
+        return {Status::WriteError, CannotWrite{committed.error()}, {}};
     }
     return {};
 }

@@ -48,9 +48,11 @@ Report importOpened(const platform::InputFile& input, const io::InputWatch& watc
     if (!*unchanged) {
         return {Status::OpenError, ChangedWhileRead{}, {}};
     }
-    if (report.status == Status::Ok && !pending.commit()) {
-        report.status = Status::WriteError;
-        report.failure = CannotWrite{pending.failure()};
+    if (report.status == Status::Ok) {
+        if (const auto committed = pending.commit(); !committed) {
+            report.status = Status::WriteError;
+            report.failure = CannotWrite{committed.error()};
+        }
     }
     return report;
 }

@@ -189,8 +189,9 @@ platform::Expected<Row, ReadFault> RowReader::next() {
     if (form_.encoding != TextEncoding::ShiftJis) {
         const auto converted = shiftJisFromUtf8({start, end.at});
         if (!converted) {
-            fault_ = ReadFault{
-                ReadFault::Kind::NotText, {}, row.line, converted.error(), form_.encoding};
+            fault_ = converted.error();
+            fault_->line = row.line;
+            fault_->encoding = form_.encoding;
             return unexpected(*fault_);
         }
         row.text = {start, *converted};

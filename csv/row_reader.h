@@ -33,19 +33,6 @@ struct Piece {
     bool rowEnds;   // and of its row
 };
 
-// Why the rows cannot be read on.
-struct ReadFault {
-    enum class Kind : std::uint8_t {
-        System,  // a read failed, as `error` says
-        NotText, // the row on `line` is no UTF-8, or holds `character`, which code page 932 lacks
-    };
-    Kind kind;
-    platform::SystemError error;
-    std::uint64_t line = 0;
-    char32_t character = 0;
-    TextEncoding encoding = TextEncoding::ShiftJis; // NotText: as what the row was read
-};
-
 // A row ends at the first LF outside a quoted field (see tokenizer.h), and a CR just before that
 // LF is dropped; the text after the last LF is a last row, unless there is none: a file reads the
 // same with a final line end or without, and a CR that ends the file ends its last line.

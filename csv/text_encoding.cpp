@@ -383,8 +383,12 @@ std::string shiftJisFromUtf8Text(std::string_view text) {
     return shiftJis;
 }
 
-platform::Expected<std::size_t, char32_t> shiftJisFromUtf8(std::span<char> text) {
-    return toShiftJis(text, std::nullopt);
+platform::Expected<std::size_t, ReadFault> shiftJisFromUtf8(std::span<char> text) {
+    const auto converted = toShiftJis(text, std::nullopt);
+    if (!converted) {
+        return platform::unexpected(ReadFault{ReadFault::Kind::NotText, {}, 0, converted.error()});
+    }
+    return *converted;
 }
 
 } // namespace qlx::csv

@@ -92,9 +92,22 @@ private:
     std::optional<Sample> first_;
 };
 
-// Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or the
-// first character without a code (0 for a sequence that is no UTF-8).
-platform::Expected<std::size_t, char32_t> shiftJisFromUtf8(std::span<char> text);
+// Why the rows cannot be read on.
+struct ReadFault {
+    enum class Kind : std::uint8_t {
+        System,  // a read failed, as `error` says
+        NotText, // the row on `line` is no UTF-8, or holds `character`, which code page 932 lacks
+    };
+    Kind kind;
+    platform::SystemError error;
+    std::uint64_t line = 0;
+    char32_t character = 0;
+    TextEncoding encoding = TextEncoding::ShiftJis; // NotText: as what the row was read
+};
+
+// Turns UTF-8 text into code page 932 in place, which is never longer: its new size, or NotText
+// with the first character without a code (0 for a sequence that is no UTF-8), on no line yet.
+platform::Expected<std::size_t, ReadFault> shiftJisFromUtf8(std::span<char> text);
 
 // Text for people to read, turned between code page 932 and UTF-8: a byte or a character that
 // has no counterpart becomes "?".

@@ -201,20 +201,27 @@ Result<void> PendingOutput::replace() {
     return system_.rename(file_, name_, target_);
 }
 
-bool PendingOutput::commit() {
-    using Step = OutputFailure::Step;
+platform::Expected<void, OutputFailure> PendingOutput::opened() const {
+    if (!isOpen()) {
+        return platform::unexpected(failure_);
+    }
+    return {};
+}
+
+platform::Expected<void, OutputFailure> PendingOutput::commit() {
     if (!isOpen() || !finish()) {
-        return false;
+        return platform::unexpected(failure_);
     }
     if (const auto replaced = replace(); !replaced) {
-        return fail(Step::Replace, replaced.error());
+        fail(OutputFailure::Step::Replace, replaced.error());
+        return platform::unexpected(failure_);
     }
     name_.clear();
     file_ = platform::File();
     // The new name is durable once its folder is on the disk. The output is in place whatever
     // this says, so a folder that cannot be flushed fails nothing.
     system_.flushFolder(folderOf(target_));
-    return true;
+    return {};
 }
 
 } // namespace qlx::io

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "io/output_sink.h"
+#include "platform/expected.h"
 #include "platform/files.h"
 
 #include <filesystem>
@@ -42,26 +43,27 @@ public:
     // Drops the output unless it was committed.
     ~PendingOutput() override;
 
-    // False when the target is refused or no new file could be made beside it.
-    bool isOpen() const { return file_.isOpen(); }
-    // Why the output is not open, or did not commit.
-    const OutputFailure& failure() const { return failure_; }
-    // Puts the complete output in the target's place, durably; false, with the target as it was,
-    // when anything failed, a write included.
-    bool commit();
+    // Whether the output could be opened: why not, when the target is refused or no new file
+    // could be made beside it.
+    platform::Expected<void, OutputFailure> opened() const;
+    // Puts the complete output in the target's place, durably; or why not, with the target as it
+    // was, when anything failed, a write included.
+    platform::Expected<void, OutputFailure> commit();
 
 private:
     // Bytes written to an output that is not open are dropped.
     bool put(std::string_view bytes) override;
     platform::Result<void> name();
     platform::Result<void> replace();
+    bool isOpen() const { return file_.isOpen(); }
+    // Keeps the first failure, for `commit` to report.
     bool fail(OutputFailure::Step step, platform::SystemError error);
 
     platform::FileSystem& system_;
     std::filesystem::path target_; // where a link points
     std::filesystem::path name_;   // the new file's name; empty while it has none
     platform::File file_;
-    OutputFailure failure_;
+    OutputFailure failure_; // the first step that failed, and why
 };
 
 } // namespace qlx::io

@@ -47,20 +47,22 @@ private:
     std::span<const std::byte> bytes_;
 };
 
-// A count and its records; nothing, and the fault, where the bytes end inside them.
+// A count and its records, or where the bytes end inside them.
 template <typename Record>
-std::optional<MotionFault> table(Reader& reader, Table which, std::span<const Record>& records) {
+platform::Expected<void, MotionFault> table(Reader& reader, Table which,
+                                            std::span<const Record>& records) {
     const auto count = reader.count();
     if (!count) {
-        return MotionFault{MotionFault::Kind::EndsInCount, which, 0, 0, {}};
+        return platform::unexpected(MotionFault{MotionFault::Kind::EndsInCount, which});
     }
     const auto taken = reader.records<Record>(*count);
     if (!taken) {
-        const auto whole = static_cast<std::uint32_t>(reader.rest().size() / sizeof(Record));
-        return MotionFault{MotionFault::Kind::EndsInRecords, which, whole, *count, {}};
+        const auto keys = static_cast<std::uint32_t>(reader.rest().size() / sizeof(Record));
+        return platform::unexpected(
+            MotionFault{MotionFault::Kind::EndsInRecords, which, 0, keys, *count});
     }
     records = *taken;
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
@@ -73,26 +75,23 @@ platform::Expected<MotionView, MotionFault> parseMotion(std::span<const std::byt
     Int32 headerWord;
     if (!reader.take(view.magic.data(), kMagicSize) ||
         !reader.take(&headerWord, sizeof headerWord)) {
-        return refuse({MotionFault::Kind::EndsInHeader,
-                       Table::Bones,
-                       static_cast<std::uint32_t>(bytes.size()),
-                       0,
-                       {}});
+        return refuse({MotionFault::Kind::EndsInHeader, Table::Bones,
+                       static_cast<std::uint32_t>(bytes.size())});
     }
     view.headerWord = headerWord.get();
     const auto modelName = view.activeModelName();
     if (modelName.empty()) {
-        return refuse({MotionFault::Kind::UnknownVersion, Table::Bones, 0, 0, view.magic});
+        return refuse({MotionFault::Kind::UnknownVersion, Table::Bones, 0, 0, 0, view.magic});
     }
     if (!reader.take(modelName.data(), modelName.size())) {
-        return refuse({MotionFault::Kind::EndsInModelName, Table::Bones, 0, 0, {}});
+        return refuse({MotionFault::Kind::EndsInModelName});
     }
-    auto why = table(reader, Table::Bones, view.bones);
-    why = why ? why : table(reader, Table::Morphs, view.morphs);
-    why = why ? why : table(reader, Table::Cameras, view.cameras);
-    why = why ? why : table(reader, Table::Lights, view.lights);
-    if (why) {
-        return refuse(*why);
+    auto read = table(reader, Table::Bones, view.bones);
+    read = read ? table(reader, Table::Morphs, view.morphs) : read;
+    read = read ? table(reader, Table::Cameras, view.cameras) : read;
+    read = read ? table(reader, Table::Lights, view.lights) : read;
+    if (!read) {
+        return refuse(read.error());
     }
     view.tail = reader.rest();
     return view;

@@ -19,15 +19,16 @@ enum class Table : std::uint8_t { Bones, Morphs, Cameras, Lights };
 // Why bytes are no motion file.
 struct MotionFault {
     enum class Kind : std::uint8_t {
-        EndsInHeader,    // `whole` bytes, fewer than the header's 30
+        EndsInHeader,    // `bytes` of them, fewer than the header's 30
         UnknownVersion,  // the signature names no version
         EndsInModelName, // the bytes end inside the model name
         EndsInCount,     // inside the count of `table`
-        EndsInRecords,   // inside the records of `table`, after `whole` of `count`
+        EndsInRecords,   // inside the records of `table`, after `keys` of `count`
     };
     Kind kind = Kind::EndsInHeader;
     Table table = Table::Bones;
-    std::uint32_t whole = 0;
+    std::uint32_t bytes = 0; // EndsInHeader
+    std::uint32_t keys = 0;  // EndsInRecords: the whole keys before the end
     std::uint32_t count = 0;
     std::array<char, kMagicSize> magic{}; // the signature, for UnknownVersion
 };

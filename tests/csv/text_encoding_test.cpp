@@ -138,7 +138,7 @@ TEST(TextEncoding, Utf8BecomesShiftJisInPlace) {
         if (size) {
             EXPECT_EQ(text.substr(0, *size), std::get<0>(result)) << utf8;
         } else {
-            EXPECT_EQ(size.error(), std::get<1>(result)) << utf8;
+            EXPECT_EQ(size.error().character, std::get<1>(result)) << utf8;
         }
     }
 }

@@ -27,7 +27,7 @@ using test::ScratchDir;
 bool replace(const fs::path& target, platform::FileSystem& system = platform::systemFileSystem()) {
     PendingOutput output(target, {}, system);
     output.write(std::string(3 << 20, 'n'));
-    return output.commit();
+    return output.commit().has_value();
 }
 
 // Device nodes need root; where they cannot be made, their cases are skipped with a message.
@@ -184,7 +184,7 @@ TEST(PendingOutputPosix, SignalsLeaveEveryFileAsItWas) {
                 if (c.fault == Fault::None) {
                     std::raise(c.signal);
                 }
-                output.commit();
+                static_cast<void>(output.commit());
                 _exit(0);
             }
             int status = 0;

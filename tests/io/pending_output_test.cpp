@@ -21,7 +21,7 @@ const std::string kNewBytes = std::string(3 << 20, 'n') + "end";
 bool replace(const fs::path& target, platform::FileSystem& system) {
     PendingOutput output(target, {}, system);
     output.write(kNewBytes);
-    return output.commit();
+    return output.commit().has_value();
 }
 
 TEST(PendingOutput, ReplacesOnlyWhenEveryStepSucceeds) {

@@ -41,7 +41,7 @@ bool save(const MotionDocument& document, const std::filesystem::path& path) {
     table(document.cameras);
     table(document.lights);
     sink.write(std::span(document.tail));
-    return output.commit();
+    return output.commit().has_value();
 }
 
 MotionDocument ofVersion(const char* suffix) {
