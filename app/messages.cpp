@@ -538,8 +538,9 @@ std::string noteWords(Language language, const Note& note) {
         return say(language, Words::BlockLength,
                    {line, column, number(note.size), number(2 * note.size)});
     case Note::Kind::FewerColumns:
-        return say(language, Words::FewerColumns,
-                   {line, column, word(language, rowWords(note.row)), number(note.size)});
+        return say(
+            language, Words::FewerColumns,
+            {line, number(note.values), word(language, rowWords(note.row)), number(note.size)});
     case Note::Kind::BeyondLastColumn:
         return say(language, Words::BeyondLastColumn,
                    {line, column, word(language, rowWords(note.row)), number(note.size)});

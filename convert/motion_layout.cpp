@@ -97,7 +97,7 @@ public:
             return;
         }
         if (found_ < needed) {
-            add({Note::Kind::FewerColumns, kind_, sink_.line, found_, {}, {}, needed, 0});
+            add({Note::Kind::FewerColumns, kind_, sink_.line, 0, {}, {}, needed, 0, found_});
         }
         for (std::uint32_t column = columns + 1; !row_.empty(); row_.popFront(), ++column) {
             const std::string_view field = row_.front();

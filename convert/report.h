@@ -103,7 +103,7 @@ struct Note {
         NameCut,          // longer than `size` bytes: `kept` of them kept
         NotABlock,        // no "x", or a character that is no hex digit
         BlockLength,      // not `size` bytes
-        FewerColumns,     // `column` values where the row's kind has `size`
+        FewerColumns,     // `values` where the row's kind has `size`
         BeyondLastColumn, // `column` is not blank, past the row's `size` columns
         NameAtNul,        // holds a NUL byte: the `kept` bytes before it kept
         DecimalComma,     // read as `stored`, its one comma as a decimal point
@@ -115,11 +115,12 @@ struct Note {
     Kind kind;
     RowKind row;
     std::uint64_t line;
-    std::uint32_t column; // from 1
+    std::uint32_t column; // from 1; 0 for a note of the whole row
     std::string text;     // the field as written, its start when it is long
     std::variant<std::monostate, std::int32_t, float> stored;
     std::size_t size = 0;
     std::size_t kept = 0;
+    std::uint32_t values = 0; // FewerColumns: how many the row has
 };
 
 // The notes of many rows: the first few kept, in file order, the rest counted.

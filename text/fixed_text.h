@@ -1,5 +1,6 @@
-// Byte-text rules that both file forms share: text in fixed-width fields that a NUL ends, and
-// the white space that readers skip or trim, as the "C" locale classifies it.
+// Byte-text rules that both file forms share: text in fixed-width fields that a NUL ends, cut
+// only where a Shift-JIS character ends, and the white space that readers skip or trim, as the
+// "C" locale classifies it.
 #pragma once
 
 #include <algorithm>

@@ -163,7 +163,7 @@ TEST(RowWalk, EachFieldReadOtherwiseIsNoted) {
         {csv(header, "model", bone + "11", camera), "4 4 9"},
         {csv(header, "model", "arm,1,0,0,0,0,0,0,0x00", camera), "4 4 9"},
         {csv(header, "model", bone.substr(0, bone.size() - 1) + "G", camera), "3 4 9"},
-        {csv(header, "model", "arm,1,0,0", camera), "5 4 4"},
+        {csv(header, "model", "arm,1,0,0", camera), "5 4 0"},
         {csv(header, "model", bone + ",x", camera), "12 4 10"},
         {csv(header, "model", bone + ",0x" + std::string(31, 'a'), camera), "12 4 10"},
         {csv(header, "model", bone + ",0X" + std::string(32, 'a'), camera), "12 4 10"},
