@@ -3,6 +3,7 @@
 // every signal that would end the program, installed once at the start, and is given its name
 // with signals held off, so that no signal falls between the name and the handler's knowing it.
 #include "platform/files.h"
+#include "platform/system_call.h"
 
 #include <atomic>
 #include <cerrno>
@@ -117,14 +118,6 @@ SystemError::Kind kindOf(int code) {
 // What stands at an open descriptor that is not a regular file.
 SystemError notRegular(const struct stat& status) {
     return {S_ISDIR(status.st_mode) ? SystemError::Kind::Folder : SystemError::Kind::NotRegular, 0};
-}
-
-template <typename T = void> Result<T> failure() {
-    return unexpected(lastError());
-}
-
-Result<void> succeeded(bool done) {
-    return done ? Result<void>() : failure();
 }
 
 FileIdentity identityOf(const struct stat& status) {

@@ -3,6 +3,7 @@
 // renamed over its target by its own handle that is undone, and a console control handler holds
 // Ctrl-C and a closing console window off until the rename is done.
 #include "platform/files.h"
+#include "platform/system_call.h"
 
 #include <algorithm>
 #include <atomic>
@@ -35,14 +36,6 @@ BOOL WINAPI holdWhileCommitting(DWORD) {
         Sleep(1);
     }
     return FALSE; // then the default: the process ends, and the system deletes what is pending
-}
-
-template <typename T = void> Result<T> failure() {
-    return unexpected(lastError());
-}
-
-Result<void> succeeded(bool done) {
-    return done ? Result<void>() : failure();
 }
 
 FileIdentity identityOf(HANDLE handle) {
