@@ -60,21 +60,26 @@ Result<fs::path> freshName(const fs::path& target, const Create& create) {
 std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::path path) {
     using Step = OutputFailure::Step;
     for (int links = 0;; ++links) {
-        const PathFacts facts = system.facts(path);
-        if (facts.type != PathFacts::Type::Link) {
-            const bool replaceable = facts.type == PathFacts::Type::Missing ||
-                                     (facts.type == PathFacts::Type::Regular && facts.writable);
-            if (replaceable) {
+        const auto facts = system.facts(path);
+        if (!facts) {
+            return OutputFailure{Step::Target, facts.error()};
+        }
+        if (facts->type != PathFacts::Type::Link) {
+            if (facts->type == PathFacts::Type::Missing ||
+                (facts->type == PathFacts::Type::Regular && !facts->unwritable)) {
                 return path;
             }
-            return OutputFailure{Step::Target, facts.error};
+            return OutputFailure{Step::Target, facts->unwritable.value_or(platform::SystemError{})};
         }
         if (links == kMaxLinks) {
             return OutputFailure{Step::Target, {platform::SystemError::Kind::LinkLoop, 0}};
         }
         const fs::path folder = folderOf(path);
-        const platform::FolderFacts shared = system.folderFacts(folder);
-        if (shared.shared && facts.owner != system.user() && facts.owner != shared.owner) {
+        // A folder whose facts cannot be told is taken for no shared one: the link is then
+        // followed, as the system follows it where it is not shared.
+        const auto shared = system.folderFacts(folder);
+        if (shared && shared->shared && facts->owner != system.user() &&
+            facts->owner != shared->owner) {
             return OutputFailure{Step::SharedLink, {}};
         }
         const auto next = system.readLink(path);
@@ -98,13 +103,18 @@ bool sameName(const fs::path& a, const fs::path& b) {
 // Whether replacing `target` would replace the name that `input` is read through: one file, in
 // one folder, under one name.
 bool replacesInput(platform::FileSystem& system, const fs::path& target, const fs::path& input) {
-    const PathFacts output = system.facts(target);
-    const PathFacts read = system.facts(input);
-    return output.type == PathFacts::Type::Regular && read.type == PathFacts::Type::Regular &&
-           output.identity == read.identity &&
-           system.folderFacts(folderOf(target)).identity ==
-               system.folderFacts(folderOf(input)).identity &&
-           sameName(target, input);
+    const auto output = system.facts(target);
+    const auto read = system.facts(input);
+    const auto outputFolder = system.folderFacts(folderOf(target));
+    const auto inputFolder = system.folderFacts(folderOf(input));
+    // Two folders that cannot be told apart count as one: the output is refused rather than
+    // risked.
+    const bool oneFolder = outputFolder && inputFolder
+                               ? outputFolder->identity == inputFolder->identity
+                               : !outputFolder && !inputFolder;
+    return output && read && output->type == PathFacts::Type::Regular &&
+           read->type == PathFacts::Type::Regular && output->identity == read->identity &&
+           oneFolder && sameName(target, input);
 }
 
 } // namespace

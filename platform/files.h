@@ -97,18 +97,19 @@ void installFileGuards();
 struct PathFacts {
     enum class Type { Missing, Regular, Link, Other };
     Type type = Type::Missing;
-    bool writable = false;   // a regular file this user may write
     std::uint64_t owner = 0; // who owns it (a link: the link itself)
     FileIdentity identity;   // a regular file's
-    SystemError error;       // why it cannot be told, or cannot be written
+    // Why this user may not write what stands there (a folder, a device, a file it may not
+    // write), or nothing where it may: a fact of the path, not a failure to tell it.
+    std::optional<SystemError> unwritable;
 };
 
-// A folder that anyone may write to but only an entry's owner may rename or remove from (a
-// sticky, world-writable folder such as /tmp), and who owns the folder.
+// Whether a folder is one that anyone may write to but only an entry's owner may rename or
+// remove from (a sticky, world-writable folder such as /tmp), and who owns the folder.
 struct FolderFacts {
     bool shared = false;
     std::uint64_t owner = 0;
-    FileIdentity identity; // all zero when it cannot be told
+    FileIdentity identity;
 };
 
 // Each system call that a new output makes, one method each, so that a test can make any of them
@@ -120,8 +121,9 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    virtual PathFacts facts(const std::filesystem::path& path) = 0;
-    virtual FolderFacts folderFacts(const std::filesystem::path& folder) = 0;
+    // What stands at the path, or why the system cannot tell.
+    virtual Result<PathFacts> facts(const std::filesystem::path& path) = 0;
+    virtual Result<FolderFacts> folderFacts(const std::filesystem::path& folder) = 0;
     virtual std::uint64_t user() = 0; // whom the program runs as
     virtual Result<std::filesystem::path> readLink(const std::filesystem::path& link) = 0;
 

@@ -126,34 +126,33 @@ FileIdentity identityOf(const struct stat& status) {
 
 class PosixFileSystem final : public FileSystem {
 public:
-    PathFacts facts(const fs::path& path) override {
+    Result<PathFacts> facts(const fs::path& path) override {
         struct stat status {};
         if (lstat(path.c_str(), &status) != 0) {
-            return {errno == ENOENT ? PathFacts::Type::Missing : PathFacts::Type::Other,
-                    false,
-                    0,
-                    {},
-                    errno == ENOENT ? SystemError{} : platform::lastError()};
+            if (errno == ENOENT) {
+                return PathFacts{PathFacts::Type::Missing, 0, {}, std::nullopt};
+            }
+            return failure<PathFacts>();
         }
         const auto owner = static_cast<std::uint64_t>(status.st_uid);
         if (S_ISLNK(status.st_mode)) {
-            return {PathFacts::Type::Link, false, owner, {}, {}};
+            return PathFacts{PathFacts::Type::Link, owner, {}, std::nullopt};
         }
         if (!S_ISREG(status.st_mode)) {
-            return {PathFacts::Type::Other, false, owner, {}, notRegular(status)};
+            return PathFacts{PathFacts::Type::Other, owner, {}, notRegular(status)};
         }
         const bool writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-        return {PathFacts::Type::Regular, writable, owner, identityOf(status),
-                writable ? SystemError{} : platform::lastError()};
+        return PathFacts{PathFacts::Type::Regular, owner, identityOf(status),
+                         writable ? std::nullopt : std::optional(platform::lastError())};
     }
 
-    FolderFacts folderFacts(const fs::path& folder) override {
+    Result<FolderFacts> folderFacts(const fs::path& folder) override {
         struct stat status {};
         if (stat(folder.c_str(), &status) != 0) {
-            return {};
+            return failure<FolderFacts>();
         }
         const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
-        return {shared, static_cast<std::uint64_t>(status.st_uid), identityOf(status)};
+        return FolderFacts{shared, static_cast<std::uint64_t>(status.st_uid), identityOf(status)};
     }
 
     std::uint64_t user() override { return geteuid(); }

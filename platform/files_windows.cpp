@@ -86,39 +86,44 @@ bool deleteOnClose(File& file, bool remove) {
 
 class WindowsFileSystem final : public FileSystem {
 public:
-    PathFacts facts(const fs::path& path) override {
+    Result<PathFacts> facts(const fs::path& path) override {
         using Kind = SystemError::Kind;
+        using Type = PathFacts::Type;
         if (deviceName(path)) {
-            return {PathFacts::Type::Other, false, 0, {}, {Kind::DeviceName, 0}};
+            return PathFacts{Type::Other, 0, {}, SystemError{Kind::DeviceName, 0}};
         }
         std::error_code ec;
         const auto status = fs::symlink_status(path, ec);
         switch (status.type()) {
         case fs::file_type::not_found:
-            return {PathFacts::Type::Missing, false, 0, {}, {}};
+            return PathFacts{Type::Missing, 0, {}, std::nullopt};
         case fs::file_type::symlink:
-            return {PathFacts::Type::Link, false, 0, {}, {}};
+            return PathFacts{Type::Link, 0, {}, std::nullopt};
         case fs::file_type::regular: {
             const bool readOnly =
                 (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-            return {PathFacts::Type::Regular, !ec && !readOnly, 0, identityAt(path, true),
-                    readOnly ? SystemError{Kind::AccessDenied, ERROR_ACCESS_DENIED}
-                             : SystemError{}};
+            return PathFacts{
+                Type::Regular, 0, identityAt(path, true),
+                readOnly ? std::optional(SystemError{Kind::AccessDenied, ERROR_ACCESS_DENIED})
+                         : std::nullopt};
         }
         case fs::file_type::directory:
-            return {PathFacts::Type::Other, false, 0, {}, {Kind::Folder, 0}};
+            return PathFacts{Type::Other, 0, {}, SystemError{Kind::Folder, 0}};
         default:
-            return {PathFacts::Type::Other,
-                    false,
-                    0,
-                    {},
-                    ec ? SystemError{Kind::Other, ec.value()} : SystemError{Kind::NotRegular, 0}};
+            if (ec) {
+                return unexpected(SystemError{Kind::Other, ec.value()});
+            }
+            return PathFacts{Type::Other, 0, {}, SystemError{Kind::NotRegular, 0}};
         }
     }
 
     // Windows folders have no sticky bit: the link rule never applies.
-    FolderFacts folderFacts(const fs::path& folder) override {
-        return {false, 0, identityAt(folder, false)};
+    Result<FolderFacts> folderFacts(const fs::path& folder) override {
+        const FileIdentity identity = identityAt(folder, false);
+        if (identity == FileIdentity{}) {
+            return unexpected(SystemError{SystemError::Kind::Other, 0});
+        }
+        return FolderFacts{false, 0, identity};
     }
     std::uint64_t user() override { return 0; }
 

@@ -35,18 +35,18 @@ public:
     // Without `unnamedFiles`, as on a system that has none: every new file is named.
     FaultyFileSystem(Fault fault, bool unnamedFiles) : fault_(fault), unnamed_(unnamedFiles) {}
 
-    platform::PathFacts facts(const Path& path) override {
+    Result<platform::PathFacts> facts(const Path& path) override {
         auto facts = system_.facts(path);
-        if (facts.type == platform::PathFacts::Type::Link && plantsLinks()) {
-            facts.owner = fault_ == Fault::PlantedLink ? kStranger : kFolderOwner;
+        if (facts && facts->type == platform::PathFacts::Type::Link && plantsLinks()) {
+            facts->owner = fault_ == Fault::PlantedLink ? kStranger : kFolderOwner;
         }
         return facts;
     }
-    platform::FolderFacts folderFacts(const Path& folder) override {
+    Result<platform::FolderFacts> folderFacts(const Path& folder) override {
         auto facts = system_.folderFacts(folder);
-        if (plantsLinks()) {
-            facts.shared = true;
-            facts.owner = kFolderOwner;
+        if (facts && plantsLinks()) {
+            facts->shared = true;
+            facts->owner = kFolderOwner;
         }
         return facts;
     }
