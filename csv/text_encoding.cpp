@@ -227,12 +227,13 @@ bool EncodingDetector::add(std::span<const char> bytes) {
 // The line of the first byte outside ASCII, and the field it stands in, as far as these bytes
 // hold it.
 void EncodingDetector::noteFirst(std::span<const char> bytes, std::size_t at) {
-    constexpr std::string_view kEnds = ",;\t\"\r\n";
+    const std::array<char, 4> ends = {separator_, '"', '\r', '\n'};
+    const std::string_view fieldEnds(ends.data(), ends.size());
     const std::string_view text(bytes.data(), bytes.size());
     const std::size_t from = at < 40 ? 0 : at - 40;
-    const std::size_t before = text.substr(from, at - from).find_last_of(kEnds);
+    const std::size_t before = text.substr(from, at - from).find_last_of(fieldEnds);
     const std::size_t begin = before == text.npos ? from : from + before + 1;
-    const std::size_t end = std::min(text.find_first_of(kEnds, at), begin + 40);
+    const std::size_t end = std::min(text.find_first_of(fieldEnds, at), begin + 40);
     first_ = Sample{lines_ +
                         static_cast<std::uint64_t>(std::count(
                             text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n')) +

@@ -72,6 +72,8 @@ private:
 // Shift-JIS; only the end of the file makes it UTF-8.
 class EncodingDetector {
 public:
+    // `separator` ends the field that the note of a file read as Shift-JIS shows.
+    explicit EncodingDetector(char separator = ',') : separator_(separator) {}
     // Takes the next bytes; true once the encoding is decided, when no more need be given.
     bool add(std::span<const char> bytes);
     // The encoding of the bytes given, once they are all of the file or it is decided.
@@ -84,6 +86,7 @@ private:
     bool judge(char32_t character, int length);
     void noteFirst(std::span<const char> bytes, std::size_t at);
 
+    char separator_;
     char held_[3] = {}; // the start of a character that the last bytes cut off
     std::size_t heldSize_ = 0;
     bool wide_ = false;       // a character of three bytes or more

@@ -105,7 +105,7 @@ platform::Result<TextForm> readTextForm(const platform::File& file) {
 platform::Result<void> decideEncoding(const platform::File& file, std::uint64_t from,
                                       std::uint64_t line, TextForm& form) {
     std::vector<char> buffer(kReadSize);
-    EncodingDetector detector;
+    EncodingDetector detector(form.separator);
     for (std::uint64_t at = from;;) {
         const auto got = file.readAt(at, buffer);
         if (!got) {

@@ -54,6 +54,12 @@ TEST(TextForm, IsToldFromTheFirstBytes) {
          TextEncoding::ShiftJis, 0, ',',
          "3:r\xC2\xB0"
          "C"},
+        // The field is the file's own: a semicolon in a comma-separated file is text.
+        {"Q,0\r\n2\r\nx;r\xC2\xB0"
+         "C,1\r\n",
+         TextEncoding::ShiftJis, 0, ',',
+         "3:x;r\xC2\xB0"
+         "C"},
     };
     for (const auto& c : cases) {
         platform::File file = test::fileOf(c.bytes);
