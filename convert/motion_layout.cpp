@@ -220,8 +220,7 @@ std::optional<std::array<Float32, 4>> takeRotation(Reading& r) {
         if (text::isBlank(field)) {
             return Taken::Whole;
         }
-        if (field.size() != 2 + 2 * bytes.size() || !field.starts_with("0x") ||
-            takeHex(field, bytes) != Taken::Whole) {
+        if (takeHex(field, bytes, HexPrefix::Exactly0x) != Taken::Whole) {
             return Taken::NotRead;
         }
         stored.emplace();

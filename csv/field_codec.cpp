@@ -304,8 +304,10 @@ Taken takeTrimmedName(std::string_view field, std::span<char> name) {
     return storeText(unprotected(field), name);
 }
 
-Taken takeHex(std::string_view field, std::span<std::uint8_t> block) {
-    const auto x = field.find('x');
+Taken takeHex(std::string_view field, std::span<std::uint8_t> block, HexPrefix prefix) {
+    const auto x = prefix == HexPrefix::AfterFirstX ? field.find('x')
+                   : field.starts_with("0x")        ? std::size_t{1}
+                                                    : field.npos;
     if (x == field.npos) {
         return Taken::NotRead;
     }

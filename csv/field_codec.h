@@ -66,10 +66,15 @@ Taken takeName(std::string_view field, std::span<char> name);
 // As `takeName`, with white space at both ends of the field removed first, but for a name written
 // after an apostrophe, which keeps it.
 Taken takeTrimmedName(std::string_view field, std::span<char> name);
-// Bytes from the hex digit pairs after the field's first lower-case "x"; with fewer pairs than
-// bytes, the byte after the last pair becomes 0 and the rest keep their values. Whole only for
-// as many pairs as bytes, every character after the "x" a hex digit.
-Taken takeHex(std::string_view field, std::span<std::uint8_t> block);
+// Where a block's hex digits begin: after the field's first lower-case "x" (a key's interpolation
+// or a camera's tail, read leniently), or after "0x" at the field's very start (a bone's rotation).
+enum class HexPrefix : std::uint8_t { AfterFirstX, Exactly0x };
+
+// Bytes from the hex digit pairs after the prefix; with fewer pairs than bytes, the byte after
+// the last pair becomes 0 and the rest keep their values. Whole only for as many pairs as bytes,
+// every character after the prefix a hex digit.
+Taken takeHex(std::string_view field, std::span<std::uint8_t> block,
+              HexPrefix prefix = HexPrefix::AfterFirstX);
 
 // A byte block too long to hold, "0x" and pairs of hex digits, decoded from the pieces of its
 // field as they come.
