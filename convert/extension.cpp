@@ -1,6 +1,8 @@
 // The file-name rule, on the native string so that a wide Windows path keeps every character.
 #include "convert/extension.h"
 
+#include "text/ascii_case.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -33,10 +35,9 @@ bool hasExtension(const std::filesystem::path& path, std::string_view extension)
     if (dot == text.npos || text.size() - dot != extension.size()) {
         return false;
     }
-    const auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     return std::equal(extension.begin(), extension.end(),
                       text.begin() + static_cast<std::ptrdiff_t>(dot),
-                      [&](char wanted, auto c) { return lower(c) == wanted; });
+                      [](char wanted, auto c) { return text::lowerAscii(c) == wanted; });
 }
 
 std::optional<std::filesystem::path> outputPath(const std::filesystem::path& input,

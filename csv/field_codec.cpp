@@ -3,6 +3,7 @@
 
 #include "csv/number_format.h"
 #include "csv/number_parse.h"
+#include "text/ascii_case.h"
 #include "text/fixed_text.h"
 
 #include <algorithm>
@@ -201,11 +202,11 @@ bool spreadsheetReadsOtherwise(std::string_view text) {
     // every key row has a name, so this costs no allocation.
     std::size_t letters = 0;
     std::array<char, 5> word{};
-    for (;
-         letters < text.size() && ((text[letters] | 0x20) >= 'a' && (text[letters] | 0x20) <= 'z');
+    for (; letters < text.size() && text::lowerAscii(text[letters]) >= 'a' &&
+           text::lowerAscii(text[letters]) <= 'z';
          ++letters) {
         if (letters < word.size()) {
-            word[letters] = static_cast<char>(text[letters] | 0x20);
+            word[letters] = text::lowerAscii(text[letters]);
         }
     }
     const std::string_view lower(word.data(), std::min(letters, word.size()));

@@ -215,8 +215,10 @@ std::optional<std::uint32_t> parseUnsigned(std::string_view text, std::size_t* u
     if (parsed->magnitude > UINT32_MAX) {
         return std::nullopt;
     }
-    const auto magnitude = static_cast<std::uint32_t>(parsed->magnitude);
-    return parsed->negative ? static_cast<std::uint32_t>(0u - magnitude) : magnitude;
+    if (parsed->negative) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(parsed->magnitude);
 }
 
 } // namespace qlx::csv

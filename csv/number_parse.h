@@ -23,7 +23,7 @@ struct WholeNumber {
     std::string_view digits;
 };
 std::optional<WholeNumber> wholeNumber(std::string_view field);
-// A leading minus negates modulo 2^32, as strtoul does.
+// A minus makes no unsigned number, not even -0.
 std::optional<std::uint32_t> parseUnsigned(std::string_view text, std::size_t* used = nullptr);
 
 } // namespace qlx::csv

@@ -2,6 +2,8 @@
 // new file beside it, and the steps that put it in the target's place.
 #include "io/pending_output.h"
 
+#include "text/ascii_case.h"
+
 #include <algorithm>
 #include <optional>
 #include <random>
@@ -95,9 +97,9 @@ std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::
 bool sameName(const fs::path& a, const fs::path& b) {
     const auto x = a.filename().native();
     const auto y = b.filename().native();
-    const auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(),
-                                              [&](auto p, auto q) { return lower(p) == lower(q); });
+    return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](auto p, auto q) {
+               return text::lowerAscii(p) == text::lowerAscii(q);
+           });
 }
 
 // Whether replacing `target` would replace the name that `input` is read through: one file, in

@@ -15,7 +15,7 @@ namespace qlx::test {
 struct CNumbers {
     std::optional<float> real;
     std::optional<std::int32_t> integer;
-    std::optional<std::uint32_t> natural; // a negative magnitude wraps modulo 2^32
+    std::optional<std::uint32_t> natural; // none after a minus
 };
 
 inline CNumbers cNumbers(const std::string& text) {
@@ -32,7 +32,9 @@ inline CNumbers cNumbers(const std::string& text) {
         if (integer >= INT32_MIN && integer <= INT32_MAX) {
             numbers.integer = static_cast<std::int32_t>(integer);
         }
-        if (integer >= -0xFFFFFFFFll && integer <= 0xFFFFFFFFll) {
+        const std::size_t sign = text.find_first_not_of(" \t\n\v\f\r");
+        const bool minus = sign != text.npos && text[sign] == '-';
+        if (!minus && integer <= 0xFFFFFFFFll) {
             numbers.natural = static_cast<std::uint32_t>(integer);
         }
     }
