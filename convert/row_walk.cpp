@@ -111,7 +111,7 @@ struct Walk {
         return row;
     }
 
-    // The rows do not make up a out, or cannot be read: the walk ends, and says where.
+    // The rows do not make up a motion, or cannot be read: the walk ends, and says where.
     bool fail(Status status, Failure failure) {
         report = {status, std::move(failure), {}};
         return false;

@@ -10,7 +10,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <string_view>
 

@@ -2,11 +2,11 @@
 // new file beside it, and the steps that put it in the target's place.
 #include "io/pending_output.h"
 
+#include "platform/process.h"
 #include "text/ascii_case.h"
 
 #include <algorithm>
 #include <optional>
-#include <random>
 #include <string>
 #include <variant>
 
@@ -29,11 +29,9 @@ fs::path folderOf(const fs::path& path) {
 
 // A hidden name beside the target, after the target's kind: ".csv.123456789012.tmp".
 fs::path temporaryName(const fs::path& target) {
-    std::random_device entropy;
-    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
     const std::string kind = target.extension().string();
     const std::string name = "." + kind.substr(kind.empty() ? 0 : 1) + "." +
-                             std::to_string(generator() % 1000000000000ull) + ".tmp";
+                             std::to_string(platform::unguessable() % 1000000000000ull) + ".tmp";
     return target.parent_path() / name;
 }
 
