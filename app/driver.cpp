@@ -107,7 +107,6 @@ int runDriver(std::span<const platform::Argument> arguments, const Conversions& 
         console.write(std::string("QLXConverter ") + QLX_VERSION + "\n");
         return 0;
     }
-    platform.useJapaneseLocale();
     // A file that fails does not stop the ones after it; the first failure is the exit status.
     Status first = Status::Ok;
     for (const auto& argument : arguments) {

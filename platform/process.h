@@ -1,5 +1,5 @@
-// The process's dealings with the system: console output, the sound at the end, the pause, the
-// process-wide locale and the command line. The driver takes them as functions, so tests swap them.
+// The process's dealings with the system: console output, the sound at the end, the pause and the
+// command line. The driver takes them as functions, so tests swap them.
 #pragma once
 
 #include <chrono>
@@ -23,7 +23,6 @@ struct Platform {
     std::function<void(std::string_view)> writeError;
     std::function<void(Sound)> beep;
     std::function<void(std::chrono::milliseconds)> pause;
-    std::function<void()> useJapaneseLocale; // best effort; never fails
     // Standard error shows UTF-8 text: a terminal whose character set is UTF-8, or a Windows
     // console, which shows every character. A file or a pipe keeps code page 932.
     bool unicode = false;

@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <langinfo.h>
-#include <locale>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -31,19 +29,6 @@ void ringBell(Sound) {
 
 void pause(std::chrono::milliseconds duration) {
     std::this_thread::sleep_for(duration);
-}
-
-// Names under which systems provide the Japanese Shift-JIS locale; many have none, and the
-// program then carries on with the locale it has.
-void useJapaneseLocale() {
-    for (const char* name : {"ja_JP.SJIS", "ja_JP.sjis", "ja_JP.SHIFT_JIS", "ja_JP.shiftjis",
-                             "ja_JP.PCK", "japanese"}) {
-        try {
-            std::locale::global(std::locale(name));
-            return;
-        } catch (const std::runtime_error&) {
-        }
-    }
 }
 
 // The first of the variables that is set, as the C library looks them up.
@@ -83,7 +68,7 @@ bool japaneseUser() {
 } // namespace
 
 Platform systemPlatform() {
-    return {writeError,     ringBell,        pause, useJapaneseLocale,         utf8Terminal(),
+    return {writeError,     ringBell,        pause, utf8Terminal(),
             japaneseUser(), !pauseSkipped(), false, isatty(STDERR_FILENO) != 0};
 }
 

@@ -1,11 +1,8 @@
-// The platform layer on Windows, the program's home: message sounds, the pause, the Japanese
-// locale, and the command line read as wide characters so that any file name opens.
+// The platform layer on Windows, the program's home: message sounds, the pause, and the
+// command line read as wide characters so that any file name opens.
 #include "platform/process.h"
 
-#include <clocale>
 #include <cstdio>
-#include <locale>
-#include <stdexcept>
 #include <string>
 
 // windows.h must come before the other system headers.
@@ -50,15 +47,6 @@ void pause(std::chrono::milliseconds duration) {
     Sleep(static_cast<DWORD>(duration.count()));
 }
 
-// Some C++ runtimes cannot build named locales; the C runtime's then carries the code page.
-void useJapaneseLocale() {
-    try {
-        std::locale::global(std::locale("japanese"));
-    } catch (const std::runtime_error&) {
-        std::setlocale(LC_ALL, "japanese");
-    }
-}
-
 // The argument as code page 932 bytes, as the console is to echo it.
 std::string codePage932(const std::wstring& text) {
     if (text.empty()) {
@@ -85,7 +73,6 @@ Platform systemPlatform() {
     return {console ? writeConsole : writeBytes,
             messageBeep,
             pause,
-            useJapaneseLocale,
             console,
             japanese,
             !pauseSkipped(),

@@ -14,7 +14,7 @@ namespace {
 
 using platform::Sound;
 
-// What a run did, as text: its console output, "L" where the locale was set, each conversion
+// What a run did, as text: its console output, each conversion
 // called, "!" and the signal, "~" and the pause, and "=" and the exit status. Each path is
 // echoed as itself; its conversion returns the status that `statuses` gives it, or Ok.
 std::string run(const std::vector<std::string>& paths,
@@ -23,8 +23,7 @@ std::string run(const std::vector<std::string>& paths,
     const platform::Platform fake{
         [&](std::string_view bytes) { log += bytes; },
         [&](Sound sound) { log += sound == Sound::Information ? "!info" : "!error"; },
-        [&](std::chrono::milliseconds ms) { log += "~" + std::to_string(ms.count()); },
-        [&] { log += "L"; }};
+        [&](std::chrono::milliseconds ms) { log += "~" + std::to_string(ms.count()); }};
     const auto conversion = [&](const char* kind) {
         return [&, kind](const std::filesystem::path& path) {
             log += kind + path.string() + "|";
@@ -57,7 +56,7 @@ TEST(Driver, ChoosesDirectionByTheLastDotExactly) {
         {"a.qlx/take", ""},      {"take.qlx.bak", ""},    {"", ""}};
     for (const auto& [path, call] : calls) {
         EXPECT_EQ(run({path}),
-                  "L" + path + "\n" +
+                  path + "\n" +
                       (call.empty() ? message(Status::BadExtension) +
                                           "  only a name that ends in .qlx or .csv is converted\n"
                                           "!error~5000=-4"
@@ -77,7 +76,7 @@ TEST(Driver, HelpAndVersionAnswerAtOnce) {
     }
     const std::string version = run({"--version"});
     EXPECT_TRUE(version.starts_with("QLXConverter ") && version.ends_with("\n=0")) << version;
-    EXPECT_EQ(run({"--helps"}).substr(0, 11), "L--helps\n\x83\x74");
+    EXPECT_EQ(run({"--helps"}).substr(0, 10), "--helps\n\x83\x74");
 }
 
 std::string shiftJis(std::string_view utf8) {
@@ -99,7 +98,7 @@ TEST(Driver, ReportsEachFileAndTheFirstFailure) {
         {Status{-2147483647 - 1}, unknown}};
     std::vector<std::string> paths;
     std::map<std::string, Status> statuses;
-    std::string log = "L";
+    std::string log;
     for (const auto& [status, text] : reports) {
         const std::string path = std::to_string(paths.size()) + ".csv";
         paths.push_back(path);
