@@ -209,8 +209,8 @@ platform::Expected<Piece, ReadFault> RowReader::piece() {
         // A field that ends, or, when the buffer is full of one field, what is surely its text.
         const bool ends = end.kind != Kind::More;
         const std::size_t textEnd = end.quoted ? end.closing : end.at;
-        const Piece piece{text.substr(scan_.text, textEnd - scan_.text),
-                          scan_.in == Scan::In::Quoted, ends, ends && end.kind != Kind::Separator};
+        const Piece piece{text.substr(scan_.text, textEnd - scan_.text), ends,
+                          ends && end.kind != Kind::Separator};
         pieceLineEnds_ += lineEndsIn(piece.text);
         if (!ends) {
             begin_ += end.at;

@@ -28,7 +28,6 @@ struct Row {
 // turned from UTF-8; a quoted field's text without its quotes, doubled quotes as they stand).
 struct Piece {
     std::string_view text;
-    bool quoted;    // its field stands between quotes
     bool fieldEnds; // the last piece of its field
     bool rowEnds;   // and of its row
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace qlx::csv {
@@ -23,19 +24,20 @@ constexpr std::array<Mark, 3> kMarks = {{{"\xEF\xBB\xBF", TextEncoding::Utf8},
                                          {"\xFF\xFE", TextEncoding::Utf16Le},
                                          {"\xFE\xFF", TextEncoding::Utf16Be}}};
 
-// The first separator on the first line, past a quoted field that begins it.
+// The separator that ends the first line's first field soonest, a quoted field that closes before
+// it counting first, or a comma where none ends it.
 char firstSeparator(std::string_view line) {
-    std::size_t at = 0;
-    if (line.starts_with('"')) {
-        for (at = 1; at < line.size(); ++at) {
-            if (line[at] == '"' && !(at + 1 < line.size() && line[at + 1] == '"')) {
-                break; // its first quote that is not doubled
-            }
-            at += line[at] == '"' ? 1u : 0u;
+    char first = ',';
+    FieldEnd soonest{FieldEnd::Kind::Text, line.size()};
+    for (const char separator : {',', ';', '\t'}) {
+        const FieldEnd end = fieldEnd(line, 0, separator, true);
+        if (end.kind == FieldEnd::Kind::Separator &&
+            std::pair(!end.quoted, end.at) < std::pair(!soonest.quoted, soonest.at)) {
+            first = separator;
+            soonest = end;
         }
     }
-    const std::size_t found = line.find_first_of(",;\t\n", at);
-    return found == line.npos || line[found] == '\n' ? ',' : line[found];
+    return first;
 }
 
 // Whether the first line, split at `separator` outside quotes and rid of the empty fields that a

@@ -35,6 +35,7 @@ TEST(TextForm, IsToldFromTheFirstBytes) {
         // None or several: the first outside quotes.
         {"Quor;lane,x\r\n", TextEncoding::ShiftJis, 0, ';', ""},
         {"Q;1,x\r\n", TextEncoding::ShiftJis, 0, ';', ""},
+        {"\"Q;1\",x;y\r\n", TextEncoding::ShiftJis, 0, ',', ""},
         {"0\r\n", TextEncoding::ShiftJis, 0, ',', ""},
         {"", TextEncoding::ShiftJis, 0, ',', ""},
         {"\xEF\xBB\xBFQ;0", TextEncoding::Utf8, 3, ';', ""},
