@@ -1,5 +1,6 @@
-// A value, or why there is none: the one shape in which every layer hands a failure up to the
-// layer above it.
+// A value, or why there is none: the one shape in which a failure crosses from a folder to the
+// one above it, each folder with its own error type. Only exhausted memory is thrown, and it is
+// caught in one place (memory.h).
 #pragma once
 
 #include <optional>
