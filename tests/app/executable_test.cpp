@@ -2,8 +2,6 @@
 // give it. Runs skip the five-second pause, as a script's do, but where a test needs it.
 #include "app/driver.h"
 #include "app/messages.h"
-#include "convert/rotation.h"
-#include "motion/motion_file.h"
 #include "tests/support/motion_document.h"
 #include "tests/support/support.h"
 
@@ -139,16 +137,6 @@ TEST(Executable, ConvertsSeveralFilesBothWays) {
     EXPECT_EQ(readBytes(folder / "take.csv"), csv);
 }
 
-TEST(Executable, PrintsUsageOrReportsAMissingFile) {
-    ScratchDir dir;
-    EXPECT_EQ(run(dir, {}).second.substr(0, 22), "QLXConverter Usage : \n");
-    const std::string path = (dir / "missing.qlx").string();
-    EXPECT_EQ(run(dir, {path}), std::pair(255, path + "\n" + message(convert::Status::OpenError) +
-                                                   "  the file cannot be read: there is no such "
-                                                   "file\n"));
-    EXPECT_EQ(dir.entries(), 0u);
-}
-
 // A motion whose CSV form is some hundred kilobytes.
 std::filesystem::path largeMotion(const ScratchDir& dir) {
     test::MotionDocument document;
@@ -176,36 +164,28 @@ TEST(Executable, AFileSizeLimitIsAWriteError) {
     EXPECT_EQ(dir.entries(), 3u) << "the two inputs and the small file's output";
 }
 
-// Signals that the caller chose to ignore (a run under nohup, a background job) stay ignored
-// after an output was written: a hang-up in the pause does not end the run.
-TEST(Executable, IgnoredSignalsStayIgnored) {
-    ScratchDir dir;
-    const std::string large = largeMotion(dir).string();
-    ConverterRun converter(dir, {large}, [] {
-        unsetenv("QLXCONVERTER_NO_PAUSE");
-        std::signal(SIGHUP, SIG_IGN);
-        std::signal(SIGINT, SIG_IGN);
-    });
-    ASSERT_TRUE(converter.waitFor(message(convert::Status::Ok)));
-    ASSERT_TRUE(converter.running()) << "in its pause";
-    kill(converter.pid(), SIGHUP);
-    kill(converter.pid(), SIGINT);
-    EXPECT_EQ(converter.finish().first, 0);
-}
-
 // QLXCONVERTER_NO_PAUSE skips the pause and only the pause: a run says and does the same, and
-// is still in its pause a second after it said so only without the variable.
+// is still in its pause a second after it said so only without the variable. Signals that the
+// caller ignored (a run under nohup, a background job) stay ignored after an output was written:
+// a hang-up in the pause does not end the run.
 TEST(Executable, NoPauseSkipsOnlyThePause) {
     ScratchDir dir;
     writeBytes(dir / "take.csv", readBytes(QLX_SOURCE_DIR "/examples/walk.csv"));
     const std::vector<std::string> files = {(dir / "take.csv").string(), (dir / "x.txt").string()};
     for (const char* value : {"", "0", "1", "yes"}) {
-        ConverterRun converter(dir, files, [value] { setenv("QLXCONVERTER_NO_PAUSE", value, 1); });
+        ConverterRun converter(dir, files, [value] {
+            setenv("QLXCONVERTER_NO_PAUSE", value, 1);
+            std::signal(SIGHUP, SIG_IGN);
+            std::signal(SIGINT, SIG_IGN);
+        });
         ASSERT_TRUE(converter.waitFor("\n  only a name"));
         std::this_thread::sleep_for(1s);
-        EXPECT_EQ(converter.running(),
-                  std::string_view(value).empty() || std::string_view(value) == "0")
-            << value;
+        const bool pauses = std::string_view(value).empty() || std::string_view(value) == "0";
+        EXPECT_EQ(converter.running(), pauses) << value;
+        if (pauses) {
+            kill(converter.pid(), SIGHUP);
+            kill(converter.pid(), SIGINT);
+        }
         const auto outcome = converter.finish();
         EXPECT_EQ(outcome, run(dir, files)) << value;
     }
@@ -378,84 +358,6 @@ TEST(Executable, ReadsTheFilesOtherToolsWrite) {
     }
 }
 
-// The angles of a bone row are the truth, and its last column the rotation they were written for:
-// untouched angles, or angles spelled otherwise with the same value (a spreadsheet's "0" for
-// "-0", a plus sign), give the stored rotation bit for bit, with line 1 padded as Calc pads it;
-// an edited angle gives the rotation of the angles, in the stored rotation's sign; a column cut,
-// emptied or garbled gives the rotation of the angles in the formula's sign, and only a garbled
-// one is noted. A signature holding a semicolon and a tab comes back as it was.
-TEST(Executable, ABoneRowsAnglesAreTheTruth) {
-    ScratchDir dir;
-    MotionDocument motion;
-    setMagic(motion, "Qu;rlane\tMotion Data 0002");
-    motion.bones.resize(2); // the second keeps the default rotation, four zeros: angles -0, 0, 0
-    setName(motion.bones[0].name, "a");
-    setName(motion.bones[1].name, "b");
-    motion.bones[0].rotation = {0.1f, 0.2f, 0.3f, -0.5f};
-    ASSERT_TRUE(save(motion, dir / "take.qlx"));
-    ASSERT_EQ(run(dir, {(dir / "take.qlx").string()}).first, 0);
-    const std::vector<std::string> lines = linesOf(readBytes(dir / "take.csv"));
-    ASSERT_TRUE(lines[0].starts_with("\"Qu;rlane\tMotion Data 0002\",")) << lines[0];
-    using Fields = std::vector<std::string>;
-    const auto split = [](const std::string& line) {
-        Fields fields;
-        std::stringstream row(line);
-        for (std::string field; std::getline(row, field, ',');) {
-            fields.push_back(field);
-        }
-        return fields;
-    };
-    // The file with each bone row's fields changed by `edit`.
-    const auto variant = [&](const std::string& name, auto edit, const std::string& pad = "") {
-        std::string text = lines[0] + pad + "\r\n";
-        for (std::size_t k = 1; k < lines.size(); ++k) {
-            Fields fields = split(lines[k]);
-            if (k == 3 || k == 4) {
-                edit(fields, k == 3);
-            }
-            for (std::size_t f = 0; f < fields.size(); ++f) {
-                text += (f == 0 ? "" : ",") + fields[f];
-            }
-            text += "\r\n";
-        }
-        writeBytes(dir / (name + ".csv"), text);
-        return (dir / (name + ".csv")).string();
-    };
-    const auto respell = [](std::string& angle) {
-        angle = angle == "-0" ? "0" : angle + (angle.find('.') != angle.npos ? "0" : ".0");
-    };
-    const auto [status, output] =
-        run(dir, {variant(
-                      "same", [](Fields&, bool) {}, ",,,,,,,,,"),
-                  variant("respelled", [&](Fields& f, bool) { respell(f[5]), respell(f[6]); }),
-                  variant("edited", [](Fields& f, bool a) { f[5] = a ? "10" : f[5]; }),
-                  variant("cut", [](Fields& f, bool) { f.pop_back(); }),
-                  variant("emptied", [](Fields& f, bool) { f.back().clear(); }),
-                  variant("garbled", [](Fields& f, bool) { f.back() = "0xZZ"; })});
-    EXPECT_EQ(status, 0);
-    const std::string noted = "  line 4, column 10: the rotation should be";
-    EXPECT_EQ(output.find("  line"), output.find(noted)) << "the garbled column alone: " << output;
-    EXPECT_EQ(readBytes(dir / "same.qlx"), readBytes(dir / "take.qlx"));
-    EXPECT_EQ(readBytes(dir / "respelled.qlx"), readBytes(dir / "take.qlx"));
-    // Bone a's rotation: from its row's angles, in the stored rotation's sign or the formula's.
-    const auto rotationOf = [&](const std::string& name) {
-        const std::string bytes = readBytes(dir / (name + ".qlx"));
-        const auto& r = motion::parseMotion(std::as_bytes(std::span(bytes)))->bones[0].rotation;
-        return std::array<float, 4>{r[0].get(), r[1].get(), r[2].get(), r[3].get()};
-    };
-    const Fields a = split(lines[3]);
-    const auto fromAngles = [&](float x, float sign) {
-        const auto q = convert::boneRotationFromDegrees({x, std::stof(a[6]), std::stof(a[7])});
-        return std::array<float, 4>{sign * q.x, sign * q.y, sign * q.z, sign * q.w};
-    };
-    const auto e = fromAngles(10, 1);
-    ASSERT_LT(e[0] * 0.1 + e[1] * 0.2 + e[2] * 0.3 - e[3] * 0.5, 0) << "the opposite sign";
-    EXPECT_EQ(rotationOf("edited"), fromAngles(10, -1));
-    for (const char* name : {"cut", "emptied", "garbled"}) {
-        EXPECT_EQ(rotationOf(name), fromAngles(std::stof(a[5]), 1)) << name;
-    }
-}
-
 // With its temporary file named (here /proc is hidden, so that no file can start unnamed), a
 // run stopped by any signal that would end it, real-time ones and faults sent with kill among
 // them, ends with that signal and leaves nothing but its input. Hiding /proc needs root.
@@ -504,20 +406,14 @@ TEST(Executable, AClosedOutputStreamEndsNothing) {
     }
     paths.push_back((dir / "missing.csv").string());
     // The pipe's reader has gone before the first line is written, as `head -c0` would go.
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    close(pipeEnds[0]);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeEnds[1], STDERR_FILENO);
-        setenv("QLXCONVERTER_NO_PAUSE", "1", 1);
-        becomeConverter(paths);
-    }
-    close(pipeEnds[1]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 255) << "the missing file's status";
+    const auto [status, output] = ConverterRun(dir, paths, [] {
+                                      int pipeEnds[2];
+                                      if (pipe(pipeEnds) == 0 && close(pipeEnds[0]) == 0) {
+                                          dup2(pipeEnds[1], STDERR_FILENO);
+                                      }
+                                  }).finish();
+    EXPECT_EQ(status, 255) << "the missing file's status";
+    EXPECT_EQ(output, "");
     EXPECT_EQ(dir.entries(), 10u) << "five inputs and their five outputs";
 }
 

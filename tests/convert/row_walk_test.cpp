@@ -4,12 +4,16 @@
 // lights.
 #include "convert/row_walk.h"
 
+#include "convert/rotation.h"
+#include "motion/motion_file.h"
+
 #include "tests/support/round_trip.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <sstream>
 
 namespace qlx::convert {
@@ -255,6 +259,83 @@ TEST(RowWalk, TheRowAfterTheLightsIsABlockOrNothing) {
                       *tail)
                 << after;
         }
+    }
+}
+
+// The angles of a bone row are the truth, and its last column the rotation they were written for:
+// untouched angles, or angles spelled otherwise with the same value (a spreadsheet's "0" for
+// "-0", a plus sign), give the stored rotation bit for bit, with line 1 padded as Calc pads it;
+// an edited angle gives the rotation of the angles, in the stored rotation's sign; a column cut,
+// emptied or garbled gives the rotation of the angles in the formula's sign, and only a garbled
+// one is noted.
+TEST(RowWalk, ABoneRowsAnglesAreTheTruth) {
+    test::MotionDocument motion;
+    motion.bones.resize(2); // the second keeps the default rotation, four zeros: angles -0, 0, 0
+    test::setName(motion.bones[0].name, "a");
+    test::setName(motion.bones[1].name, "b");
+    motion.bones[0].rotation = {0.1f, 0.2f, 0.3f, -0.5f};
+    const auto lines = test::linesOf(test::csvOf(motion));
+    using Fields = std::vector<std::string>;
+    const auto split = [](const std::string& line) {
+        Fields fields;
+        std::stringstream row(line);
+        for (std::string field; std::getline(row, field, ',');) {
+            fields.push_back(field);
+        }
+        return fields;
+    };
+    // The walk of the text with each bone row's fields (lines 4 and 5) changed by `edit`.
+    const auto variant = [&](auto edit, const std::string& pad = "") {
+        auto edited = lines;
+        edited[0] += pad;
+        for (const std::size_t k : {3u, 4u}) {
+            Fields fields = split(edited[k]);
+            edit(fields, k == 3);
+            edited[k] = fields[0];
+            for (std::size_t f = 1; f < fields.size(); ++f) {
+                edited[k] += "," + fields[f];
+            }
+        }
+        const Walked walked = walk(test::joinedLines(edited));
+        EXPECT_EQ(walked.report.status, Status::Ok);
+        return walked;
+    };
+    const auto respell = [](std::string& angle) {
+        angle = angle == "-0" ? "0" : angle + (angle.find('.') != angle.npos ? "0" : ".0");
+    };
+    const std::string stored = test::savedBytes(motion);
+    const Walked same = variant([](Fields&, bool) {}, ",,,,,,,,,");
+    EXPECT_TRUE(same.bytes == stored && same.report.notes.kept().empty());
+    EXPECT_TRUE(variant([&](Fields& f, bool) { respell(f[5]), respell(f[6]); }).bytes == stored);
+    // Bone a's rotation: from its row's angles, in the stored rotation's sign or the formula's.
+    const auto rotationOf = [](const Walked& walked) {
+        const auto& r =
+            motion::parseMotion(std::as_bytes(std::span(walked.bytes)))->bones[0].rotation;
+        return std::array<float, 4>{r[0].get(), r[1].get(), r[2].get(), r[3].get()};
+    };
+    const Fields a = split(lines[3]);
+    const auto fromAngles = [&](float x, float sign) {
+        const auto q = boneRotationFromDegrees({x, std::stof(a[6]), std::stof(a[7])});
+        return std::array<float, 4>{sign * q.x, sign * q.y, sign * q.z, sign * q.w};
+    };
+    const auto e = fromAngles(10, 1);
+    ASSERT_LT(e[0] * 0.1 + e[1] * 0.2 + e[2] * 0.3 - e[3] * 0.5, 0) << "the opposite sign";
+    EXPECT_EQ(rotationOf(variant([](Fields& f, bool first) { f[5] = first ? "10" : f[5]; })),
+              fromAngles(10, -1));
+    const std::pair<const char*, std::function<void(Fields&, bool)>> broken[] = {
+        {"cut", [](Fields& f, bool) { f.pop_back(); }},
+        {"emptied", [](Fields& f, bool) { f.back().clear(); }},
+        {"garbled", [](Fields& f, bool) { f.back() = "0xZZ"; }}};
+    for (const auto& [name, edit] : broken) {
+        const Walked walked = variant(edit);
+        EXPECT_EQ(rotationOf(walked), fromAngles(std::stof(a[5]), 1)) << name;
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> noted;
+        for (const Note& note : walked.report.notes.kept()) {
+            noted.emplace_back(note.line, note.column);
+        }
+        EXPECT_EQ(noted, (name == std::string_view("garbled") ? decltype(noted){{4, 10}, {5, 10}}
+                                                              : decltype(noted){}))
+            << name;
     }
 }
 

@@ -161,6 +161,10 @@ test::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::s
     return document;
 }
 
+std::string csvOf(const test::MotionDocument& document) {
+    return layOut(test::viewOf(document));
+}
+
 std::optional<test::MotionDocument> walked(std::string_view csv) {
     const auto bytes = walkedBytes(csv);
     if (!bytes) {

@@ -16,6 +16,9 @@ namespace qlx::test {
 // mark, which the import says of.
 test::MotionDocument motionFromBytes(std::span<const std::uint8_t> bytes, std::size_t maxKeys);
 
+// The CSV text the export writes for the motion.
+std::string csvOf(const test::MotionDocument& document);
+
 // The motion that the rows of CSV text make up, walked as the import walks them; nothing when
 // they make up none.
 std::optional<test::MotionDocument> walked(std::string_view csv);
