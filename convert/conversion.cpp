@@ -18,25 +18,27 @@ namespace {
 using Opened = Report (*)(const platform::InputFile&, const io::InputWatch&,
                           const std::filesystem::path&, const std::filesystem::path&);
 
+Report openAndConvert(const std::filesystem::path& path, std::string_view extension,
+                      Opened convert) {
+    const auto output = outputPath(path, extension);
+    const auto input = platform::openInput(path);
+    if (!input || !output) {
+        return {Status::OpenError, CannotRead{input ? platform::SystemError{} : input.error()}, {}};
+    }
+    // Where the file's time is too recent to tell a write by, its bytes are read once more now,
+    // before the conversion reads them, and again at its end.
+    const auto watch = io::InputWatch::start(*input);
+    if (!watch) {
+        return {Status::OpenError, CannotRead{watch.error()}, {}};
+    }
+    return convert(*input, *watch, path, *output);
+}
+
 Report convertFile(const std::filesystem::path& path, std::string_view extension, Opened convert) {
-    return platform::exhaustionAs(
-        [&]() -> Report {
-            const auto output = outputPath(path, extension);
-            const auto input = platform::openInput(path);
-            if (!input || !output) {
-                return {Status::OpenError,
-                        CannotRead{input ? platform::SystemError{} : input.error()},
-                        {}};
-            }
-            // Where the file's time is too recent to tell a write by, its bytes are read once
-            // more now, before the conversion reads them, and again at its end.
-            const auto watch = io::InputWatch::start(*input);
-            if (!watch) {
-                return {Status::OpenError, CannotRead{watch.error()}, {}};
-            }
-            return convert(*input, *watch, path, *output);
-        },
-        outOfMemory);
+    Report report;
+    const auto ran =
+        platform::whileMemoryLasts([&] { report = openAndConvert(path, extension, convert); });
+    return ran ? std::move(report) : outOfMemory(ran.error().bytes);
 }
 
 } // namespace

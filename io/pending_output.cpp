@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <optional>
 #include <string>
-#include <variant>
 
 namespace qlx::io {
 
@@ -57,22 +56,24 @@ Result<fs::path> freshName(const fs::path& target, const Create& create) {
 // Where the output is to be written: the target, or where its links lead; or why the target is
 // refused: neither missing nor a regular file this user may write, or reached through a link that
 // the system would not follow for this user.
-std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::path path) {
+platform::Expected<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::path path) {
     using Step = OutputFailure::Step;
     for (int links = 0;; ++links) {
         const auto facts = system.facts(path);
         if (!facts) {
-            return OutputFailure{Step::Target, facts.error()};
+            return platform::unexpected(OutputFailure{Step::Target, facts.error()});
         }
         if (facts->type != PathFacts::Type::Link) {
             if (facts->type == PathFacts::Type::Missing ||
                 (facts->type == PathFacts::Type::Regular && !facts->unwritable)) {
                 return path;
             }
-            return OutputFailure{Step::Target, facts->unwritable.value_or(platform::SystemError{})};
+            return platform::unexpected(
+                OutputFailure{Step::Target, facts->unwritable.value_or(platform::SystemError{})});
         }
         if (links == kMaxLinks) {
-            return OutputFailure{Step::Target, {platform::SystemError::Kind::LinkLoop, 0}};
+            return platform::unexpected(
+                OutputFailure{Step::Target, {platform::SystemError::Kind::LinkLoop, 0}});
         }
         const fs::path folder = folderOf(path);
         // A folder whose facts cannot be told is taken for no shared one: the link is then
@@ -80,11 +81,11 @@ std::variant<fs::path, OutputFailure> resolve(platform::FileSystem& system, fs::
         const auto shared = system.folderFacts(folder);
         if (shared && shared->shared && facts->owner != system.user() &&
             facts->owner != shared->owner) {
-            return OutputFailure{Step::SharedLink, {}};
+            return platform::unexpected(OutputFailure{Step::SharedLink, {}});
         }
         const auto next = system.readLink(path);
         if (!next) {
-            return OutputFailure{Step::Target, next.error()};
+            return platform::unexpected(OutputFailure{Step::Target, next.error()});
         }
         path = next->is_absolute() ? *next : folder / *next;
     }
@@ -123,15 +124,14 @@ PendingOutput::PendingOutput(const fs::path& target, const fs::path& input,
                              platform::FileSystem& system)
     : system_(system) {
     auto resolved = resolve(system_, target);
-    if (auto* refused = std::get_if<OutputFailure>(&resolved)) {
-        failure_ = *refused;
+    if (!resolved) {
+        failure_ = resolved.error();
         return;
     }
-    target_ = std::get<fs::path>(std::move(resolved));
+    target_ = std::move(*resolved);
     if (!input.empty()) {
         const auto read = resolve(system_, input);
-        const auto* inputPath = std::get_if<fs::path>(&read);
-        if (inputPath != nullptr && replacesInput(system_, target_, *inputPath)) {
+        if (read && replacesInput(system_, target_, *read)) {
             failure_ = {OutputFailure::Step::IsInput, {}};
             return;
         }

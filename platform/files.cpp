@@ -7,7 +7,7 @@ namespace qlx::platform {
 
 Result<InputBytes> readWhole(const InputFile& input) {
     if (input.size > SIZE_MAX) {
-        throw AllocationFailure(SIZE_MAX);
+        runOutOfMemory(SIZE_MAX);
     }
     const auto size = static_cast<std::size_t>(input.size);
     InputBytes read{allocateLarge(size), size, false};

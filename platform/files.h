@@ -84,8 +84,8 @@ struct InputBytes {
     std::span<const std::byte> bytes() const { return {block.get(), size}; }
 };
 
-// The opened file's bytes from its start to its size; fails where a read fails. Throws
-// AllocationFailure when there is no memory to read them into.
+// The opened file's bytes from its start to its size; fails where a read fails. Memory too small
+// to read them into runs out (see memory.h).
 Result<InputBytes> readWhole(const InputFile& input);
 
 // Sets up, once at the program's start, what keeps files safe whatever stops the program: the

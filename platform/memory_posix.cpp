@@ -30,7 +30,7 @@ LargeBlock allocateLarge(std::size_t bytes) {
         block = std::malloc(bytes == 0 ? 1 : bytes);
     }
     if (block == nullptr) {
-        throw AllocationFailure(bytes);
+        runOutOfMemory(bytes);
     }
     return LargeBlock(static_cast<std::byte*>(block));
 }

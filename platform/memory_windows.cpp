@@ -13,7 +13,7 @@ void LargeBlockFree::operator()(void* block) const {
 LargeBlock allocateLarge(std::size_t bytes) {
     void* block = std::malloc(bytes == 0 ? 1 : bytes);
     if (block == nullptr) {
-        throw AllocationFailure(bytes);
+        runOutOfMemory(bytes);
     }
     return LargeBlock(static_cast<std::byte*>(block));
 }

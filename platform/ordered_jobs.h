@@ -1,150 +1,72 @@
 // Jobs that each make a piece of an output, run on worker threads and taken back in the order
 // they were added, so that the output is the same whatever the scheduling: the one place the
-// conversions meet threads, so a build without them replaces this file alone. While the taker waits
-// for the oldest piece it runs waiting jobs itself; a bounded number of jobs are in flight, so a
-// bounded number of pieces are held.
+// conversions meet threads, so a build without them (the browser's) replaces a platform member.
+// While the taker waits for the oldest piece it runs waiting jobs itself; a bounded number of jobs
+// are in flight, so a bounded number of pieces are held.
 #pragma once
 
-#include <algorithm>
-#include <condition_variable>
 #include <cstddef>
-#include <exception>
+#include <deque>
 #include <functional>
-#include <list>
-#include <mutex>
+#include <memory>
 #include <optional>
-#include <system_error>
-#include <thread>
-#include <vector>
 
 namespace qlx::platform {
 
-// One worker per core but the taking thread's own; asking the system costs a call, so once.
-inline unsigned defaultWorkers() {
-    static const unsigned workers = std::max(1u, std::thread::hardware_concurrency()) - 1;
-    return workers;
-}
+// One worker per core but the taking thread's own; none where there are no threads.
+unsigned defaultWorkers();
 
-template <typename Piece> class OrderedJobs {
+// The jobs themselves, whatever they make: each writes its own piece.
+class JobQueue {
 public:
     // Every worker and the taker can have a job, and as many wait behind them; never more than
     // this many, whatever the cores.
     static constexpr std::size_t kMostInFlight = 16;
 
-    explicit OrderedJobs(unsigned workers = defaultWorkers())
-        : workerCount_(workers),
-          inFlight_(std::min(2 * (std::size_t{workers} + 1), kMostInFlight)) {}
-    OrderedJobs(const OrderedJobs&) = delete;
-    OrderedJobs& operator=(const OrderedJobs&) = delete;
+    explicit JobQueue(unsigned workers);
+    JobQueue(const JobQueue&) = delete;
+    JobQueue& operator=(const JobQueue&) = delete;
     // Jobs not yet taken are dropped; a job already running is waited for.
-    ~OrderedJobs() {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        waiting_.notify_all();
-        for (auto& worker : workers_) {
-            worker.join();
-        }
-    }
+    ~JobQueue();
 
-    // Whether as many jobs are in flight as may be: the oldest piece is to be taken first.
-    bool full() const { return slots_.size() >= inFlight_; }
-    bool empty() const { return slots_.empty(); }
+    // Whether as many jobs are in flight as may be: the oldest is to be taken first.
+    bool full() const;
+    bool empty() const;
+    void add(std::function<void()> job);
+    // Waits until the oldest job is done, running it here if no worker took it, and lets it go;
+    // memory that ran out in it runs out here.
+    void takeOldest();
 
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+template <typename Piece> class OrderedJobs {
+public:
+    static constexpr std::size_t kMostInFlight = JobQueue::kMostInFlight;
+
+    explicit OrderedJobs(unsigned workers = defaultWorkers()) : jobs_(workers) {}
+
+    bool full() const { return jobs_.full(); }
+    bool empty() const { return jobs_.empty(); }
     void add(std::function<Piece()> job) {
-        if (workers_.empty()) {
-            startWorkers();
-        }
-        {
-            const std::lock_guard lock(mutex_);
-            slots_.push_back({std::move(job), State::Waiting, std::nullopt, nullptr});
-        }
-        waiting_.notify_one();
+        std::optional<Piece>& piece = pieces_.emplace_back();
+        jobs_.add([&piece, job = std::move(job)] { piece.emplace(job()); });
     }
-
-    // The oldest job's piece, the job run here if no worker took it; a job that threw throws here.
+    // The oldest job's piece.
     Piece take() {
-        std::unique_lock lock(mutex_);
-        Slot& first = slots_.front();
-        while (first.state != State::Done) {
-            const auto waiting = std::ranges::find(slots_, State::Waiting, &Slot::state);
-            if (waiting == slots_.end()) {
-                done_.wait(lock);
-                continue;
-            }
-            waiting->state = State::Running;
-            lock.unlock();
-            run(*waiting);
-            lock.lock();
-            waiting->state = State::Done;
-        }
-        Slot done = std::move(first);
-        slots_.pop_front();
-        lock.unlock();
-        if (done.error) {
-            std::rethrow_exception(done.error);
-        }
-        return std::move(*done.piece);
+        jobs_.takeOldest();
+        Piece piece = std::move(*pieces_.front());
+        pieces_.pop_front();
+        return piece;
     }
 
 private:
-    enum class State { Waiting, Running, Done };
-    struct Slot {
-        std::function<Piece()> job;
-        State state = State::Waiting;
-        std::optional<Piece> piece;
-        std::exception_ptr error;
-    };
-
-    void startWorkers() {
-        for (unsigned i = 0; i < workerCount_; ++i) {
-            try {
-                workers_.emplace_back([this] { work(); });
-            } catch (const std::system_error&) {
-                break; // no thread could start: the jobs run on the taking thread
-            }
-        }
-    }
-
-    void work() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            const auto waiting = [&] {
-                return std::ranges::find(slots_, State::Waiting, &Slot::state);
-            };
-            waiting_.wait(lock, [&] { return stopping_ || waiting() != slots_.end(); });
-            if (stopping_) {
-                return;
-            }
-            Slot& slot = *waiting();
-            slot.state = State::Running;
-            lock.unlock();
-            run(slot);
-            lock.lock();
-            slot.state = State::Done;
-            done_.notify_one(); // only the taking thread waits for a piece
-        }
-    }
-
-    static void run(Slot& slot) {
-        try {
-            slot.piece.emplace(slot.job());
-        } catch (...) {
-            slot.error = std::current_exception();
-        }
-    }
-
-    unsigned workerCount_;
-    std::size_t inFlight_;
-    std::mutex mutex_;
-    std::condition_variable waiting_; // a job waits for a worker, or the jobs are stopping
-    std::condition_variable done_;    // a job is done
-    // In the order of taking; a slot stays where it is until taken. Only the taking thread adds
-    // and removes slots; workers change what a slot holds, under the lock.
-    std::list<Slot> slots_;
-    bool stopping_ = false;
-    std::vector<std::thread> workers_;
+    // A deque keeps its elements where they are as it grows and shrinks at its ends. The jobs
+    // go first, so no worker writes a piece that is gone.
+    std::deque<std::optional<Piece>> pieces_;
+    JobQueue jobs_;
 };
 
 } // namespace qlx::platform
