@@ -17,16 +17,6 @@ namespace qlx::app {
 
 namespace {
 
-Report convertOne(const platform::Argument& argument, const Conversions& conversions) {
-    if (convert::hasExtension(argument.path, ".qlx")) {
-        return conversions.exportToCsv(argument.path);
-    }
-    if (convert::hasExtension(argument.path, ".csv")) {
-        return conversions.importFromCsv(argument.path);
-    }
-    return {Status::BadExtension, {}, {}};
-}
-
 bool asks(const platform::Argument& argument, std::initializer_list<std::string_view> options) {
     const std::string& text = argument.echo;
     return std::ranges::find(options, std::string_view(text)) != options.end();
@@ -84,6 +74,16 @@ private:
 
 } // namespace
 
+Report convertOne(const std::filesystem::path& path, const Conversions& conversions) {
+    if (convert::hasExtension(path, ".qlx")) {
+        return conversions.exportToCsv(path);
+    }
+    if (convert::hasExtension(path, ".csv")) {
+        return conversions.importFromCsv(path);
+    }
+    return {Status::BadExtension, {}, {}};
+}
+
 int runDriver(std::span<const platform::Argument> arguments, const Conversions& conversions,
               const platform::Platform& platform) {
     const Console console(platform);
@@ -111,7 +111,7 @@ int runDriver(std::span<const platform::Argument> arguments, const Conversions& 
     Status first = Status::Ok;
     for (const auto& argument : arguments) {
         console.path(argument);
-        const Report report = convertOne(argument, conversions);
+        const Report report = convertOne(argument.path, conversions);
         console.line(statusText(report.status));
         for (const std::string& line : describe(report, language)) {
             console.detail(line);

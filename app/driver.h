@@ -24,6 +24,9 @@ struct Conversions {
     Conversion importFromCsv; // for a path ending in ".csv"
 };
 
+// The conversion that the path's extension picks, run on it; BadExtension for any other name.
+Report convertOne(const std::filesystem::path& path, const Conversions& conversions);
+
 // Runs the program on each argument in turn and returns its exit status: 0 when every file
 // converted, otherwise the status of the first that failed. Without arguments, the usage text;
 // with --help, -h or /?, the usage text, and with --version the version, at once.

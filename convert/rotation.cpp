@@ -3,6 +3,7 @@
 #include "convert/rotation.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace qlx::convert {
@@ -72,9 +73,15 @@ float degreesToRadians(double degrees) {
     return toSingle(degrees * std::numbers::pi / 180.0);
 }
 
+// An angle that is no number is the one quiet NaN: which NaN a math library returns for one is
+// its own choice (the browser's differs from glibc's), and the text must be the same everywhere.
 EulerAngles boneRotationToDegrees(Quaternion rotation) {
     const EulerAngles radians = quaternionToEuler(rotation);
-    return {radiansToDegrees(radians.x), radiansToDegrees(radians.y), radiansToDegrees(radians.z)};
+    const auto degrees = [](float angle) {
+        return std::isnan(angle) ? std::numeric_limits<float>::quiet_NaN()
+                                 : radiansToDegrees(angle);
+    };
+    return {degrees(radians.x), degrees(radians.y), degrees(radians.z)};
 }
 
 Quaternion boneRotationFromDegrees(EulerAngles degrees) {

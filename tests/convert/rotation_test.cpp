@@ -31,6 +31,10 @@ TEST(Rotation, WorkedExamplesBothWays) {
         }
     }
     EXPECT_TRUE(std::signbit(boneRotationToDegrees({0, 0, 0, 0}).x)) << "the default is -0";
+    // A rotation of no numbers has the one quiet NaN for angles, whatever the math library made.
+    const EulerAngles none = boneRotationToDegrees({-NAN, -NAN, -NAN, -NAN});
+    EXPECT_TRUE(std::isnan(none.x) && !std::signbit(none.x) && !std::signbit(none.y) &&
+                !std::signbit(none.z));
 }
 
 // The convention as a turn of points: the quaternion of angles (X, Y, Z) turns a point as

@@ -1,0 +1,138 @@
+// The page's one way in, for the module the browser runs: a file's name and bytes in; the output's
+// name and bytes, the status, its message and the lines that say what and where out, from the same
+// conversions and words as the command line, with a summary of the motion converted.
+#include "app/driver.h"
+#include "app/messages.h"
+#include "app/motion_summary.h"
+#include "convert/conversion.h"
+#include "convert/extension.h"
+#include "motion/motion_file.h"
+#include "platform/page_files.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace qlx::app {
+
+namespace {
+
+// Text as a JSON string, quoted.
+std::string jsonString(std::string_view text) {
+    std::string json = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[7];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            json += escaped;
+        } else {
+            json += c;
+        }
+    }
+    return json + "\"";
+}
+
+std::string summaryJson(const MotionSummary& s) {
+    std::string json = "{\"model\":" + jsonString(s.model) + ",\"bones\":" + std::to_string(s.bones) +
+                       ",\"morphs\":" + std::to_string(s.morphs) +
+                       ",\"cameras\":" + std::to_string(s.cameras) +
+                       ",\"lights\":" + std::to_string(s.lights) + ",\"frames\":";
+    json += s.frames ? "[" + std::to_string(s.frames->first) + "," +
+                           std::to_string(s.frames->second) + "]"
+                     : "null";
+    json += ",\"boneKeys\":[";
+    for (std::size_t k = 0; k < s.boneKeys.size(); ++k) {
+        json += (k == 0 ? "[" : ",[") + jsonString(s.boneKeys[k].first) + "," +
+                std::to_string(s.boneKeys[k].second) + "]";
+    }
+    return json + "]}";
+}
+
+// The motion file of a conversion, the input's or the output's, summarized.
+std::string motionJson(std::span<const std::byte> bytes) {
+    const auto motion = motion::parseMotion(bytes);
+    return motion ? summaryJson(summarize(*motion)) : "null";
+}
+
+std::string resultJson(const Report& report, Language language, const std::string& outputName,
+                       std::span<const std::byte> output, std::string motion) {
+    std::string json = "{\"status\":" + std::to_string(static_cast<int>(report.status)) +
+                       ",\"message\":" + jsonString(statusText(report.status)) + ",\"lines\":[";
+    const auto lines = describe(report, language);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        json += (k == 0 ? "" : ",") + jsonString(lines[k]);
+    }
+    json += "],\"output\":";
+    json += report.status == Status::Ok
+                ? "{\"name\":" + jsonString(outputName) +
+                      ",\"at\":" + std::to_string(reinterpret_cast<std::uintptr_t>(output.data())) +
+                      ",\"size\":" + std::to_string(output.size()) + "}"
+                : std::string("null");
+    return json + ",\"motion\":" + motion + "}";
+}
+
+// JSON text the page reads and then frees.
+char* handedOver(const std::string& json) {
+    auto* text = static_cast<char*>(std::malloc(json.size() + 1));
+    std::memcpy(text, json.c_str(), json.size() + 1);
+    return text;
+}
+
+} // namespace
+
+} // namespace qlx::app
+
+using namespace qlx;
+
+extern "C" {
+
+// Memory the page writes into or reads from, and frees.
+void* qlx_allocate(std::uint32_t size) {
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void qlx_free(void* block) {
+    std::free(block);
+}
+
+// Forgets the files of the last conversion and holds room for the input's bytes under its name
+// (UTF-8), for the page to fill; a dropped folder holds none.
+std::byte* qlx_hold(const char* name, std::uint32_t nameSize, std::uint32_t size, int folder) {
+    return platform::holdPageInput({name, nameSize}, size,
+                                   folder != 0 ? platform::PageInput::Folder
+                                               : platform::PageInput::File)
+        .data();
+}
+
+// Converts the input held under `name` as the command line converts a file of that name, and
+// says how it went as JSON text: status, message, lines, the output's name and place, the motion.
+char* qlx_convert(const char* name, std::uint32_t nameSize, int japanese) {
+    const std::string path(name, nameSize);
+    const app::Language language = japanese != 0 ? app::Language::Japanese : app::Language::English;
+    const app::Report report =
+        app::convertOne(path, app::Conversions{convert::exportToCsv, convert::importFromCsv});
+    const auto output =
+        convert::outputPath(path, convert::hasExtension(path, ".qlx") ? ".csv" : ".qlx");
+    const std::string outputName = output ? output->generic_string() : std::string();
+    const auto outputBytes = platform::pageFile(outputName);
+    std::string motion = "null";
+    if (report.status == app::Status::Ok) {
+        motion = app::motionJson(convert::hasExtension(path, ".qlx") ? platform::pageFile(path)
+                                                                     : outputBytes);
+    }
+    return app::handedOver(app::resultJson(report, language, outputName, outputBytes, motion));
+}
+
+// What the command line says where memory ran out, `bytes` having been asked for: the page calls
+// it on a fresh module after the one converting ended itself so.
+char* qlx_out_of_memory(std::uint32_t bytes, int japanese) {
+    const app::Language language = japanese != 0 ? app::Language::Japanese : app::Language::English;
+    return app::handedOver(app::resultJson(convert::outOfMemory(bytes), language, {}, {}, "null"));
+}
+
+} // extern "C"

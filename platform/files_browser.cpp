@@ -1,0 +1,234 @@
+// The files of a page (see page_files.h): the input a block of memory the page filled, an output
+// a block that grows as it is written and takes the target's name when it is committed. One
+// thread reads and writes them; nothing here is shared, linked, watched or stopped midway.
+#include "platform/files.h"
+#include "platform/page_files.h"
+#include "platform/system_call.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace qlx::platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file's bytes, grown by realloc: the last block of the heap grows where it stands.
+class Bytes {
+public:
+    Bytes() = default;
+    Bytes(Bytes&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+          capacity_(std::exchange(other.capacity_, 0)) {}
+    Bytes& operator=(Bytes&& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+        return *this;
+    }
+    ~Bytes() { std::free(data_); }
+
+    void resize(std::size_t size) {
+        if (size > capacity_) {
+            const std::size_t capacity = std::max(size, capacity_ + capacity_ / 2);
+            void* grown = std::realloc(data_, capacity);
+            if (grown == nullptr) {
+                runOutOfMemory(capacity);
+            }
+            data_ = static_cast<std::byte*>(grown);
+            capacity_ = capacity;
+        }
+        size_ = size;
+    }
+    std::span<std::byte> span() { return {data_, size_}; }
+
+private:
+    std::byte* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+struct Entry {
+    bool folder = false;
+    Bytes bytes;
+    std::uint64_t identity = 0;
+};
+
+// The page's volume: names to files, and open files (a handle) to the name each is under.
+struct Volume {
+    std::map<std::string, Entry> entries;
+    std::map<std::intptr_t, std::string> open;
+    std::intptr_t nextHandle = 3;
+    std::uint64_t nextIdentity = 1;
+    int lastError = 0;
+
+    Entry* find(const fs::path& path) {
+        const auto found = entries.find(path.generic_string());
+        return found == entries.end() ? nullptr : &found->second;
+    }
+    Entry* entryOf(std::intptr_t handle) {
+        const auto name = open.find(handle);
+        return name == open.end() ? nullptr : find(name->second);
+    }
+    File openFile(const fs::path& path) {
+        open[nextHandle] = path.generic_string();
+        return File(nextHandle++);
+    }
+};
+
+// The volume lives as long as the module, as a system's files outlive a process's calls.
+Volume& volume() {
+    static Volume pageVolume;
+    return pageVolume;
+}
+
+template <typename T = void> Result<T> refused(SystemError::Kind kind) {
+    volume().lastError = static_cast<int>(kind);
+    return failure<T>();
+}
+
+class PageFileSystem final : public FileSystem {
+public:
+    Result<PathFacts> facts(const fs::path& path) override {
+        const Entry* entry = volume().find(path);
+        if (entry == nullptr) {
+            return PathFacts{};
+        }
+        if (entry->folder) {
+            return PathFacts{
+                PathFacts::Type::Other, 0, {}, SystemError{SystemError::Kind::Folder, 0}};
+        }
+        return PathFacts{PathFacts::Type::Regular, 0, {1, entry->identity}, std::nullopt};
+    }
+    Result<FolderFacts> folderFacts(const fs::path&) override { return FolderFacts{}; }
+    std::uint64_t user() override { return 0; }
+    Result<fs::path> readLink(const fs::path&) override {
+        return refused<fs::path>(SystemError::Kind::Other);
+    }
+    Result<File> createUnnamed(const fs::path&) override {
+        return refused<File>(SystemError::Kind::Other);
+    }
+    Result<File> createNamed(const fs::path& name) override {
+        Volume& v = volume();
+        const auto [entry, made] = v.entries.try_emplace(name.generic_string());
+        if (!made) {
+            return refused<File>(SystemError::Kind::Exists);
+        }
+        entry->second.identity = v.nextIdentity++;
+        return v.openFile(name);
+    }
+    Result<void> nameUnnamed(File&, const fs::path&) override {
+        return refused(SystemError::Kind::Other);
+    }
+    Result<std::size_t> write(File& file, std::span<const char> bytes) override {
+        Entry* entry = volume().entryOf(file.handle());
+        if (entry == nullptr) {
+            return refused<std::size_t>(SystemError::Kind::Other);
+        }
+        const std::size_t at = entry->bytes.span().size();
+        entry->bytes.resize(at + bytes.size());
+        std::memcpy(entry->bytes.span().data() + at, bytes.data(), bytes.size());
+        return bytes.size();
+    }
+    Result<void> flushToDisk(File&) override { return {}; }
+    Result<void> copyMode(File&, const fs::path&) override { return {}; }
+    Result<void> keep(File&) override { return {}; }
+    Result<void> rename(File& file, const fs::path& from, const fs::path& to) override {
+        Volume& v = volume();
+        auto moving = v.entries.extract(from.generic_string());
+        if (moving.empty()) {
+            return refused(SystemError::Kind::NotFound);
+        }
+        moving.key() = to.generic_string();
+        v.entries.erase(moving.key());
+        v.entries.insert(std::move(moving));
+        v.open[file.handle()] = to.generic_string();
+        return {};
+    }
+    void remove(File& file, const fs::path& name) override {
+        file = File();
+        volume().entries.erase(name.generic_string());
+    }
+    void flushFolder(const fs::path&) override {}
+};
+
+} // namespace
+
+std::span<std::byte> holdPageInput(const std::string& name, std::size_t size, PageInput kind) {
+    Volume& v = volume();
+    v.entries.clear();
+    Entry& entry = v.entries[fs::path(name).generic_string()];
+    entry.folder = kind == PageInput::Folder;
+    entry.identity = v.nextIdentity++;
+    entry.bytes.resize(entry.folder ? 0 : size);
+    return entry.bytes.span();
+}
+
+std::span<const std::byte> pageFile(const std::string& name) {
+    Entry* entry = volume().find(name);
+    return entry == nullptr || entry->folder ? std::span<const std::byte>() : entry->bytes.span();
+}
+
+File::~File() {
+    if (isOpen()) {
+        volume().open.erase(handle_);
+    }
+}
+
+Result<std::size_t> File::read(std::span<char>) {
+    return refused<std::size_t>(SystemError::Kind::Other); // inputs are read at an offset
+}
+
+Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) const {
+    Entry* entry = volume().entryOf(handle_);
+    if (entry == nullptr) {
+        return refused<std::size_t>(SystemError::Kind::Other);
+    }
+    const std::span<const std::byte> bytes = entry->bytes.span();
+    if (offset >= bytes.size()) {
+        return std::size_t{0};
+    }
+    const std::size_t count =
+        std::min(into.size(), bytes.size() - static_cast<std::size_t>(offset));
+    std::memcpy(into.data(), bytes.data() + offset, count);
+    return count;
+}
+
+// The page's files change only between conversions.
+bool InputFile::unchanged() const {
+    return true;
+}
+
+Result<InputFile> openInput(const fs::path& path) {
+    Volume& v = volume();
+    Entry* entry = v.find(path);
+    if (entry == nullptr) {
+        return refused<InputFile>(SystemError::Kind::NotFound);
+    }
+    if (entry->folder) {
+        return refused<InputFile>(SystemError::Kind::Folder);
+    }
+    const std::uint64_t size = entry->bytes.span().size();
+    // Written long before it was opened: its time alone tells that it did not change.
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return InputFile{v.openFile(path), size, 0, static_cast<std::int64_t>(now.count())};
+}
+
+SystemError lastError() {
+    return {static_cast<SystemError::Kind>(volume().lastError), 0};
+}
+
+// Nothing stops a page midway but the page itself, which drops the whole module.
+void installFileGuards() {}
+
+FileSystem& systemFileSystem() {
+    static PageFileSystem system;
+    return system;
+}
+
+} // namespace qlx::platform

@@ -1,0 +1,155 @@
+// The page: files dropped or picked are converted in turn by the worker, each shown with its
+// status, what went wrong and where, what the motion holds, and its download.
+'use strict';
+
+const japanese = (navigator.language || '').toLowerCase().startsWith('ja');
+const words = {
+  lead: [
+    'Converts motion files (.qlx) to CSV and back, in this page. Nothing is installed, and no file leaves this computer: no upload, no fonts, no analytics.',
+    'モーションファイル（.qlx）とCSVを、このページの中で相互に変換します。インストールは不要で、ファイルはこのコンピューターから出ません（アップロード、フォント、アクセス解析なし）。',
+  ],
+  drop: ['Drop .qlx and .csv files here, or', '.qlx と .csv ファイルをここにドロップするか、'],
+  pick: ['choose files', 'ファイルを選ぶ'],
+  zip: ['Save all as one zip', 'すべてをzipで保存'],
+  read: ['read', '読み込み'],
+  save: ['Save', '保存'],
+  model: ['Model', 'モデル'],
+  keys: ['Keys', 'キー'],
+  frames: ['Frames', 'フレーム'],
+  bone: ['Bone', 'ボーン'],
+  tables: [
+    ['bones', 'morphs', 'cameras', 'lights'],
+    ['ボーン', 'モーフ', 'カメラ', '照明'],
+  ],
+};
+const say = (key) => words[key][japanese ? 1 : 0];
+
+const element = (tag, attributes = {}, ...children) => {
+  const made = Object.assign(document.createElement(tag), attributes);
+  made.append(...children);
+  return made;
+};
+
+const worker = new Worker(
+  URL.createObjectURL(
+    new Blob([document.getElementById('worker-source').textContent], { type: 'text/javascript' }),
+  ),
+);
+const queue = [];
+const outputs = [];
+let running = null;
+
+// The motion as a person would look at it: the model, the keys of each table, the frames they
+// span, and each bone with its keys.
+function summary(motion) {
+  const counts = [motion.bones, motion.morphs, motion.cameras, motion.lights]
+    .map((count, k) => `${say('tables')[k]} ${count.toLocaleString()}`)
+    .join(' · ');
+  const frames = motion.frames ? `${motion.frames[0]}–${motion.frames[1]}` : '—';
+  const bones = element('table', { className: 'bones' });
+  bones.append(element('tr', {}, element('th', {}, say('bone')), element('th', {}, say('keys'))));
+  for (const [name, keys] of motion.boneKeys) {
+    bones.append(element('tr', {}, element('td', {}, name), element('td', {}, String(keys))));
+  }
+  return element(
+    'div',
+    { className: 'motion' },
+    element('p', {}, `${say('model')}: `, element('b', {}, motion.model)),
+    element('p', {}, `${say('keys')}: ${counts}`),
+    element('p', {}, `${say('frames')}: ${frames}`),
+    bones,
+  );
+}
+
+function show(card, result) {
+  card.progress.remove();
+  card.root.classList.add(result.status === 0 ? 'ok' : 'failed');
+  card.root.append(element('p', { className: 'status' }, `${result.message} (${result.status})`));
+  if (result.lines.length) {
+    card.root.append(element('ul', {}, ...result.lines.map((line) => element('li', {}, line))));
+  }
+  if (result.output) {
+    const blob = new Blob([result.output.bytes]);
+    outputs.push({ name: result.output.name, bytes: result.output.bytes });
+    card.root.append(
+      element(
+        'a',
+        { className: 'save', href: URL.createObjectURL(blob), download: result.output.name },
+        `${say('save')} ${result.output.name}`,
+      ),
+    );
+  }
+  if (result.motion) card.root.append(summary(result.motion));
+  document.getElementById('zip').hidden = outputs.length < 2;
+}
+
+function next() {
+  if (running || !queue.length) return;
+  running = queue.shift();
+  const { card, name, file } = running;
+  worker.postMessage({ id: 0, name, file, japanese: japanese ? 1 : 0 });
+  card.progress.max = file ? file.size : 1;
+}
+
+worker.onmessage = ({ data }) => {
+  const { card } = running;
+  if (data.read !== undefined) {
+    card.progress.value = data.read;
+    card.progress.title = `${data.read.toLocaleString()} ${say('read')}`;
+    return;
+  }
+  show(card, data.result ?? { status: -6, message: String(data.error), lines: [] });
+  running = null;
+  next();
+};
+
+// A file, or a folder where `file` is null, to convert after those before it.
+function add(name, file) {
+  const progress = element('progress', { value: 0 });
+  const root = element('li', { className: 'file' }, element('h2', {}, name), progress);
+  document.getElementById('files').append(root);
+  queue.push({ card: { root, progress }, name, file });
+  next();
+}
+
+const drop = document.getElementById('drop');
+const picker = document.getElementById('picker');
+drop.addEventListener('dragover', (event) => {
+  event.preventDefault();
+  drop.classList.add('over');
+});
+drop.addEventListener('dragleave', () => drop.classList.remove('over'));
+drop.addEventListener('drop', (event) => {
+  event.preventDefault();
+  drop.classList.remove('over');
+  for (const item of event.dataTransfer.items) {
+    const entry = item.webkitGetAsEntry?.();
+    const file = item.getAsFile();
+    if (entry?.isDirectory) add(entry.name, null);
+    else if (file) add(file.name, file);
+  }
+});
+picker.addEventListener('change', () => {
+  for (const file of picker.files) add(file.name, file);
+  picker.value = '';
+});
+
+// Outputs of one name, in any case, are kept apart in the zip: "walk (2).csv".
+document.getElementById('zip').addEventListener('click', () => {
+  const taken = new Map();
+  const files = outputs.map(({ name, bytes }) => {
+    const key = name.toLowerCase();
+    const count = (taken.get(key) ?? 0) + 1;
+    taken.set(key, count);
+    const dot = name.lastIndexOf('.');
+    return { name: count === 1 ? name : `${name.slice(0, dot)} (${count})${name.slice(dot)}`, bytes };
+  });
+  const link = element('a', { href: URL.createObjectURL(Zip.zip(files)), download: 'QLXConverter.zip' });
+  link.click();
+});
+
+document.documentElement.lang = japanese ? 'ja' : 'en';
+document.getElementById('lead').textContent = say('lead');
+document.getElementById('drop-text').textContent = say('drop');
+document.getElementById('pick').textContent = say('pick');
+document.getElementById('zip').textContent = say('zip');

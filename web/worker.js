@@ -1,0 +1,24 @@
+// The page's worker: converts the files the page sends, one at a time, so that the page never
+// waits; reads each in slices straight into the module's memory, saying how many bytes it has read.
+'use strict';
+
+const kSlice = 8 << 20;
+const converter = QlxCore.load(Uint8Array.from(atob(QLX_MODULE), (c) => c.charCodeAt(0)));
+
+onmessage = async ({ data: { id, name, file, japanese } }) => {
+  try {
+    const fill = async (memory, at) => {
+      for (let read = 0; read < file.size; ) {
+        const slice = new Uint8Array(await file.slice(read, read + kSlice).arrayBuffer());
+        new Uint8Array(memory.buffer, at + read, slice.length).set(slice);
+        read += slice.length;
+        postMessage({ id, read });
+      }
+    };
+    const result = await (await converter).convert(name, file ? file.size : null, fill, japanese);
+    const transfer = result.output ? [result.output.bytes.buffer] : [];
+    postMessage({ id, result }, transfer);
+  } catch (error) {
+    postMessage({ id, error: String(error) });
+  }
+};
