@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and executable tests, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a bounded time, the
-# Windows build and its release zip under Wine, and a round trip through a real spreadsheet.
+# page (its WebAssembly core under Node.js, the page in headless Chromium), the Windows build and
+# its release zip under Wine, and a round trip through a real spreadsheet.
 # Installs what it needs first (see tools/require.sh). Used by CI and developers alike.
 #   QLX_FUZZ_SECONDS   seconds per fuzz target (default 60)
 set -euo pipefail
@@ -90,6 +91,7 @@ leg "Layers" bash tools/check_layers.sh
 leg "Release build and tests" release
 leg "Sanitizer build (ASan, UBSan) and tests" sanitized
 leg "Fuzz targets, ${fuzz_seconds} s each, from the committed corpora" fuzz
+leg "The page: its core under Node.js, the page in headless Chromium" bash tools/test_page.sh
 leg "Windows build and tests under Wine" bash tools/test_windows.sh
 leg "Spreadsheet round trip" bash tools/spreadsheet_check.sh
 

@@ -104,7 +104,7 @@ cp examples/walk.csv "$work/no-pause/walk.csv"
 QLXCONVERTER_NO_PAUSE=1 timed no-pause "$wine" "$converter" "$work/no-pause/walk.csv" &
 # The Linux build's messages are the ones to expect.
 build/QLXConverter "$work/linux/missing.qlx" 2>"$work/linux-missing.out" &
-program="$release/bin/QLXConverter.exe" run release "$release/share/doc/QLXConverter" walk.csv &
+program="$release/QLXConverter.exe" run release "$release" walk.csv &
 wait
 
 # A run killed while it writes: the system deletes its temporary file with the process.
@@ -159,8 +159,11 @@ check "no argument exits 0" '[ "$(cat "$work/usage.status")" = 0 ]'
 check "no argument prints the usage" 'grep -qF "QLXConverter Usage : " "$work/usage.out"'
 check "a run killed while it writes leaves no temporary file" '[ -n "$seen" ] &&
   ! ls -A "$work/killed" | grep -q "\.tmp$"'
-check "the zip holds the README" '[ -f "$release/share/doc/QLXConverter/README.md" ]'
+# The page is in the zip where it was built before it.
+page=$([ -f build-page/QLXConverter.html ] && echo "QLXConverter.html " || true)
+check "the zip is one folder: the program, the page, the README and the example side by side" \
+  '[ "$(LC_ALL=C ls "$release" | tr "\n" " ")" = "QLXConverter.exe ${page}README.md walk.csv walk.qlx " ]'
 check "the zip's executable converts its example" '[ "$(cat "$work/release.status")" = 0 ] &&
-  cmp "$release/share/doc/QLXConverter/walk.qlx" "$work/linux/walk.qlx"'
+  cmp "$release/walk.qlx" "$work/linux/walk.qlx"'
 echo "Windows executable checks: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -17,6 +17,7 @@ const words = {
   keys: ['Keys', 'キー'],
   frames: ['Frames', 'フレーム'],
   bone: ['Bone', 'ボーン'],
+  names: ['Bone names', 'ボーン名'],
   tables: [
     ['bones', 'morphs', 'cameras', 'lights'],
     ['ボーン', 'モーフ', 'カメラ', '照明'],
@@ -51,13 +52,18 @@ function summary(motion) {
   for (const [name, keys] of motion.boneKeys) {
     bones.append(element('tr', {}, element('td', {}, name), element('td', {}, String(keys))));
   }
+  const row = (term, ...value) => [element('dt', {}, term), element('dd', {}, ...value)];
   return element(
     'div',
     { className: 'motion' },
-    element('p', {}, `${say('model')}: `, element('b', {}, motion.model)),
-    element('p', {}, `${say('keys')}: ${counts}`),
-    element('p', {}, `${say('frames')}: ${frames}`),
-    bones,
+    element(
+      'dl',
+      {},
+      ...row(say('model'), element('b', {}, motion.model)),
+      ...row(say('keys'), counts),
+      ...row(say('frames'), frames),
+    ),
+    element('details', {}, element('summary', {}, `${say('names')}: ${motion.boneKeys.length}`), bones),
   );
 }
 

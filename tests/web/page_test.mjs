@@ -1,0 +1,137 @@
+// The page in a real headless Chromium, opened from the disk with the network cut: files set on
+// its file input and dropped on it (a folder too) convert as the command line converts them, the
+// downloads and the zip byte for byte the native outputs, with the same status and words; a CSV
+// with a deleted key gives -2 and names its line, with no download; no request leaves the page.
+// A screenshot of the page is kept.
+//   node tests/web/page_test.mjs PAGE.html NATIVE MAKE_MOTION SCREENSHOT.png
+import { execFileSync, spawnSync } from 'node:child_process';
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const [pagePath, native, makeMotion, screenshot] = process.argv.slice(2).map((p) => resolve(p));
+const root = new URL('../../', import.meta.url).pathname;
+const work = mkdtempSync(join(tmpdir(), 'qlx-page-'));
+const [inputs, downloads] = [join(work, 'in'), join(work, 'downloads')];
+mkdirSync(inputs);
+mkdirSync(downloads);
+const failures = [];
+const expect = (ok, what) => ok || failures.push(what);
+
+// The command line on a copy of the file, in English: status, message, lines, output.
+function nativeRun(name) {
+  const dir = mkdtempSync(join(work, 'n'));
+  writeFileSync(join(dir, name), readFileSync(join(inputs, name)));
+  const run = spawnSync(native, [name], {
+    cwd: dir,
+    env: { ...process.env, LANG: 'C', LC_ALL: '', LC_MESSAGES: '', QLXCONVERTER_NO_PAUSE: '1' },
+  });
+  const said = new TextDecoder('shift_jis').decode(run.stderr).split('\n');
+  const outputName = name.replace(/\.(qlx|csv)$/i, (e) => (e.toLowerCase() === '.qlx' ? '.csv' : '.qlx'));
+  const output = join(dir, outputName);
+  return {
+    status: run.status > 127 ? run.status - 256 : run.status,
+    message: said[1],
+    lines: said.slice(2, -1).map((line) => line.slice(2)),
+    output: existsSync(output) ? { name: outputName, bytes: readFileSync(output) } : null,
+  };
+}
+
+// The inputs: the example both ways, a million keys, the example in UTF-16 and as Calc saves it,
+// with a bone key deleted, in capitals beside itself, and a folder.
+const example = readFileSync(join(root, 'examples/walk.csv'));
+writeFileSync(join(inputs, 'walk.csv'), example);
+writeFileSync(join(inputs, 'WALK.CSV'), example);
+execFileSync(native, ['walk.csv'], { cwd: inputs, env: { ...process.env, QLXCONVERTER_NO_PAUSE: '1' }, stdio: 'ignore' });
+execFileSync(makeMotion, ['1000000', join(inputs, 'million.qlx')]);
+const text = new TextDecoder('shift_jis').decode(example);
+writeFileSync(join(inputs, 'utf16.csv'), Buffer.from(`\ufeff${text}`, 'utf16le'));
+const rows = example.toString('latin1').split('\r\n');
+rows.splice(3, 1); // the first bone key
+writeFileSync(join(inputs, 'deleted.csv'), Buffer.from(rows.join('\r\n'), 'latin1'));
+mkdirSync(join(inputs, 'folder.qlx'));
+const picked = ['walk.csv', 'walk.qlx', 'million.qlx', 'utf16.csv'];
+const dropped = ['deleted.csv', 'WALK.CSV', 'folder.qlx'];
+const calc = spawnSync('soffice', ['--headless', '--norestore', `-env:UserInstallation=file://${work}/profile`,
+  '--infilter=CSV:44,34,64,1', '--convert-to', 'csv:Text - txt - csv (StarCalc):44,34,64', '--outdir', join(work, 'calc'), join(inputs, 'walk.csv')]);
+if (calc.status === 0 && existsSync(join(work, 'calc/walk.csv'))) {
+  writeFileSync(join(inputs, 'calc.csv'), readFileSync(join(work, 'calc/walk.csv')));
+  picked.push('calc.csv');
+} else {
+  console.log('skipped the file Calc saves: LibreOffice Calc is not installed');
+}
+const expected = new Map([...picked, ...dropped].filter((n) => n !== 'folder.qlx').map((n) => [n, nativeRun(n)]));
+expected.set('folder.qlx', { status: -1, message: 'ファイルオープンエラー', lines: ['the file cannot be read: it is a folder'], output: null });
+
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+  args: ['--no-sandbox', '--lang=en-US', '--disable-gpu'],
+  userDataDir: join(work, 'profile-chromium'),
+});
+try {
+  const page = await browser.newPage();
+  const requests = [];
+  page.on('request', (request) => /^(file|data|blob):/.test(request.url()) || requests.push(request.url()));
+  await page.setOfflineMode(true);
+  const session = await browser.target().createCDPSession();
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
+  const done = new Set();
+  session.on('Browser.downloadProgress', (e) => e.state === 'completed' && done.add(e.guid));
+  await page.goto(`file://${pagePath}`);
+
+  await (await page.$('#picker')).uploadFile(...picked.map((n) => join(inputs, n)));
+  const box = await (await page.$('#drop')).boundingBox();
+  const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+  const data = { items: [], files: dropped.map((n) => join(inputs, n)), dragOperationsMask: 1 };
+  const cdp = await page.createCDPSession();
+  for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
+
+  const count = picked.length + dropped.length;
+  await page.waitForFunction((n) => document.querySelectorAll('.file.ok, .file.failed').length === n, { timeout: 300000 }, count);
+  const cards = await page.$$eval('.file', (all) => all.map((card) => ({
+    name: card.querySelector('h2').textContent,
+    status: card.querySelector('.status').textContent,
+    lines: [...card.querySelectorAll('ul li')].map((li) => li.textContent),
+    save: card.querySelector('a.save')?.download ?? null,
+    model: card.querySelector('.motion b')?.textContent ?? null,
+  })));
+  expect(cards.length === count, `${cards.length} files shown of ${count}`);
+  let downloaded = 0;
+  for (const [k, card] of cards.entries()) {
+    const want = expected.get(card.name);
+    const shown = `${want.message} (${want.status})`;
+    expect(card.status === shown, `${card.name}: "${card.status}", natively "${shown}"`);
+    expect(JSON.stringify(card.lines) === JSON.stringify(want.lines), `${card.name}: lines ${JSON.stringify(card.lines)}, natively ${JSON.stringify(want.lines)}`);
+    expect(card.save === (want.output?.name ?? null), `${card.name}: offers ${card.save}, natively ${want.output?.name}`);
+    expect(!want.output || card.model === '森野ユラ' || card.name === 'million.qlx', `${card.name}: model ${card.model}`);
+    if (card.save) {
+      await page.click(`.file:nth-child(${k + 1}) a.save`);
+      downloaded++;
+    }
+  }
+  await page.click('#zip');
+  for (let wait = 0; done.size < downloaded + 1 && wait < 600; wait++) await new Promise((r) => setTimeout(r, 100));
+  for (const [name, want] of expected) {
+    if (want.output) expect(readFileSync(join(downloads, want.output.name)).equals(want.output.bytes), `${name}: the download differs from the native output`);
+  }
+  // The zip holds every output, the two of one name kept apart, each the native bytes.
+  const listed = execFileSync('python3', ['-c', 'import sys, zipfile, hashlib\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, hashlib.sha256(zipfile.ZipFile(sys.argv[1]).read(i)).hexdigest(), sep="\\t")', join(downloads, 'QLXConverter.zip')], { encoding: 'utf8' });
+  const zipped = new Map(listed.trim().split('\n').map((line) => line.split('\t')));
+  const sha = (bytes) => execFileSync('sha256sum', { input: bytes, encoding: 'utf8' }).split(' ')[0];
+  for (const [name, want] of expected) {
+    if (!want.output) continue;
+    const zipName = name === 'WALK.CSV' ? 'WALK (2).qlx' : want.output.name;
+    expect(zipped.get(zipName) === sha(want.output.bytes), `the zip's ${zipName} differs from ${name}'s native output`);
+  }
+  const deleted = cards.find((card) => card.name === 'deleted.csv');
+  expect(deleted.status.endsWith('(-2)') && /^line \d+ /.test(deleted.lines[0]) && !deleted.save, `deleted.csv: ${JSON.stringify(deleted)}`);
+  expect(requests.length === 0, `requests left the page: ${requests.join(' ')}`);
+  await page.screenshot({ path: screenshot, fullPage: true });
+} finally {
+  await browser.close();
+  rmSync(work, { recursive: true, force: true });
+}
+for (const failure of failures) console.log(`FAILED ${failure}`);
+console.log(failures.length ? `${failures.length} FAILED` : 'the page converts as the command line does');
+process.exit(failures.length ? 1 : 0);
