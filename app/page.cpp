@@ -38,10 +38,10 @@ std::string jsonString(std::string_view text) {
 }
 
 std::string summaryJson(const MotionSummary& s) {
-    std::string json = "{\"model\":" + jsonString(s.model) + ",\"bones\":" + std::to_string(s.bones) +
-                       ",\"morphs\":" + std::to_string(s.morphs) +
-                       ",\"cameras\":" + std::to_string(s.cameras) +
-                       ",\"lights\":" + std::to_string(s.lights) + ",\"frames\":";
+    std::string json =
+        "{\"model\":" + jsonString(s.model) + ",\"bones\":" + std::to_string(s.bones) +
+        ",\"morphs\":" + std::to_string(s.morphs) + ",\"cameras\":" + std::to_string(s.cameras) +
+        ",\"lights\":" + std::to_string(s.lights) + ",\"frames\":";
     json += s.frames ? "[" + std::to_string(s.frames->first) + "," +
                            std::to_string(s.frames->second) + "]"
                      : "null";

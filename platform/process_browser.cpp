@@ -11,4 +11,3 @@ std::uint64_t unguessable() {
 }
 
 } // namespace qlx::platform
-
