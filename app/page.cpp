@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace qlx::app {
 
@@ -53,14 +54,28 @@ std::string summaryJson(const MotionSummary& s) {
     return json + "]}";
 }
 
-// The motion file of a conversion, the input's or the output's, summarized.
-std::string motionJson(std::span<const std::byte> bytes) {
-    const auto motion = motion::parseMotion(bytes);
+// A motion file, in the pieces it was written in, summarized; pieces are joined to be read.
+std::string motionJson(const std::vector<std::span<const std::byte>>& pieces) {
+    std::vector<std::byte> joined;
+    if (pieces.size() > 1) {
+        std::size_t size = 0;
+        for (const auto piece : pieces) {
+            size += piece.size();
+        }
+        joined.reserve(size);
+        for (const auto piece : pieces) {
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        }
+    }
+    const auto motion = motion::parseMotion(pieces.size() > 1 ? std::span<const std::byte>(joined)
+                                            : pieces.empty()  ? std::span<const std::byte>()
+                                                              : pieces.front());
     return motion ? summaryJson(summarize(*motion)) : "null";
 }
 
 std::string resultJson(const Report& report, Language language, const std::string& outputName,
-                       std::span<const std::byte> output, std::string motion) {
+                       const std::vector<std::span<const std::byte>>& output,
+                       const std::string& motion) {
     std::string json = "{\"status\":" + std::to_string(static_cast<int>(report.status)) +
                        ",\"message\":" + jsonString(statusText(report.status)) + ",\"lines\":[";
     const auto lines = describe(report, language);
@@ -68,12 +83,17 @@ std::string resultJson(const Report& report, Language language, const std::strin
         json += (k == 0 ? "" : ",") + jsonString(lines[k]);
     }
     json += "],\"output\":";
-    json += report.status == Status::Ok
-                ? "{\"name\":" + jsonString(outputName) +
-                      ",\"at\":" + std::to_string(reinterpret_cast<std::uintptr_t>(output.data())) +
-                      ",\"size\":" + std::to_string(output.size()) + "}"
-                : std::string("null");
-    return json + ",\"motion\":" + motion + "}";
+    if (report.status != Status::Ok) {
+        return json + "null,\"motion\":" + motion + "}";
+    }
+    // Where each piece of the output lies in the module's memory, and how long it is.
+    json += "{\"name\":" + jsonString(outputName) + ",\"pieces\":[";
+    for (std::size_t k = 0; k < output.size(); ++k) {
+        json += (k == 0 ? "[" : ",[") +
+                std::to_string(reinterpret_cast<std::uintptr_t>(output[k].data())) + "," +
+                std::to_string(output[k].size()) + "]";
+    }
+    return json + "]},\"motion\":" + motion + "}";
 }
 
 // JSON text the page reads and then frees.
@@ -114,17 +134,17 @@ std::byte* qlx_hold(const char* name, std::uint32_t nameSize, std::uint32_t size
 char* qlx_convert(const char* name, std::uint32_t nameSize, int japanese) {
     const std::string path(name, nameSize);
     const app::Language language = japanese != 0 ? app::Language::Japanese : app::Language::English;
+    const bool exports = convert::hasExtension(path, ".qlx");
+    // The export takes its input's bytes as its own: the motion is read before.
+    const std::string input = exports ? app::motionJson(platform::pageFile(path)) : "null";
     const app::Report report =
         app::convertOne(path, app::Conversions{convert::exportToCsv, convert::importFromCsv});
-    const auto output =
-        convert::outputPath(path, convert::hasExtension(path, ".qlx") ? ".csv" : ".qlx");
+    const auto output = convert::outputPath(path, exports ? ".csv" : ".qlx");
     const std::string outputName = output ? output->generic_string() : std::string();
     const auto outputBytes = platform::pageFile(outputName);
-    std::string motion = "null";
-    if (report.status == app::Status::Ok) {
-        motion = app::motionJson(convert::hasExtension(path, ".qlx") ? platform::pageFile(path)
-                                                                     : outputBytes);
-    }
+    const std::string motion = report.status != app::Status::Ok ? "null"
+                               : exports                        ? input
+                                                                : app::motionJson(outputBytes);
     return app::handedOver(app::resultJson(report, language, outputName, outputBytes, motion));
 }
 

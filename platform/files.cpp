@@ -1,4 +1,4 @@
-// Reading an input whole, the same on every system.
+// Reading an input whole, the same on every system with files.
 #include "platform/files.h"
 
 #include <algorithm>

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace qlx::platform {
 
@@ -17,45 +19,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A file's bytes, grown by realloc: the last block of the heap grows where it stands.
-class Bytes {
-public:
-    Bytes() = default;
-    Bytes(Bytes&& other) noexcept
-        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
-          capacity_(std::exchange(other.capacity_, 0)) {}
-    Bytes& operator=(Bytes&& other) noexcept {
-        std::swap(data_, other.data_);
-        std::swap(size_, other.size_);
-        std::swap(capacity_, other.capacity_);
-        return *this;
-    }
-    ~Bytes() { std::free(data_); }
-
-    void resize(std::size_t size) {
-        if (size > capacity_) {
-            const std::size_t capacity = std::max(size, capacity_ + capacity_ / 2);
-            void* grown = std::realloc(data_, capacity);
-            if (grown == nullptr) {
-                runOutOfMemory(capacity);
-            }
-            data_ = static_cast<std::byte*>(grown);
-            capacity_ = capacity;
-        }
-        size_ = size;
-    }
-    std::span<std::byte> span() { return {data_, size_}; }
-
-private:
-    std::byte* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
-};
-
+// A file's bytes: an input one block that the page fills, an output the blocks it was written in,
+// so that no output is copied to grow.
 struct Entry {
     bool folder = false;
-    Bytes bytes;
     std::uint64_t identity = 0;
+    std::vector<std::pair<LargeBlock, std::size_t>> blocks; // each block and the bytes it holds
+
+    std::uint64_t size() const {
+        std::uint64_t size = 0;
+        for (const auto& block : blocks) {
+            size += block.second;
+        }
+        return size;
+    }
+    void append(std::span<const char> bytes) {
+        constexpr std::size_t kBlock = std::size_t{1} << 20;
+        if (blocks.empty() ||
+            blocks.back().second + bytes.size() > std::max(kBlock, bytes.size())) {
+            blocks.emplace_back(allocateLarge(std::max(kBlock, bytes.size())), 0);
+        }
+        auto& [block, used] = blocks.back();
+        std::memcpy(block.get() + used, bytes.data(), bytes.size());
+        used += bytes.size();
+    }
 };
 
 // The page's volume: names to files, and open files (a handle) to the name each is under.
@@ -129,9 +116,7 @@ public:
         if (entry == nullptr) {
             return refused<std::size_t>(SystemError::Kind::Other);
         }
-        const std::size_t at = entry->bytes.span().size();
-        entry->bytes.resize(at + bytes.size());
-        std::memcpy(entry->bytes.span().data() + at, bytes.data(), bytes.size());
+        entry->append(bytes);
         return bytes.size();
     }
     Result<void> flushToDisk(File&) override { return {}; }
@@ -164,13 +149,21 @@ std::span<std::byte> holdPageInput(const std::string& name, std::size_t size, Pa
     Entry& entry = v.entries[fs::path(name).generic_string()];
     entry.folder = kind == PageInput::Folder;
     entry.identity = v.nextIdentity++;
-    entry.bytes.resize(entry.folder ? 0 : size);
-    return entry.bytes.span();
+    if (entry.folder) {
+        return {};
+    }
+    entry.blocks.emplace_back(allocateLarge(size), size);
+    return {entry.blocks.back().first.get(), size};
 }
 
-std::span<const std::byte> pageFile(const std::string& name) {
-    Entry* entry = volume().find(name);
-    return entry == nullptr || entry->folder ? std::span<const std::byte>() : entry->bytes.span();
+std::vector<std::span<const std::byte>> pageFile(const std::string& name) {
+    std::vector<std::span<const std::byte>> pieces;
+    if (const Entry* entry = volume().find(name)) {
+        for (const auto& [block, used] : entry->blocks) {
+            pieces.emplace_back(block.get(), used);
+        }
+    }
+    return pieces;
 }
 
 File::~File() {
@@ -188,13 +181,13 @@ Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) con
     if (entry == nullptr) {
         return refused<std::size_t>(SystemError::Kind::Other);
     }
-    const std::span<const std::byte> bytes = entry->bytes.span();
-    if (offset >= bytes.size()) {
+    // Inputs are one block.
+    if (entry->blocks.empty() || offset >= entry->blocks.front().second) {
         return std::size_t{0};
     }
-    const std::size_t count =
-        std::min(into.size(), bytes.size() - static_cast<std::size_t>(offset));
-    std::memcpy(into.data(), bytes.data() + offset, count);
+    const auto& [block, used] = entry->blocks.front();
+    const std::size_t count = std::min(into.size(), used - static_cast<std::size_t>(offset));
+    std::memcpy(into.data(), block.get() + offset, count);
     return count;
 }
 
@@ -212,11 +205,23 @@ Result<InputFile> openInput(const fs::path& path) {
     if (entry->folder) {
         return refused<InputFile>(SystemError::Kind::Folder);
     }
-    const std::uint64_t size = entry->bytes.span().size();
+    const std::uint64_t size = entry->size();
     // Written long before it was opened: its time alone tells that it did not change.
     const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::system_clock::now().time_since_epoch());
     return InputFile{v.openFile(path), size, 0, static_cast<std::int64_t>(now.count())};
+}
+
+// The input is read whole once, by the conversion that takes it: its block is handed over, not
+// copied.
+Result<InputBytes> readWhole(const InputFile& input) {
+    Entry* entry = volume().entryOf(input.file.handle());
+    if (entry == nullptr || entry->blocks.empty()) {
+        return refused<InputBytes>(SystemError::Kind::Other);
+    }
+    auto [block, used] = std::move(entry->blocks.front());
+    entry->blocks.clear();
+    return InputBytes{std::move(block), used, false};
 }
 
 SystemError lastError() {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace qlx::platform {
 
@@ -16,7 +17,9 @@ enum class PageInput { File, Folder };
 // none), for the page to fill before the conversion opens it.
 std::span<std::byte> holdPageInput(const std::string& name, std::size_t size, PageInput kind);
 
-// The bytes committed under `name`, valid until the next input is held; empty where none were.
-std::span<const std::byte> pageFile(const std::string& name);
+// The bytes under `name`, in the pieces they were written in (an input is one piece), valid until
+// the next input is held; none where there is no such file. The input is the conversion's once it
+// reads it whole, and then holds nothing.
+std::vector<std::span<const std::byte>> pageFile(const std::string& name);
 
 } // namespace qlx::platform

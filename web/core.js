@@ -59,7 +59,7 @@ const QlxCore = (() => {
 
     // Converts the file `name` holding `size` bytes (a folder where `size` is null); `fill(room)`
     // puts its bytes into the module's memory. The result: status, message, lines, the output
-    // ({name, bytes}) where there is one, the motion's summary.
+    // ({name, blob}) where there is one, the motion's summary.
     async convert(name, size, fill, japanese) {
       const exports = (this.exports ??= instantiate(this.module));
       if (size > 0xffffffff) {
@@ -75,8 +75,9 @@ const QlxCore = (() => {
         const result = takeText(exports, exports.qlx_convert(nameAt, nameBytes.length, japanese));
         exports.qlx_free(nameAt);
         if (result.output) {
-          const { at: outputAt, size: outputSize } = result.output;
-          result.output.bytes = new Uint8Array(exports.memory.buffer, outputAt, outputSize).slice();
+          const { buffer } = exports.memory;
+          result.output.blob = new Blob(result.output.pieces.map(([at, size]) => new Uint8Array(buffer, at, size)));
+          delete result.output.pieces;
         }
         return result;
       } catch (error) {

@@ -75,12 +75,12 @@ function show(card, result) {
     card.root.append(element('ul', {}, ...result.lines.map((line) => element('li', {}, line))));
   }
   if (result.output) {
-    const blob = new Blob([result.output.bytes]);
-    outputs.push({ name: result.output.name, bytes: result.output.bytes });
+    const { name, blob } = result.output;
+    outputs.push({ name, blob });
     card.root.append(
       element(
         'a',
-        { className: 'save', href: URL.createObjectURL(blob), download: result.output.name },
+        { className: 'save', href: URL.createObjectURL(blob), download: name },
         `${say('save')} ${result.output.name}`,
       ),
     );
@@ -141,16 +141,17 @@ picker.addEventListener('change', () => {
 });
 
 // Outputs of one name, in any case, are kept apart in the zip: "walk (2).csv".
-document.getElementById('zip').addEventListener('click', () => {
+document.getElementById('zip').addEventListener('click', async () => {
   const taken = new Map();
-  const files = outputs.map(({ name, bytes }) => {
+  const files = outputs.map(({ name, blob }) => {
     const key = name.toLowerCase();
     const count = (taken.get(key) ?? 0) + 1;
     taken.set(key, count);
     const dot = name.lastIndexOf('.');
-    return { name: count === 1 ? name : `${name.slice(0, dot)} (${count})${name.slice(dot)}`, bytes };
+    return { name: count === 1 ? name : `${name.slice(0, dot)} (${count})${name.slice(dot)}`, blob };
   });
-  const link = element('a', { href: URL.createObjectURL(Zip.zip(files)), download: 'QLXConverter.zip' });
+  const zip = await Zip.zip(files);
+  const link = element('a', { href: URL.createObjectURL(zip), download: 'QLXConverter.zip' });
   link.click();
 });
 

@@ -16,8 +16,7 @@ onmessage = async ({ data: { id, name, file, japanese } }) => {
       }
     };
     const result = await (await converter).convert(name, file ? file.size : null, fill, japanese);
-    const transfer = result.output ? [result.output.bytes.buffer] : [];
-    postMessage({ id, result }, transfer);
+    postMessage({ id, result });
   } catch (error) {
     postMessage({ id, error: String(error) });
   }

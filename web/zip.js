@@ -19,12 +19,13 @@ const Zip = (() => {
     return bytes;
   };
 
-  // A Blob of the files ({name, bytes}), in order.
-  function zip(files) {
+  // A Blob of the files ({name, blob}), in order.
+  async function zip(files) {
     const parts = [];
     const directory = [];
     let offset = 0;
-    for (const { name, bytes } of files) {
+    for (const { name, blob } of files) {
+      const bytes = new Uint8Array(await blob.arrayBuffer());
       const nameBytes = new TextEncoder().encode(name);
       const crc = crc32(bytes);
       const common = (v, at) => {
@@ -42,7 +43,7 @@ const Zip = (() => {
           common(v, 4);
         }),
         nameBytes,
-        bytes,
+        blob,
       );
       directory.push(
         header(46, (v) => {
