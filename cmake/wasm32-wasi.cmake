@@ -1,7 +1,8 @@
 # The browser's build: clang for WebAssembly with the WASI C library and libc++ from Debian's
 # packages (clang-22, lld-22, libc++-22-dev-wasm32, libc++abi-22-dev-wasm32, wasi-libc), which
 # are built without exceptions or threads.
-set(CMAKE_SYSTEM_NAME WASI)
+set(CMAKE_SYSTEM_NAME Generic)
+set(QLX_BROWSER ON)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 set(CMAKE_CXX_COMPILER clang++-22)
 set(CMAKE_CXX_COMPILER_TARGET wasm32-wasip1)
