@@ -19,9 +19,10 @@ for ((i = 0; i < ${#layers[@]}; i++)); do
     fi
   done < <(grep -Hn '#include "' "$folder"/*.h "$folder"/*.cpp /dev/null)
 done
-if grep -rn '_WIN32' --include='*.h' --include='*.cpp' . | grep -v '^./platform/' | grep -v '^./build'; then
+if grep -rnE '_WIN32|__wasi__|__wasm' --include='*.h' --include='*.cpp' . | grep -v '^./platform/' |
+  grep -v '^./build'; then
   echo "operating-system branch outside platform/"
   status=1
 fi
-[ "$status" -eq 0 ] && echo "layers: every include looks down; _WIN32 only in platform/"
+[ "$status" -eq 0 ] && echo "layers: every include looks down; _WIN32 and WebAssembly only in platform/"
 exit "$status"
