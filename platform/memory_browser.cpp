@@ -9,18 +9,6 @@
 
 namespace qlx::platform {
 
-void LargeBlockFree::operator()(void* block) const {
-    std::free(block);
-}
-
-LargeBlock allocateLarge(std::size_t bytes) {
-    void* block = std::malloc(bytes == 0 ? 1 : bytes);
-    if (block == nullptr) {
-        runOutOfMemory(bytes);
-    }
-    return LargeBlock(static_cast<std::byte*>(block));
-}
-
 void runOutOfMemory(std::size_t bytes) {
     __wasi_proc_exit(static_cast<__wasi_exitcode_t>(bytes));
 }

@@ -1,4 +1,5 @@
-// Large blocks on Windows: the C runtime's heap, which is aligned for every record type.
+// Large blocks from the C runtime's heap, which is aligned for every record type: on Windows and
+// in the browser.
 #include "platform/memory.h"
 
 #include <cstdlib>
