@@ -11,7 +11,7 @@ const words = {
   drop: ['Drop .qlx and .csv files here, or', '.qlx と .csv ファイルをここにドロップするか、'],
   pick: ['choose files', 'ファイルを選ぶ'],
   zip: ['Save all as one zip', 'すべてをzipで保存'],
-  read: ['read', '読み込み'],
+  read: ['bytes read', 'バイト読み込み済み'],
   save: ['Save', '保存'],
   model: ['Model', 'モデル'],
   keys: ['Keys', 'キー'],
@@ -69,8 +69,10 @@ function summary(motion) {
 
 function show(card, result) {
   card.progress.remove();
+  card.read.remove();
   card.root.classList.add(result.status === 0 ? 'ok' : 'failed');
-  card.root.append(element('p', { className: 'status' }, `${result.message} (${result.status})`));
+  const status = result.status === undefined ? result.message : `${result.message} (${result.status})`;
+  card.root.append(element('p', { className: 'status' }, status));
   if (result.lines.length) {
     card.root.append(element('ul', {}, ...result.lines.map((line) => element('li', {}, line))));
   }
@@ -93,7 +95,7 @@ function next() {
   if (running || !queue.length) return;
   running = queue.shift();
   const { card, name, file } = running;
-  worker.postMessage({ id: 0, name, file, japanese: japanese ? 1 : 0 });
+  worker.postMessage({ name, file, japanese: japanese ? 1 : 0 });
   card.progress.max = file ? file.size : 1;
 }
 
@@ -101,10 +103,11 @@ worker.onmessage = ({ data }) => {
   const { card } = running;
   if (data.read !== undefined) {
     card.progress.value = data.read;
-    card.progress.title = `${data.read.toLocaleString()} ${say('read')}`;
+    card.read.textContent = `${data.read.toLocaleString()} / ${card.progress.max.toLocaleString()} ${say('read')}`;
     return;
   }
-  show(card, data.result ?? { status: -6, message: String(data.error), lines: [] });
+  // The browser could not read the file (it changed after it was chosen, say).
+  show(card, data.result ?? { message: data.error, lines: [] });
   running = null;
   next();
 };
@@ -112,9 +115,10 @@ worker.onmessage = ({ data }) => {
 // A file, or a folder where `file` is null, to convert after those before it.
 function add(name, file) {
   const progress = element('progress', { value: 0 });
-  const root = element('li', { className: 'file' }, element('h2', {}, name), progress);
+  const read = element('span', { className: 'read' });
+  const root = element('li', { className: 'file' }, element('h2', {}, name), progress, read);
   document.getElementById('files').append(root);
-  queue.push({ card: { root, progress }, name, file });
+  queue.push({ card: { root, progress, read }, name, file });
   next();
 }
 

@@ -5,19 +5,20 @@
 const kSlice = 8 << 20;
 const converter = QlxCore.load(Uint8Array.from(atob(QLX_MODULE), (c) => c.charCodeAt(0)));
 
-onmessage = async ({ data: { id, name, file, japanese } }) => {
+onmessage = async ({ data: { name, file, japanese } }) => {
   try {
     const fill = async (memory, at) => {
       for (let read = 0; read < file.size; ) {
         const slice = new Uint8Array(await file.slice(read, read + kSlice).arrayBuffer());
+        if (!slice.length) throw new Error(`${name} was cut while it was read`);
         new Uint8Array(memory.buffer, at + read, slice.length).set(slice);
         read += slice.length;
-        postMessage({ id, read });
+        postMessage({ read });
       }
     };
     const result = await (await converter).convert(name, file ? file.size : null, fill, japanese);
-    postMessage({ id, result });
+    postMessage({ result });
   } catch (error) {
-    postMessage({ id, error: String(error) });
+    postMessage({ error: String(error) });
   }
 };

@@ -81,6 +81,9 @@ try {
   await page.goto(`file://${pagePath}`);
 
   await (await page.$('#picker')).uploadFile(...picked.map((n) => join(inputs, n)));
+  // Long work shows the bytes read as it goes, the page answering meanwhile.
+  const reading = await page.waitForFunction(() => /[\d,]+ \/ [\d,]+ bytes read/.exec(document.body.textContent)?.[0], { timeout: 120000 });
+  console.log(`while the million keys are read the page shows "${await reading.jsonValue()}"`);
   const box = await (await page.$('#drop')).boundingBox();
   const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
   const data = { items: [], files: dropped.map((n) => join(inputs, n)), dragOperationsMask: 1 };
