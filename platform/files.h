@@ -42,9 +42,7 @@ public:
     ~File();
 
     bool isOpen() const { return handle_ != kClosed; }
-    // The count of bytes read, 0 at the end.
-    Result<std::size_t> read(std::span<char> into);
-    // The same from `offset` on, whatever was read before.
+    // The count of bytes read from `offset` on, 0 at the end.
     Result<std::size_t> readAt(std::uint64_t offset, std::span<char> into) const;
     std::intptr_t handle() const { return handle_; }
     std::intptr_t release() {

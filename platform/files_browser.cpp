@@ -172,10 +172,6 @@ File::~File() {
     }
 }
 
-Result<std::size_t> File::read(std::span<char>) {
-    return refused<std::size_t>(SystemError::Kind::Other); // inputs are read at an offset
-}
-
 Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) const {
     Entry* entry = volume().entryOf(handle_);
     if (entry == nullptr) {

@@ -278,18 +278,6 @@ File::~File() {
     }
 }
 
-Result<std::size_t> File::read(std::span<char> into) {
-    for (;;) {
-        const ssize_t got = ::read(fd(*this), into.data(), into.size());
-        if (got >= 0) {
-            return static_cast<std::size_t>(got);
-        }
-        if (errno != EINTR) {
-            return failure<std::size_t>();
-        }
-    }
-}
-
 Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) const {
     for (;;) {
         const ssize_t got = pread(fd(*this), into.data(), into.size(), static_cast<off_t>(offset));

@@ -227,15 +227,6 @@ File::~File() {
     }
 }
 
-Result<std::size_t> File::read(std::span<char> into) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
-    if (!ReadFile(handleOf(*this), into.data(), want, &got, nullptr)) {
-        return failure<std::size_t>();
-    }
-    return std::size_t{got};
-}
-
 Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) const {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
