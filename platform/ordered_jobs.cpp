@@ -40,31 +40,31 @@ struct JobQueue::State {
         }
     }
 
-    void work() {
-        std::unique_lock lock(mutex);
-        for (;;) {
-            const auto waitingSlot = [&] {
-                return std::ranges::find(slots, Step::Waiting, &Slot::step);
-            };
-            waiting.wait(lock, [&] { return stopping || waitingSlot() != slots.end(); });
-            if (stopping) {
-                return;
-            }
-            Slot& slot = *waitingSlot();
-            slot.step = Step::Running;
-            lock.unlock();
-            run(slot);
-            lock.lock();
-            slot.step = Step::Done;
-            done.notify_one(); // only the taking thread waits for a piece
+    // Runs the oldest waiting job, if there is one, the lock let go meanwhile.
+    bool runWaiting(std::unique_lock<std::mutex>& lock) {
+        const auto slot = std::ranges::find(slots, Step::Waiting, &Slot::step);
+        if (slot == slots.end()) {
+            return false;
         }
+        slot->step = Step::Running;
+        lock.unlock();
+        try {
+            slot->job();
+        } catch (...) {
+            slot->error = std::current_exception();
+        }
+        lock.lock();
+        slot->step = Step::Done;
+        done.notify_one(); // only the taking thread waits for a piece
+        return true;
     }
 
-    static void run(Slot& slot) {
-        try {
-            slot.job();
-        } catch (...) {
-            slot.error = std::current_exception();
+    void work() {
+        std::unique_lock lock(mutex);
+        while (!stopping) {
+            if (!runWaiting(lock)) {
+                waiting.wait(lock);
+            }
         }
     }
 
@@ -113,23 +113,14 @@ void JobQueue::add(std::function<void()> job) {
 }
 
 void JobQueue::takeOldest() {
-    using Step = State::Step;
     State& s = *state_;
     std::unique_lock lock(s.mutex);
-    State::Slot& first = s.slots.front();
-    while (first.step != Step::Done) {
-        const auto waiting = std::ranges::find(s.slots, Step::Waiting, &State::Slot::step);
-        if (waiting == s.slots.end()) {
+    while (s.slots.front().step != State::Step::Done) {
+        if (!s.runWaiting(lock)) {
             s.done.wait(lock);
-            continue;
         }
-        waiting->step = Step::Running;
-        lock.unlock();
-        State::run(*waiting);
-        lock.lock();
-        waiting->step = Step::Done;
     }
-    const std::exception_ptr error = first.error;
+    const std::exception_ptr error = s.slots.front().error;
     s.slots.pop_front();
     lock.unlock();
     if (error) {

@@ -44,8 +44,6 @@ private:
 
 template <typename Piece> class OrderedJobs {
 public:
-    static constexpr std::size_t kMostInFlight = JobQueue::kMostInFlight;
-
     explicit OrderedJobs(unsigned workers = defaultWorkers()) : jobs_(workers) {}
 
     bool full() const { return jobs_.full(); }

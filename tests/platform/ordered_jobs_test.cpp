@@ -43,7 +43,7 @@ TEST(OrderedJobs, TakesInOrderWithFewJobsAhead) {
 // Three workers and the taker: eight jobs at most are in flight; forty: the bound.
 TEST(OrderedJobs, HoldFewPieces) {
     for (const auto& [workers, most] :
-         {std::pair(3u, std::size_t{8}), std::pair(40u, OrderedJobs<int>::kMostInFlight)}) {
+         {std::pair(3u, std::size_t{8}), std::pair(40u, JobQueue::kMostInFlight)}) {
         OrderedJobs<int> jobs(workers);
         std::size_t added = 0;
         for (; !jobs.full(); ++added) {
