@@ -1,6 +1,6 @@
 // The files of a page (see page_files.h): the input a block of memory the page filled, an output
-// a block that grows as it is written and takes the target's name when it is committed. One
-// thread reads and writes them; nothing here is shared, linked, watched or stopped midway.
+// the blocks it was written in, under the target's name once it is committed. One thread reads
+// and writes them; nothing here is shared, linked, watched or stopped midway.
 #include "platform/files.h"
 #include "platform/page_files.h"
 #include "platform/system_call.h"
