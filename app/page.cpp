@@ -96,6 +96,10 @@ std::string resultJson(const Report& report, Language language, const std::strin
     return json + "]},\"motion\":" + motion + "}";
 }
 
+Language languageOf(int japanese) {
+    return japanese != 0 ? Language::Japanese : Language::English;
+}
+
 // JSON text the page reads and then frees.
 char* handedOver(const std::string& json) {
     auto* text = static_cast<char*>(std::malloc(json.size() + 1));
@@ -133,7 +137,7 @@ std::byte* qlx_hold(const char* name, std::uint32_t nameSize, std::uint32_t size
 // says how it went as JSON text: status, message, lines, the output's name and place, the motion.
 char* qlx_convert(const char* name, std::uint32_t nameSize, int japanese) {
     const std::string path(name, nameSize);
-    const app::Language language = japanese != 0 ? app::Language::Japanese : app::Language::English;
+    const app::Language language = app::languageOf(japanese);
     const bool exports = convert::hasExtension(path, ".qlx");
     // The export takes its input's bytes as its own: the motion is read before.
     const std::string input = exports ? app::motionJson(platform::pageFile(path)) : "null";
@@ -151,8 +155,8 @@ char* qlx_convert(const char* name, std::uint32_t nameSize, int japanese) {
 // What the command line says where memory ran out, `bytes` having been asked for: the page calls
 // it on a fresh module after the one converting ended itself so.
 char* qlx_out_of_memory(std::uint32_t bytes, int japanese) {
-    const app::Language language = japanese != 0 ? app::Language::Japanese : app::Language::English;
-    return app::handedOver(app::resultJson(convert::outOfMemory(bytes), language, {}, {}, "null"));
+    return app::handedOver(
+        app::resultJson(convert::outOfMemory(bytes), app::languageOf(japanese), {}, {}, "null"));
 }
 
 } // extern "C"

@@ -3,7 +3,6 @@
 // and writes them; nothing here is shared, linked, watched or stopped midway.
 #include "platform/files.h"
 #include "platform/page_files.h"
-#include "platform/system_call.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,13 +25,6 @@ struct Entry {
     std::uint64_t identity = 0;
     std::vector<std::pair<LargeBlock, std::size_t>> blocks; // each block and the bytes it holds
 
-    std::uint64_t size() const {
-        std::uint64_t size = 0;
-        for (const auto& block : blocks) {
-            size += block.second;
-        }
-        return size;
-    }
     void append(std::span<const char> bytes) {
         constexpr std::size_t kBlock = std::size_t{1} << 20;
         if (blocks.empty() ||
@@ -51,7 +43,6 @@ struct Volume {
     std::map<std::intptr_t, std::string> open;
     std::intptr_t nextHandle = 3;
     std::uint64_t nextIdentity = 1;
-    int lastError = 0;
 
     Entry* find(const fs::path& path) {
         const auto found = entries.find(path.generic_string());
@@ -74,8 +65,7 @@ Volume& volume() {
 }
 
 template <typename T = void> Result<T> refused(SystemError::Kind kind) {
-    volume().lastError = static_cast<int>(kind);
-    return failure<T>();
+    return unexpected(SystemError{kind, 0});
 }
 
 class PageFileSystem final : public FileSystem {
@@ -201,7 +191,7 @@ Result<InputFile> openInput(const fs::path& path) {
     if (entry->folder) {
         return refused<InputFile>(SystemError::Kind::Folder);
     }
-    const std::uint64_t size = entry->size();
+    const std::uint64_t size = entry->blocks.empty() ? 0 : entry->blocks.front().second;
     // Written long before it was opened: its time alone tells that it did not change.
     const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::system_clock::now().time_since_epoch());
@@ -219,13 +209,6 @@ Result<InputBytes> readWhole(const InputFile& input) {
     entry->blocks.clear();
     return InputBytes{std::move(block), used, false};
 }
-
-SystemError lastError() {
-    return {static_cast<SystemError::Kind>(volume().lastError), 0};
-}
-
-// Nothing stops a page midway but the page itself, which drops the whole module.
-void installFileGuards() {}
 
 FileSystem& systemFileSystem() {
     static PageFileSystem system;

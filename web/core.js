@@ -58,8 +58,8 @@ const QlxCore = (() => {
     }
 
     // Converts the file `name` holding `size` bytes (a folder where `size` is null);
-    // `fill(memory, at)` puts its bytes into the module's memory from `at` on. The result: status, message, lines, the output
-    // ({name, blob}) where there is one, the motion's summary.
+    // `fill(memory, at)` puts its bytes into the module's memory from `at` on. The result: status,
+    // message, lines, the output ({name, blob}) where there is one, the motion's summary.
     async convert(name, size, fill, japanese) {
       const exports = (this.exports ??= instantiate(this.module));
       if (size > 0xffffffff) {

@@ -4,38 +4,22 @@
 // their ASCII: the console's code page does not carry every byte back). Where outputs differ, the CSV lines that
 // differ are named, as a math library that rounds an angle otherwise would show.
 //   node tests/web/core_test.mjs MODULE.wasm NATIVE_EXECUTABLE MAKE_MOTION
-import { execFileSync, spawnSync } from 'node:child_process';
-import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { basename, join, resolve } from 'node:path';
+import { nativeRun, outputNameOf } from './native.mjs';
 
 const [modulePath, native, makeMotion] = process.argv.slice(2).map((path) => resolve(path));
 const root = new URL('../../', import.meta.url).pathname;
 const QlxCore = createRequire(import.meta.url)(join(root, 'web/core.js'));
 const converter = await QlxCore.load(readFileSync(modulePath));
 const work = mkdtempSync(join(tmpdir(), 'qlx-core-'));
-const shiftJis = new TextDecoder('shift_jis');
 let failures = 0;
 
 // Text without what a console's code page may not carry back: printable ASCII alone.
 const skeleton = (text) => text.replace(/[^\x20-\x7e]/g, '');
-
-// What the command line gives for the file, in English: status, message, what it said after
-// them, output.
-function nativeRun(name, bytes, outputName) {
-  const dir = mkdtempSync(join(work, 'n'));
-  writeFileSync(join(dir, name), bytes);
-  const run = spawnSync(native, [name], {
-    cwd: dir,
-    env: { ...process.env, LANG: 'C', LC_ALL: '', LC_MESSAGES: '', QLXCONVERTER_NO_PAUSE: '1' },
-  });
-  const said = shiftJis.decode(run.stderr).split('\n');
-  const output = outputName && existsSync(join(dir, outputName)) ? readFileSync(join(dir, outputName)) : null;
-  rmSync(dir, { recursive: true });
-  const status = run.status > 127 ? run.status - 256 : run.status;
-  return { status, message: said[1], rest: said.slice(2).join('\n'), output };
-}
 
 // The CSV lines of two outputs that differ, or the first differing byte of a motion file.
 function differences(a, b) {
@@ -58,10 +42,9 @@ async function check(name, bytes) {
     (memory, at) => new Uint8Array(memory.buffer, at, bytes.length).set(bytes),
     0,
   );
-  const outputName = name.replace(/\.(qlx|csv)$/i, (e) => (e.toLowerCase() === '.qlx' ? '.csv' : '.qlx'));
-  const oracle = nativeRun(name, bytes, outputName);
+  const oracle = nativeRun(native, work, name, bytes);
   const fault = [];
-  if (page.output && page.output.name !== outputName) fault.push(`output ${page.output.name}`);
+  if (page.output && page.output.name !== outputNameOf(name)) fault.push(`output ${page.output.name}`);
   if (page.status !== oracle.status) fault.push(`status ${page.status}, natively ${oracle.status}`);
   if (page.message !== oracle.message) fault.push(`message ${page.message}, natively ${oracle.message}`);
   // Lines that quote a file's bytes are compared by their ASCII, which the console keeps.
@@ -72,8 +55,8 @@ async function check(name, bytes) {
   const pageOutput = page.output ? Buffer.from(await page.output.blob.arrayBuffer()) : null;
   page.bytes = pageOutput;
   if (!pageOutput !== !oracle.output) fault.push(`an output ${pageOutput ? 'only here' : 'only natively'}`);
-  else if (pageOutput && !pageOutput.equals(oracle.output)) {
-    fault.push(`other output bytes:\n  ${differences(pageOutput, oracle.output)}`);
+  else if (pageOutput && !pageOutput.equals(oracle.output.bytes)) {
+    fault.push(`other output bytes:\n  ${differences(pageOutput, oracle.output.bytes)}`);
   }
   if (fault.length) {
     failures++;
