@@ -124,13 +124,18 @@ void qlx_free(void* block) {
     std::free(block);
 }
 
-// Forgets the files of the last conversion and holds room for the input's bytes under its name
-// (UTF-8), for the page to fill; a dropped folder holds none.
-std::byte* qlx_hold(const char* name, std::uint32_t nameSize, std::uint32_t size, int folder) {
-    return platform::holdPageInput({name, nameSize}, size,
-                                   folder != 0 ? platform::PageInput::Folder
-                                               : platform::PageInput::File)
-        .data();
+// Forgets the files of the last conversion and holds the input under its name (UTF-8): `kind` 1
+// a dropped folder, which holds nothing; 0 a file, and room for its bytes, for the page to fill;
+// 2 a file the page can give as it is read, which then holds nothing and is asked for its bytes
+// as the conversion runs. A motion file is always filled: its summary is read from its bytes
+// before the export, which needs every byte before it starts.
+std::byte* qlx_hold(const char* name, std::uint32_t nameSize, std::uint32_t size, int kind) {
+    const std::string path(name, nameSize);
+    const platform::PageInput input = kind == 1 ? platform::PageInput::Folder
+                                      : kind == 2 && !convert::hasExtension(path, ".qlx")
+                                          ? platform::PageInput::Streamed
+                                          : platform::PageInput::File;
+    return platform::holdPageInput(path, size, input).data();
 }
 
 // Converts the input held under `name` as the command line converts a file of that name, and

@@ -1,6 +1,7 @@
-// The files of a page (see page_files.h): the input a block of memory the page filled, an output
-// the blocks it was written in, under the target's name once it is committed. One thread reads
-// and writes them; nothing here is shared, linked, watched or stopped midway.
+// The files of a page (see page_files.h): the input a block of memory the page filled, or bytes
+// the page gives as they are asked for; an output the blocks it was written in, under the target's
+// name once it is committed. One thread reads and writes them; nothing here is shared, linked,
+// watched or stopped midway.
 #include "platform/files.h"
 #include "platform/page_files.h"
 
@@ -9,8 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
+#include <wasi/api.h>
 
 namespace qlx::platform {
 
@@ -18,11 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A file's bytes: an input one block that the page fills, an output the blocks it was written in,
-// so that no output is copied to grow.
+// A file's bytes: an input one block that the page fills, or none where the page streams it, an
+// output the blocks it was written in, so that no output is copied to grow.
 struct Entry {
     bool folder = false;
     std::uint64_t identity = 0;
+    std::optional<std::size_t> streamed;                    // a streamed input's size
     std::vector<std::pair<LargeBlock, std::size_t>> blocks; // each block and the bytes it holds
 
     void append(std::span<const char> bytes) {
@@ -139,7 +143,10 @@ std::span<std::byte> holdPageInput(const std::string& name, std::size_t size, Pa
     Entry& entry = v.entries[fs::path(name).generic_string()];
     entry.folder = kind == PageInput::Folder;
     entry.identity = v.nextIdentity++;
-    if (entry.folder) {
+    if (kind == PageInput::Streamed) {
+        entry.streamed = size;
+    }
+    if (kind != PageInput::File) {
         return {};
     }
     entry.blocks.emplace_back(allocateLarge(size), size);
@@ -167,6 +174,20 @@ Result<std::size_t> File::readAt(std::uint64_t offset, std::span<char> into) con
     if (entry == nullptr) {
         return refused<std::size_t>(SystemError::Kind::Other);
     }
+    if (entry->streamed) {
+        if (offset >= *entry->streamed) {
+            return std::size_t{0};
+        }
+        const __wasi_iovec_t part{
+            reinterpret_cast<std::uint8_t*>(into.data()),
+            std::min(into.size(), static_cast<std::size_t>(*entry->streamed - offset))};
+        __wasi_size_t got = 0;
+        if (const __wasi_errno_t error =
+                __wasi_fd_pread(static_cast<__wasi_fd_t>(handle_), &part, 1, offset, &got)) {
+            return unexpected(SystemError{SystemError::Kind::Other, error});
+        }
+        return std::size_t{got};
+    }
     // Inputs are one block.
     if (entry->blocks.empty() || offset >= entry->blocks.front().second) {
         return std::size_t{0};
@@ -191,17 +212,36 @@ Result<InputFile> openInput(const fs::path& path) {
     if (entry->folder) {
         return refused<InputFile>(SystemError::Kind::Folder);
     }
-    const std::uint64_t size = entry->blocks.empty() ? 0 : entry->blocks.front().second;
+    const std::uint64_t size = entry->streamed         ? *entry->streamed
+                               : entry->blocks.empty() ? 0
+                                                       : entry->blocks.front().second;
     // Written long before it was opened: its time alone tells that it did not change.
     const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::system_clock::now().time_since_epoch());
     return InputFile{v.openFile(path), size, 0, static_cast<std::int64_t>(now.count())};
 }
 
-// The input is read whole once, by the conversion that takes it: its block is handed over, not
-// copied.
+// The input is read whole once, by the conversion that takes it: a filled block is handed over,
+// not copied; a streamed input is read into a new one as the page gives its bytes.
 Result<InputBytes> readWhole(const InputFile& input) {
     Entry* entry = volume().entryOf(input.file.handle());
+    if (entry != nullptr && entry->streamed) {
+        InputBytes read{allocateLarge(*entry->streamed), *entry->streamed, false};
+        auto* const bytes = reinterpret_cast<char*>(read.block.get());
+        for (std::size_t done = 0; done < read.size;) {
+            const auto got = input.file.readAt(done, {bytes + done, read.size - done});
+            if (!got) {
+                return unexpected(got.error());
+            }
+            if (*got == 0) { // the page gave fewer bytes than the file's size
+                std::fill(bytes + done, bytes + read.size, '\0');
+                read.cut = true;
+                break;
+            }
+            done += *got;
+        }
+        return read;
+    }
     if (entry == nullptr || entry->blocks.empty()) {
         return refused<InputBytes>(SystemError::Kind::Other);
     }

@@ -38,7 +38,6 @@ const worker = new Worker(
 );
 const queue = [];
 const outputs = [];
-let running = null;
 
 // The motion as a person would look at it: the model, the keys of each table, the frames they
 // span, and each bone with its keys.
@@ -91,24 +90,55 @@ function show(card, result) {
   document.getElementById('zip').hidden = outputs.length < 2;
 }
 
+// Reads the running file in slices, a few at a time (the browser reads them faster so), and
+// sends them to the worker in order as they come, while it converts; says how much is read.
+async function read(running) {
+  const { id, card, name, file } = running;
+  const kSlice = 8 << 20;
+  const count = Math.ceil(file.size / kSlice);
+  const arrived = new Map();
+  let [asked, sent] = [0, 0];
+  const reader = async () => {
+    while (asked < count && running === current) {
+      const k = asked++;
+      const slice = await file.slice(k * kSlice, (k + 1) * kSlice).arrayBuffer();
+      if (slice.byteLength !== Math.min(kSlice, file.size - k * kSlice)) {
+        throw new Error(`${name} was cut while it was read`);
+      }
+      arrived.set(k, slice);
+      for (; arrived.has(sent) && running === current; sent++) {
+        worker.postMessage({ id, slice: arrived.get(sent) }, [arrived.get(sent)]);
+        arrived.delete(sent);
+        const read = Math.min(file.size, (sent + 1) * kSlice);
+        card.progress.value = read;
+        card.read.textContent = `${read.toLocaleString()} / ${file.size.toLocaleString()} ${say('read')}`;
+      }
+    }
+  };
+  try {
+    await Promise.all([reader(), reader(), reader(), reader()]);
+  } catch (error) {
+    // The browser could not read the file (it changed after it was chosen, say).
+    worker.postMessage({ id, failed: String(error.message ?? error) });
+  }
+}
+
+let current = null;
+let lastId = 0;
+
 function next() {
-  if (running || !queue.length) return;
-  running = queue.shift();
-  const { card, name, file } = running;
-  worker.postMessage({ name, file, japanese: japanese ? 1 : 0 });
+  if (current || !queue.length) return;
+  current = { ...queue.shift(), id: ++lastId };
+  const { id, card, name, file } = current;
+  worker.postMessage({ id, name, size: file ? file.size : null, japanese: japanese ? 1 : 0 });
   card.progress.max = file ? file.size : 1;
+  if (file) read(current);
 }
 
 worker.onmessage = ({ data }) => {
-  const { card } = running;
-  if (data.read !== undefined) {
-    card.progress.value = data.read;
-    card.read.textContent = `${data.read.toLocaleString()} / ${card.progress.max.toLocaleString()} ${say('read')}`;
-    return;
-  }
-  // The browser could not read the file (it changed after it was chosen, say).
-  show(card, data.result ?? { message: data.error, lines: [] });
-  running = null;
+  if (data.id !== current?.id) return;
+  show(current.card, data.result ?? { message: data.error, lines: [] });
+  current = null;
   next();
 };
 

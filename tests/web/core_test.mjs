@@ -36,12 +36,7 @@ function differences(a, b) {
 }
 
 async function check(name, bytes) {
-  const page = await converter.convert(
-    name,
-    bytes.length,
-    (memory, at) => new Uint8Array(memory.buffer, at, bytes.length).set(bytes),
-    0,
-  );
+  const page = await converter.convert(name, bytes.length, QlxCore.inMemory(bytes), 0);
   const oracle = nativeRun(native, work, name, bytes);
   const fault = [];
   if (page.output && page.output.name !== outputNameOf(name)) fault.push(`output ${page.output.name}`);
@@ -78,7 +73,7 @@ console.log(`corpora: ${count} inputs`);
 
 // A file the module cannot hold: the words of exhausted memory, the size asked for in them; and
 // the next file converts in a fresh module.
-const held = await converter.convert('huge.qlx', 4e9, () => {}, 0);
+const held = await converter.convert('huge.qlx', 4e9, QlxCore.inMemory(Buffer.alloc(0)), 0);
 const asked = 'the conversion asked for 3,815 MB of memory, more than the system could give';
 if (held.status !== -5 || held.lines.join() !== asked || held.output) {
   failures++;
