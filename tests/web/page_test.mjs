@@ -2,8 +2,8 @@
 // its file input and dropped on it (a folder too) convert as the command line converts them, the
 // downloads and the zip byte for byte the native outputs, with the same status and words; a CSV
 // with a deleted key gives -2 and names its line, with no download; no request leaves the page;
-// and the same downloads where the browser cannot let the module wait for bytes, so each file is
-// read whole first. A screenshot of the page is kept.
+// the same downloads where the browser cannot let the module wait for bytes, so each file is read
+// whole first; a read that fails midway fails its file alone. A screenshot of the page is kept.
 //   node tests/web/page_test.mjs PAGE.html NATIVE MAKE_MOTION SCREENSHOT.png
 import { execFileSync, spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
@@ -142,6 +142,24 @@ try {
     expect(existsSync(saved) && readFileSync(saved).equals(want.bytes), `${name}, read whole first: the download differs from the native output`);
   }
   await plain.close();
+
+  // A read that fails while a CSV streams in (the file changed on the disk, say) fails that file
+  // with the words of a file that cannot be read, and no download; the next file converts.
+  const failing = await browser.newPage();
+  await failing.evaluateOnNewDocument(() => {
+    const read = Blob.prototype.arrayBuffer;
+    let reads = 0;
+    Blob.prototype.arrayBuffer = function () {
+      return ++reads === 2 ? Promise.reject(new DOMException('gone', 'NotReadableError')) : read.call(this);
+    };
+  });
+  await failing.goto(`file://${pagePath}`);
+  await (await failing.$('#picker')).uploadFile(join(inputs, 'many.csv'), join(inputs, 'walk.csv'));
+  await failing.waitForFunction(() => document.querySelectorAll('.file.ok, .file.failed').length === 2, { timeout: 60000 });
+  const [lost, after] = await failing.$$eval('.file', (all) => all.map((card) => [card.querySelector('.status').textContent, card.querySelector('ul li')?.textContent, !!card.querySelector('a.save')]));
+  expect(/\(-1\)$/.test(lost[0]) && /^the file cannot be read/.test(lost[1]) && !lost[2], `a read that fails: ${JSON.stringify(lost)}`);
+  expect(after[0] === `${expected.get('walk.csv').message} (0)` && after[2], `the file after a failed read: ${JSON.stringify(after)}`);
+  await failing.close();
 
   const deleted = cards.find((card) => card.name === 'deleted.csv');
   expect(deleted.status.endsWith('(-2)') && /^line \d+ /.test(deleted.lines[0]) && !deleted.save, `deleted.csv: ${JSON.stringify(deleted)}`);
