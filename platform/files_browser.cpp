@@ -221,27 +221,10 @@ Result<InputFile> openInput(const fs::path& path) {
     return InputFile{v.openFile(path), size, 0, static_cast<std::int64_t>(now.count())};
 }
 
-// The input is read whole once, by the conversion that takes it: a filled block is handed over,
-// not copied; a streamed input is read into a new one as the page gives its bytes.
+// The input is read whole once, by the conversion that takes it: its block is handed over, not
+// copied. The page fills every input that is read whole (a streamed one has no block).
 Result<InputBytes> readWhole(const InputFile& input) {
     Entry* entry = volume().entryOf(input.file.handle());
-    if (entry != nullptr && entry->streamed) {
-        InputBytes read{allocateLarge(*entry->streamed), *entry->streamed, false};
-        auto* const bytes = reinterpret_cast<char*>(read.block.get());
-        for (std::size_t done = 0; done < read.size;) {
-            const auto got = input.file.readAt(done, {bytes + done, read.size - done});
-            if (!got) {
-                return unexpected(got.error());
-            }
-            if (*got == 0) { // the page gave fewer bytes than the file's size
-                std::fill(bytes + done, bytes + read.size, '\0');
-                read.cut = true;
-                break;
-            }
-            done += *got;
-        }
-        return read;
-    }
     if (entry == nullptr || entry->blocks.empty()) {
         return refused<InputBytes>(SystemError::Kind::Other);
     }
