@@ -1,5 +1,5 @@
-// The page: files dropped or picked are converted in turn by the worker, each shown with its
-// status, what went wrong and where, what the motion holds, and its download.
+// The page: files dropped or picked are read here and converted in turn by the worker, each shown
+// with its status, what went wrong and where, what the motion holds, and its download.
 'use strict';
 
 const japanese = (navigator.language || '').toLowerCase().startsWith('ja');
@@ -118,7 +118,8 @@ async function read(running) {
   try {
     await Promise.all([reader(), reader(), reader(), reader()]);
   } catch (error) {
-    // The browser could not read the file (it changed after it was chosen, say).
+    // The browser could not read the file (it changed after it was chosen, say): no more is read.
+    asked = count;
     worker.postMessage({ id, failed: String(error.message ?? error) });
   }
 }
