@@ -82,7 +82,7 @@ function show(card, result) {
       element(
         'a',
         { className: 'save', href: URL.createObjectURL(blob), download: name },
-        `${say('save')} ${result.output.name}`,
+        `${say('save')} ${name}`,
       ),
     );
   }

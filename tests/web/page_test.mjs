@@ -64,6 +64,23 @@ try {
   await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
   const done = new Set();
   session.on('Browser.downloadProgress', (e) => e.state === 'completed' && done.add(e.guid));
+  // Until `count` files are shown converted or failed; until `count` downloads have completed.
+  const settled = (tab, count) => tab.waitForFunction((n) => document.querySelectorAll('.file.ok, .file.failed').length === n, { timeout: 300000 }, count);
+  const downloadsDone = async (count) => {
+    for (let wait = 0; done.size < count && wait < 600; wait++) await new Promise((r) => setTimeout(r, 100));
+  };
+  // Whether the download in `folder` of the output of `name` holds the native output's bytes.
+  const downloadedAsNative = (folder, name) => {
+    const want = expected.get(name).output;
+    return existsSync(join(folder, want.name)) && readFileSync(join(folder, want.name)).equals(want.bytes);
+  };
+  // The page in a tab of its own, `hook` run there before the page's scripts.
+  const opened = async (hook) => {
+    const tab = await browser.newPage();
+    await tab.evaluateOnNewDocument(hook);
+    await tab.goto(`file://${pagePath}`);
+    return tab;
+  };
   await page.goto(`file://${pagePath}`);
 
   await (await page.$('#picker')).uploadFile(...picked.map((n) => join(inputs, n)));
@@ -78,7 +95,7 @@ try {
   for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
 
   const count = picked.length + dropped.length;
-  await page.waitForFunction((n) => document.querySelectorAll('.file.ok, .file.failed').length === n, { timeout: 300000 }, count);
+  await settled(page, count);
   const cards = await page.$$eval('.file', (all) => all.map((card) => ({
     name: card.querySelector('h2').textContent,
     status: card.querySelector('.status').textContent,
@@ -101,10 +118,9 @@ try {
     }
   }
   await page.click('#zip');
-  for (let wait = 0; done.size < downloaded + 1 && wait < 600; wait++) await new Promise((r) => setTimeout(r, 100));
+  await downloadsDone(downloaded + 1);
   for (const [name, want] of expected) {
-    const saved = want.output && join(downloads, want.output.name);
-    if (saved) expect(existsSync(saved) && readFileSync(saved).equals(want.output.bytes), `${name}: the download differs from the native output`);
+    if (want.output) expect(downloadedAsNative(downloads, name), `${name}: the download differs from the native output`);
   }
   // The zip holds every output, the two of one name kept apart, each the native bytes.
   const listed = execFileSync('python3', ['-c', 'import sys, zipfile, hashlib\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, hashlib.sha256(zipfile.ZipFile(sys.argv[1]).read(i)).hexdigest(), sep="\\t")', join(downloads, 'QLXConverter.zip')], { encoding: 'utf8' });
@@ -117,8 +133,10 @@ try {
   }
   // As a browser without JavaScript Promise Integration runs it (Firefox and Safari today): each
   // file is read whole before it converts, with the same outputs.
-  const plain = await browser.newPage();
-  await plain.evaluateOnNewDocument(() => {
+  const wholeDownloads = join(work, 'whole');
+  mkdirSync(wholeDownloads);
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: wholeDownloads, eventsEnabled: true });
+  const plain = await opened(() => {
     const PageBlob = Blob;
     window.Blob = class extends PageBlob {
       constructor(parts, options) {
@@ -126,36 +144,28 @@ try {
       }
     };
   });
-  const wholeDownloads = join(work, 'whole');
-  mkdirSync(wholeDownloads);
-  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: wholeDownloads, eventsEnabled: true });
-  await plain.goto(`file://${pagePath}`);
   const whole = ['many.csv', 'utf16.csv', 'walk.qlx'];
   await (await plain.$('#picker')).uploadFile(...whole.map((n) => join(inputs, n)));
-  await plain.waitForFunction((n) => document.querySelectorAll('.file.ok, .file.failed').length === n, { timeout: 300000 }, whole.length);
+  await settled(plain, whole.length);
   const before = done.size;
   for (const link of await plain.$$('a.save')) await link.click();
-  for (let wait = 0; done.size < before + whole.length && wait < 600; wait++) await new Promise((r) => setTimeout(r, 100));
+  await downloadsDone(before + whole.length);
   for (const name of whole) {
-    const want = expected.get(name).output;
-    const saved = join(wholeDownloads, want.name);
-    expect(existsSync(saved) && readFileSync(saved).equals(want.bytes), `${name}, read whole first: the download differs from the native output`);
+    expect(downloadedAsNative(wholeDownloads, name), `${name}, read whole first: the download differs from the native output`);
   }
   await plain.close();
 
   // A read that fails while a CSV streams in (the file changed on the disk, say) fails that file
   // with the words of a file that cannot be read, and no download; the next file converts.
-  const failing = await browser.newPage();
-  await failing.evaluateOnNewDocument(() => {
+  const failing = await opened(() => {
     const read = Blob.prototype.arrayBuffer;
     let reads = 0;
     Blob.prototype.arrayBuffer = function () {
       return ++reads === 2 ? Promise.reject(new DOMException('gone', 'NotReadableError')) : read.call(this);
     };
   });
-  await failing.goto(`file://${pagePath}`);
   await (await failing.$('#picker')).uploadFile(join(inputs, 'many.csv'), join(inputs, 'walk.csv'));
-  await failing.waitForFunction(() => document.querySelectorAll('.file.ok, .file.failed').length === 2, { timeout: 60000 });
+  await settled(failing, 2);
   const [lost, after] = await failing.$$eval('.file', (all) => all.map((card) => [card.querySelector('.status').textContent, card.querySelector('ul li')?.textContent, !!card.querySelector('a.save')]));
   expect(/\(-1\)$/.test(lost[0]) && /^the file cannot be read/.test(lost[1]) && !lost[2], `a read that fails: ${JSON.stringify(lost)}`);
   expect(after[0] === `${expected.get('walk.csv').message} (0)` && after[2], `the file after a failed read: ${JSON.stringify(after)}`);
