@@ -131,22 +131,11 @@ const QlxCore = (() => {
     }
   }
 
-  // The source of bytes already in memory, for `convert`.
-  const inMemory = (bytes) => ({
-    ready: async () => {},
-    copy: (offset, into) => {
-      const part = bytes.subarray(offset, offset + into.length);
-      into.set(part);
-      return part.length;
-    },
-  });
-
   return {
     // The converter of the module's bytes.
     async load(wasmBytes) {
       return new Converter(await WebAssembly.compile(wasmBytes));
     },
-    inMemory,
   };
 })();
 
